@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QElapsedTimer>
+
+namespace varilume {
+
+/// Lets window events run during a long loop, but only every few milliseconds:
+/// yielding once per record would cost more than the work itself on big files.
+class EventPump {
+public:
+    explicit EventPump(Platform& platform, int intervalMs = 8)
+        : platform_(platform), intervalMs_(intervalMs) {
+        timer_.start();
+    }
+
+    /// Call once per record; cheap when no yield is due.
+    void tick() {
+        if (++calls_ % 64 != 0)
+            return;
+        if (timer_.elapsed() >= intervalMs_) {
+            platform_.processEvents();
+            timer_.restart();
+        }
+    }
+    /// Yield now, whatever the time.
+    void now() {
+        platform_.processEvents();
+        timer_.restart();
+    }
+
+private:
+    Platform& platform_;
+    int intervalMs_;
+    QElapsedTimer timer_;
+    unsigned calls_ = 0;
+};
+
+} // namespace varilume

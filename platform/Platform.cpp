@@ -1,0 +1,14 @@
+#include "platform/Platform.h"
+
+namespace varilume {
+
+QString errorText(const QString& description, const QString& module) {
+    return QStringLiteral("Error \"") + description + QStringLiteral("\" encountered in module ") +
+           module + QStringLiteral(".");
+}
+
+void Platform::reportError(const QString& description, const QString& module) {
+    message(errorText(description, module), QStringLiteral("Error"), Buttons::Ok, Icon::None);
+}
+
+} // namespace varilume

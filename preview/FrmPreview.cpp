@@ -1,0 +1,7 @@
+#include "preview/FrmPreview.h"
+
+namespace varilume {
+
+void runPreview(Context&, PlotView&) {}
+
+} // namespace varilume

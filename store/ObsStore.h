@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace varilume {
+
+/// A failure of the store, numbered like the errors callers test for.
+class StoreError : public std::runtime_error {
+public:
+    static constexpr int NoCurrentRecord = 3021;
+    static constexpr int ConversionError = 3421;
+    static constexpr int Engine = 3000;
+
+    StoreError(int code, const QString& description);
+    int code() const { return code_; }
+    QString description() const { return description_; }
+
+private:
+    int code_;
+    QString description_;
+};
+
+/// Field values of one observation as an importer hands them over: text, which
+/// the store converts to the field's type (JD double, Mag single), and the colour.
+struct ObsRecord {
+    QString Star, JD, Mag, Faint, Uncertain, HQUncertain, Band, Init, ComCod, Comp1, Comp2, Charts,
+        Comments, XForm, AirMass, Valid, CMag, KMag, HQJD;
+    // The six trailing fields of the archive's current download layout.
+    QString ObsAffil, MeasMethod, GroupMethod, ADSRef, Digitizer, Credit;
+    std::int32_t PunktFarb = 0;
+    QString Marked, Edited;
+};
+
+/// A result of a query: a forward cursor with MoveFirst / MoveLast / MoveNext /
+/// EOF. Field names match without regard to case.
+class Recordset {
+public:
+    Recordset(Recordset&&) noexcept;
+    Recordset& operator=(Recordset&&) noexcept;
+    ~Recordset();
+
+    /// Throws StoreError 3021 when the result is empty.
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    bool eof() const;
+
+    /// Values of the current record; throw StoreError 3021 without one, and
+    /// StoreError Engine for an unknown field name.
+    double number(const QString& field) const;
+    float single(const QString& field) const;
+    std::int32_t integer(const QString& field) const;
+    /// Text of a field; numbers in their shortest decimal text (Mag and Phas as
+    /// singles); "" for null.
+    QString text(const QString& field) const;
+    bool isNull(const QString& field) const;
+
+private:
+    friend class ObsStore;
+    struct Impl;
+    explicit Recordset(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+/// The working store: the table Obs in one SQLite file. The only way to Obs.
+///
+/// Besides the file it keeps, in memory, the columns the plots need for every
+/// observation that is not a fainter-than estimate, sorted by JD: plotting a
+/// million rows then costs no query. Phases set through setPhase() are written
+/// to Obs.Phas before any query() runs, so every reader of the table sees
+/// exactly what the last plot computed.
+class ObsStore {
+public:
+    ObsStore();
+    ~ObsStore();
+    ObsStore(const ObsStore&) = delete;
+    ObsStore& operator=(const ObsStore&) = delete;
+
+    /// Opens the store file (record source Obs) and loads the plot columns.
+    void bind(const QString& path);
+    /// Releases the file so that it can be replaced or deleted.
+    void unbind();
+    bool isBound() const;
+
+    /// Runs a query text as it stands (SQLite dialect, plus the aggregate StDev).
+    Recordset query(const QString& sql);
+    /// Runs a statement that returns no rows.
+    void execute(const QString& sql);
+
+    /// Appending: begin, any number of append(), then commit. append() converts
+    /// the text fields and throws StoreError 3421 when one does not convert; the
+    /// rows appended so far stay in the open batch.
+    void beginAppend();
+    void append(const ObsRecord& record);
+    void commitAppend();
+    std::int64_t appendedCount() const;
+
+    std::int64_t count();
+
+    struct Extremes {
+        float minMag, maxMag;
+        double minJD, maxJD;
+        std::int64_t count;
+    };
+    /// Smallest and largest Mag and JD over all rows (fainter-than included);
+    /// nullopt for an empty table.
+    std::optional<Extremes> extremes();
+
+    /// Plot columns of the rows not marked "<", ascending JD (ties in load order).
+    struct PlotColumns {
+        std::span<const double> jd;
+        std::span<const float> mag;
+        std::span<const std::int32_t> color;
+    };
+    PlotColumns plotColumns() const;
+    /// Index range [first, last) of plotColumns() with from <= JD <= to.
+    std::pair<std::size_t, std::size_t> window(double from, double to) const;
+    /// Sets the phase of plot row i (an index into plotColumns()).
+    void setPhase(std::size_t i, float phase);
+    /// Same for a contiguous block starting at first.
+    void setPhases(std::size_t first, std::span<const float> phases);
+    /// Writes pending phases into Obs.Phas. query() calls it first.
+    void flushPhases();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace varilume

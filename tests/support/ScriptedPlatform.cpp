@@ -1,0 +1,82 @@
+#include "support/ScriptedPlatform.h"
+
+namespace varilume::test {
+
+Answer ScriptedPlatform::message(const QString& text, const QString& title, Buttons buttons,
+                                 Icon icon) {
+    messages.push_back({text, title, buttons, icon});
+    if (!answers.empty()) {
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes
+                                                                          : Answer::Ok;
+}
+
+std::optional<QString> ScriptedPlatform::openFile(const FileDialogSpec& spec) {
+    fileRequests.push_back({false, spec});
+    if (files.empty())
+        return std::nullopt;
+    auto f = files.front();
+    files.pop_front();
+    return f;
+}
+
+std::optional<QString> ScriptedPlatform::saveFile(const FileDialogSpec& spec) {
+    fileRequests.push_back({true, spec});
+    if (files.empty())
+        return std::nullopt;
+    auto f = files.front();
+    files.pop_front();
+    return f;
+}
+
+std::optional<std::int32_t> ScriptedPlatform::chooseColor(std::int32_t) {
+    if (colors.empty())
+        return std::nullopt;
+    auto c = colors.front();
+    colors.pop_front();
+    return c;
+}
+
+int ScriptedPlatform::execDialog(QDialog& dialog) {
+    dialogsShown.push_back(dialog.objectName());
+    if (dialogScripts.empty()) {
+        dialog.reject();
+        return dialog.result();
+    }
+    auto script = std::move(dialogScripts.front());
+    dialogScripts.pop_front();
+    dialog.setResult(QDialog::Rejected);
+    script(dialog);
+    return dialog.result();
+}
+
+bool ScriptedPlatform::openUrl(const QString& url) {
+    openedUrls.push_back(url);
+    return true;
+}
+
+void ScriptedPlatform::processEvents() {
+    ++processEventsCalls;
+    if (onProcessEvents)
+        onProcessEvents();
+}
+
+QString ScriptedPlatform::transcript() const {
+    QString out;
+    for (const auto& m : messages)
+        out += QStringLiteral("[%1] %2\n").arg(m.title, m.text);
+    return out.isEmpty() ? QStringLiteral("(no messages)") : out;
+}
+
+QStringList ScriptedPlatform::textsTitled(const QString& title) const {
+    QStringList out;
+    for (const auto& m : messages)
+        if (m.title == title)
+            out << m.text;
+    return out;
+}
+
+} // namespace varilume::test

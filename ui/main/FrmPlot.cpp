@@ -1,0 +1,540 @@
+#include "ui/main/FrmPlot.h"
+
+#include "app/FileSystem.h"
+#include "app/WorkingStore.h"
+#include "canvas/Canvas.h"
+#include "format/NumberFormat.h"
+#include "ui/main/Logo.h"
+#include "ui/main/PeriodSteps.h"
+#include "ui/widgets/CanvasWidget.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+namespace varilume {
+
+namespace {
+
+const QString kCopyright = QStringLiteral("Varilume 2.0 - phase plots for variable star observers");
+
+QFont fontOf(const QString& family, qreal points, bool bold) {
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), state_(ctx.state), host_(host) {
+    setObjectName(QStringLiteral("frmPlot"));
+    setWindowTitle(QStringLiteral("Varilume"));
+    createControls();
+    createMenu();
+    qApp->installEventFilter(this);
+
+    // Load event: period, cycle options, printers.
+    txtPeriod_->setText(QStringLiteral("200"));
+    state_.Period = 200;
+    fraUrCycles_->show();
+    fraCycles_->show();
+    selectCycles(false);
+    fillPrinterMenu();
+
+    // Start screen until a star is loaded.
+    picView_->hide();
+    picJDScale_->hide();
+    picMagScale_->hide();
+    fraAction_->hide();
+    prgLoad_->hide();
+    lblPrg_->hide();
+    mnuClear_->setEnabled(false);
+    mnuPrint_->setEnabled(false);
+    mnuSaveImage_->setEnabled(false);
+    mnuPreview_->setEnabled(false);
+    lblCopyright_->setText(kCopyright);
+}
+
+FrmPlot::~FrmPlot() { qApp->removeEventFilter(this); }
+
+void FrmPlot::createControls() {
+    client_ = named(new QWidget(this), "client");
+    client_->setMouseTracking(true);
+    setCentralWidget(client_);
+
+    QPalette blue;
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 192));
+    Label1_ = named(new QLabel(QStringLiteral("Varilume"), client_), "Label1");
+    Label1_->setFont(fontOf(QStringLiteral("Arial"), 18, true));
+    Label1_->setPalette(blue);
+    Label1_->setAlignment(Qt::AlignCenter);
+    Label2_ = named(new QLabel(QStringLiteral("Determines Variable Star Periods"), client_), "Label2");
+    Label2_->setFont(fontOf(QStringLiteral("Arial"), 12, false));
+    Label2_->setPalette(blue);
+    Label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    lblPrg_ = named(new QLabel(client_), "lblPrg");
+    lblPrg_->setAlignment(Qt::AlignCenter);
+    prgLoad_ = named(new QProgressBar(client_), "prgLoad");
+    prgLoad_->setTextVisible(false);
+
+    picORBIS_ = named(new QLabel(client_), "picORBIS");
+    picORBIS_->setPixmap(makeLogo(layout_.picORBIS.px().size()));
+    cmdLoad_ = named(new QPushButton(QStringLiteral("Load ORBIS File"), client_), "cmdLoad");
+    cmdLoadXYZ_ = named(new QPushButton(QStringLiteral("Load 2-Column File"), client_), "cmdLoadXYZ");
+    connect(cmdLoad_, &QPushButton::clicked, this, &FrmPlot::cmdLoad);
+    connect(cmdLoadXYZ_, &QPushButton::clicked, this, &FrmPlot::cmdLoadXYZ);
+
+    fraUrCycles_ = named(new QGroupBox(QStringLiteral("Display:"), client_), "fraUrCycles");
+    optUrOneCycle_ = named(new QRadioButton(QStringLiteral("One Cycle"), fraUrCycles_), "optUrOneCycle");
+    optUrTwoCycles_ = named(new QRadioButton(QStringLiteral("Two Cycles"), fraUrCycles_), "optUrTwoCycles");
+    optUrOneCycle_->setGeometry(TwipRect{240, 240, 1575, 195}.px().adjusted(0, -2, 0, 4));
+    optUrTwoCycles_->setGeometry(TwipRect{240, 480, 1575, 195}.px().adjusted(0, -2, 0, 4));
+
+    lblCopyright_ = named(new QLabel(client_), "lblCopyright");
+    lblCopyright_->setFont(fontOf(QString(), 8.25, true));
+    lblCopyright_->setWordWrap(true);
+
+    lblStarName_ = named(new QLabel(client_), "lblStarName");
+    lblStarName_->setFont(fontOf(QString(), 9.75, true));
+    lblStarName_->setAlignment(Qt::AlignCenter);
+
+    picJDScale_ = named(new CanvasWidget(client_), "picJDScale");
+    picView_ = named(new CanvasWidget(client_), "picView");
+    picMagScale_ = named(new CanvasWidget(client_), "picMagScale");
+    picView_->canvas().setBackground(0);
+    picView_->canvas().setForeground(0x00FFFF); // yellow
+    picView_->canvas().setFillColor(0x00FFFF);
+    for (CanvasWidget* strip : {picJDScale_, picMagScale_}) {
+        strip->canvas().setBackground(0);
+        strip->canvas().setForeground(0xFFFFFF);
+    }
+    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
+        c->canvas().clear();
+    connect(picView_, &CanvasWidget::mouseMoved, this, &FrmPlot::onViewMoved);
+    connect(picJDScale_, &CanvasWidget::mouseMoved, this,
+            [this](double x, double) { onJDScaleMoved(x); });
+    connect(picMagScale_, &CanvasWidget::mouseMoved, this,
+            [this](double, double y) { onMagScaleMoved(y); });
+    // A click on a strip draws a grey marker across the plot, kept until the next plot.
+    connect(picJDScale_, &CanvasWidget::mousePressed, this, [this](double x, double, Qt::MouseButton) {
+        picView_->canvas().line(x, state_.MinMag, x, state_.MaxMag, 150 + 150 * 256 + 150 * 65536);
+        picView_->refresh();
+    });
+    connect(picMagScale_, &CanvasWidget::mousePressed, this, [this](double, double y, Qt::MouseButton) {
+        picView_->canvas().line(-1, y, 1, y, 150 + 150 * 256 + 150 * 65536);
+        picView_->refresh();
+    });
+
+    fraAction_ = named(new QFrame(client_), "fraAction");
+    fraAction_->setFrameShape(QFrame::NoFrame);
+    Label5_ = named(new QLabel(fraAction_), "Label5");
+    Label4_ = named(new QLabel(fraAction_), "Label4");
+    Label5_->setGeometry(TwipRect{120, 240, 1935, 255}.px());
+    Label4_->setGeometry(TwipRect{120, 480, 1935, 255}.px());
+    fraCycles_ = named(new QGroupBox(QStringLiteral("Display:"), fraAction_), "fraCycles");
+    fraCycles_->setGeometry(TwipRect{2280, 0, 1575, 800}.px());
+    optOneCycle_ = named(new QRadioButton(QStringLiteral("One Cycle"), fraCycles_), "optOneCycle");
+    optTwoCycles_ = named(new QRadioButton(QStringLiteral("Two Cycles"), fraCycles_), "optTwoCycles");
+    optOneCycle_->setGeometry(TwipRect{240, 240, 1300, 195}.px().adjusted(0, -2, 0, 4));
+    optTwoCycles_->setGeometry(TwipRect{240, 480, 1300, 195}.px().adjusted(0, -2, 0, 4));
+
+    const auto squareButton = [this](const char* name, const TwipRect& r, const QString& tip) {
+        auto* b = named(new QToolButton(fraAction_), name);
+        b->setGeometry(r.px());
+        b->setToolTip(tip);
+        b->setFocusPolicy(Qt::TabFocus);
+        return b;
+    };
+    cmdIncrDn_ = squareButton("cmdIncrDn", {4110, 240, 480, 480}, QStringLiteral("Period down"));
+    cmdIncrUp_ = squareButton("cmdIncrUp", {5760, 240, 480, 480}, QStringLiteral("Period up"));
+    cmdRefresh_ = squareButton("cmdRefresh", {6705, 240, 480, 480}, QStringLiteral("Refresh Plot Screen"));
+    cmdBins_ = squareButton("cmdBins", {7560, 240, 480, 480}, QStringLiteral("Average Line"));
+    cmdReset_ = squareButton("cmdReset", {8400, 240, 480, 480}, QStringLiteral("Reset Plot"));
+    cmdIncrDn_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    cmdIncrUp_->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    cmdRefresh_->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    cmdBins_->setIcon(makeBinsIcon());
+    cmdBins_->setEnabled(false); // phase binning is not available yet
+    cmdReset_->setStyleSheet(QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
+
+    lblPeriod_ = named(new QLabel(QStringLiteral("Period (days)"), fraAction_), "lblPeriod");
+    lblPeriod_->setGeometry(TwipRect{4680, 120, 975, 255}.px());
+    lblPeriod_->setAlignment(Qt::AlignCenter);
+    txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
+    txtPeriod_->setGeometry(TwipRect{4680, 360, 975, 285}.px().adjusted(0, 0, 0, 3));
+    txtPeriod_->setAlignment(Qt::AlignCenter);
+    txtPeriod_->installEventFilter(this);
+    Label6_ = named(new QLabel(fraAction_), "Label6");
+    Label3_ = named(new QLabel(fraAction_), "Label3");
+    Label6_->setGeometry(TwipRect{9000, 240, 1455, 255}.px());
+    Label3_->setGeometry(TwipRect{9000, 480, 1455, 255}.px());
+    setTabOrder(txtPeriod_, cmdIncrUp_);
+
+    connect(cmdIncrDn_, &QToolButton::clicked, this, &FrmPlot::cmdIncrDn);
+    connect(cmdIncrUp_, &QToolButton::clicked, this, &FrmPlot::cmdIncrUp);
+    connect(cmdRefresh_, &QToolButton::clicked, this, &FrmPlot::cmdRefresh);
+    connect(cmdReset_, &QToolButton::clicked, this, &FrmPlot::cmdReset);
+    connect(optOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
+    connect(optTwoCycles_, &QRadioButton::clicked, this, [this] { selectCycles(true); });
+    connect(optUrOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
+    connect(optUrTwoCycles_, &QRadioButton::clicked, this, [this] { selectCycles(true); });
+
+    staPlot_ = named(new QFrame(client_), "staPlot");
+    staPlot_->setFrameShape(QFrame::StyledPanel);
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(staPlot_);
+        panels_[i]->setObjectName(QStringLiteral("staPlotPanel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::Panel);
+        panels_[i]->setFrameShadow(QFrame::Sunken);
+        panels_[i]->setIndent(3);
+    }
+
+    // The visible plot covers the start-screen controls that lie in its area.
+    picView_->raise();
+    applyLayout();
+}
+
+void FrmPlot::createMenu() {
+    QMenu* files = menuBar()->addMenu(QStringLiteral("Files"));
+    files->setObjectName(QStringLiteral("mnuFiles"));
+    const auto item = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    connect(item(files, "mnuLoad", QStringLiteral("Load an ORBIS File")), &QAction::triggered,
+            this, &FrmPlot::cmdLoad);
+    connect(item(files, "mnuXYZ", QStringLiteral("Load 2-Column File (JD, Mag)")),
+            &QAction::triggered, this, &FrmPlot::cmdLoadXYZ);
+    files->addSeparator();
+    item(files, "mnuSaveJD", QStringLiteral("Save to File (JD Order)"))->setEnabled(false);
+    item(files, "mnuSaveSort", QStringLiteral("Save to File (Sorted - to +)"))->setEnabled(false);
+    files->addSeparator();
+    mnuClear_ = item(files, "mnuClear", QStringLiteral("Clear Loaded File"));
+    connect(mnuClear_, &QAction::triggered, this, &FrmPlot::mnuClear);
+    files->addSeparator();
+    mnuPrinters_ = files->addMenu(QStringLiteral("Select Printer"));
+    mnuPrinters_->setObjectName(QStringLiteral("mnuSelect"));
+    mnuPrint_ = item(files, "mnuPrint", QStringLiteral("Print"));
+    mnuSaveImage_ = item(files, "mnuSaveImage", QStringLiteral("Save BMP File"));
+    files->addSeparator();
+    connect(item(files, "mnuExit1", QStringLiteral("Exit")), &QAction::triggered, this,
+            [this] { host_.ShutDown(); });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    mnuPreview_ = item(tools, "mnuPreview", QStringLiteral("View Preview"));
+    mnuPreview_->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    connect(mnuPreview_, &QAction::triggered, this, &FrmPlot::mnuPreview);
+    QAction* average = item(tools, "mnuAverage", QStringLiteral("Average Line"));
+    average->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
+    average->setEnabled(false);
+    tools->addSeparator();
+    item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)"))->setEnabled(false);
+    tools->addSeparator();
+    item(tools, "mnuViewer", QStringLiteral("View Files"))->setEnabled(false);
+    item(tools, "mnuManage", QStringLiteral("Manage Files"))->setEnabled(false);
+
+    QAction* config = menuBar()->addAction(QStringLiteral("Configure"));
+    config->setObjectName(QStringLiteral("mnuConfig"));
+    connect(config, &QAction::triggered, this, [this] { host_.configure(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    item(help, "mnuDocs", QStringLiteral("Documentation"))->setEnabled(false);
+    help->addSeparator();
+    connect(item(help, "mnuAbout", QStringLiteral("About Varilume")), &QAction::triggered, this,
+            [this] { host_.about(); });
+
+    QAction* exit = menuBar()->addAction(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, [this] { host_.ShutDown(); });
+
+    // Printing and the bitmap export come later; until then they stay disabled.
+    mnuPrint_->setVisible(true);
+}
+
+void FrmPlot::fillPrinterMenu() {
+    mnuPrinters_->clear();
+    auto* group = new QActionGroup(mnuPrinters_);
+    const QString defaultName = ctx_.platform.defaultPrinterName();
+    const QStringList names = ctx_.platform.printerNames();
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i] == defaultName)
+            state_.DefaultPrinter = names[i];
+        QAction* a = mnuPrinters_->addAction(names[i]);
+        a->setObjectName(QStringLiteral("mnuPrinters%1").arg(i));
+        a->setCheckable(true);
+        a->setChecked(names[i] == state_.DefaultPrinter);
+        a->setActionGroup(group);
+        connect(a, &QAction::triggered, this, [this, name = names[i]] { state_.PrinterName = name; });
+    }
+    mnuPrinters_->setEnabled(!names.isEmpty());
+}
+
+} // namespace varilume
+
+namespace varilume {
+
+// ---- PlotView ---------------------------------------------------------------
+
+Canvas& FrmPlot::picView() { return picView_->canvas(); }
+Canvas& FrmPlot::picJDScale() { return picJDScale_->canvas(); }
+Canvas& FrmPlot::picMagScale() { return picMagScale_->canvas(); }
+
+void FrmPlot::repaintCanvases() {
+    picView_->refresh();
+    picJDScale_->refresh();
+    picMagScale_->refresh();
+}
+
+void FrmPlot::setStarCaption(const QString& caption) { lblStarName_->setText(caption); }
+QString FrmPlot::starCaption() const { return lblStarName_->text(); }
+void FrmPlot::setViewEnabled(bool enabled) { picView_->setEnabled(enabled); }
+
+void FrmPlot::HidePlot() {
+    if (inPlotRun_) {
+        // A quick replot (a period step) would only flicker the start screen;
+        // the busy look appears once the plot has run for a while.
+        busyLookWanted_ = true;
+        busySince_.start();
+        return;
+    }
+    setBusyLook(true);
+}
+
+void FrmPlot::setBusyLook(bool busy) {
+    picView_->setVisible(!busy);
+    picJDScale_->setVisible(!busy);
+    picMagScale_->setVisible(!busy);
+    lblStarName_->setVisible(!busy);
+    if (busy) {
+        prgLoad_->hide();
+        fraUrCycles_->hide();
+        lblPrg_->hide();
+        fraAction_->hide();
+        picORBIS_->show();
+    }
+}
+
+void FrmPlot::ShowPlot() {
+    busyLookWanted_ = false;
+    setBusyLook(false);
+    picORBIS_->hide();
+    fraAction_->show();
+    prgLoad_->hide();
+    repaintCanvases();
+    update();
+}
+
+void FrmPlot::setRangeLabels(const QString& minJD, const QString& maxJD, const QString& minMag,
+                             const QString& maxMag) {
+    Label5_->setText(minJD);
+    Label4_->setText(maxJD);
+    Label6_->setText(minMag);
+    Label3_->setText(maxMag);
+}
+
+void FrmPlot::showBusyCaption(const QString& caption) {
+    lblPrg_->setText(caption);
+    if (!busyLookWanted_)
+        lblPrg_->show();
+}
+
+void FrmPlot::hideBusyCaption() { lblPrg_->hide(); }
+
+void FrmPlot::showProgress(int maximum) {
+    prgLoad_->setRange(0, std::max(maximum, 1));
+    prgLoad_->setValue(0);
+    if (!busyLookWanted_)
+        prgLoad_->show();
+}
+
+void FrmPlot::setProgress(int value) {
+    if (busyLookWanted_ && busySince_.elapsed() > 250) {
+        busyLookWanted_ = false;
+        setBusyLook(true);
+        lblPrg_->show();
+        prgLoad_->show();
+    }
+    prgLoad_->setValue(std::min(value, prgLoad_->maximum()));
+}
+
+// ---- Layout and events ------------------------------------------------------
+
+QSizeF FrmPlot::outerTwips() const {
+    return QSizeF(client_->width() * kTwipsPerPixel + kFrameWidth,
+                  client_->height() * kTwipsPerPixel + kFrameHeight);
+}
+
+void FrmPlot::showAtStartSize() {
+    const QSize client(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
+                       qRound((kDesignOuterHeight - kFrameHeight) / kTwipsPerPixel));
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+}
+
+void FrmPlot::applyLayout() {
+    const QSizeF outer = outerTwips();
+    const auto next = layoutMainWindow(layout_, static_cast<float>(outer.width()),
+                                       static_cast<float>(outer.height()), isMinimized());
+    if (!next) {
+        // Too small for the fixed margins: back to the start size, which lays out again.
+        resize(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
+               qRound((kDesignOuterHeight - kFrameHeight) / kTwipsPerPixel) +
+                   menuBar()->sizeHint().height());
+        return;
+    }
+    layout_ = *next;
+    Label1_->setGeometry(layout_.Label1.px());
+    Label2_->setGeometry(layout_.Label2.px());
+    lblStarName_->setGeometry(layout_.lblStarName.px());
+    picJDScale_->setGeometry(layout_.picJDScale.px());
+    picView_->setGeometry(layout_.picView.px());
+    picMagScale_->setGeometry(layout_.picMagScale.px());
+    picORBIS_->setGeometry(layout_.picORBIS.px());
+    cmdLoad_->setGeometry(layout_.cmdLoad.px());
+    cmdLoadXYZ_->setGeometry(layout_.cmdLoadXYZ.px());
+    fraUrCycles_->setGeometry(layout_.fraUrCycles.px());
+    lblPrg_->setGeometry(layout_.lblPrg.px());
+    prgLoad_->setGeometry(layout_.prgLoad.px());
+    lblCopyright_->setGeometry(layout_.lblCopyright.px());
+    fraAction_->setGeometry(layout_.fraAction.px());
+    const QRect bar = layout_.staPlot.px().adjusted(0, 0, 0, 3);
+    staPlot_->setGeometry(bar);
+    const int narrow = std::max(90, bar.width() / 5);
+    const int wide = bar.width() - 2 * narrow;
+    panels_[0]->setGeometry(0, 0, wide, bar.height());
+    panels_[1]->setGeometry(wide, 0, narrow, bar.height());
+    panels_[2]->setGeometry(wide + narrow, 0, narrow, bar.height());
+}
+
+void FrmPlot::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyLayout();
+    if (state_.StarLoaded)
+        replot(true);
+}
+
+void FrmPlot::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Minimising leaves the layout alone but still redraws, as every resize does.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && state_.StarLoaded)
+        replot(true);
+}
+
+void FrmPlot::closeEvent(QCloseEvent* event) {
+    event->accept();
+    host_.ShutDown();
+}
+
+bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn && watched == txtPeriod_) {
+        QTimer::singleShot(0, txtPeriod_, [this] { txtPeriod_->setSelection(0, 20); });
+        return false;
+    }
+    if (type == QEvent::MouseMove && watched == client_) {
+        clearReadouts();
+        return false;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return QMainWindow::eventFilter(watched, event);
+    // The window sees each key before its controls: act once, on the first receiver.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    if (widget != (focus && focus->window() == this ? focus : static_cast<QWidget*>(this)))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Control) {
+        CtrlDown = (type == QEvent::KeyPress);
+        return false;
+    }
+    if (type != QEvent::KeyPress)
+        return false;
+    if (key->key() == Qt::Key_Plus || key->text() == u"+") {
+        cmdIncrUp(); // the character still reaches the focused control
+        return false;
+    }
+    if (key->key() == Qt::Key_Minus || key->text() == u"-") {
+        cmdIncrDn();
+        return false;
+    }
+    if (watched == txtPeriod_) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            periodEntered();
+            return true;
+        }
+        if (key->key() == Qt::Key_Space) {
+            periodEntered(); // a blank acts as Enter and is not inserted
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- Readouts -----------------------------------------------------------------
+
+QString FrmPlot::statusPanel(int index) const { return panels_[index - 1]->text(); }
+void FrmPlot::setStatusPanel(int index, const QString& text) { panels_[index - 1]->setText(text); }
+
+void FrmPlot::clearReadouts() {
+    setStatusPanel(2, QString());
+    setStatusPanel(3, QString());
+}
+
+void FrmPlot::onViewMoved(double x, double y) {
+    if (!state_.StarLoaded)
+        return;
+    setStatusPanel(2, QStringLiteral("Phase = ") + fmt::pattern(x, u"0.000000"));
+    setStatusPanel(3, QStringLiteral("  Mag = ") + fmt::pattern(y, u"#0.0000"));
+}
+
+void FrmPlot::onJDScaleMoved(double x) {
+    if (!state_.StarLoaded)
+        return;
+    setStatusPanel(2, QStringLiteral("Phase = ") + fmt::signedSingle(static_cast<float>(x)));
+    setStatusPanel(3, QString());
+}
+
+void FrmPlot::onMagScaleMoved(double y) {
+    if (!state_.StarLoaded)
+        return;
+    setStatusPanel(2, QString());
+    setStatusPanel(3, QStringLiteral("Mag = ") + fmt::signedSingle(static_cast<float>(y)));
+}
+
+void FrmPlot::selectCycles(bool two) {
+    state_.TwoCycles = two;
+    // The two frames always agree; the new setting shows at the next rescale.
+    optOneCycle_->setChecked(!two);
+    optUrOneCycle_->setChecked(!two);
+    optTwoCycles_->setChecked(two);
+    optUrTwoCycles_->setChecked(two);
+}
+
+} // namespace varilume

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace varilume {
+
+/// The period after a step down: Period - Increment (ten increments with Ctrl),
+/// in 32-bit arithmetic; a negative result becomes 1 (exactly 0 stays 0).
+float stepPeriodDown(float period, float increment, bool ctrl);
+/// The period after a step up; no bound applies.
+float stepPeriodUp(float period, float increment, bool ctrl);
+/// A typed period: blanks allowed around it, a negative value becomes 1;
+/// nullopt when the text is not a number (the period then stays as it was).
+std::optional<float> typedPeriod(const QString& text);
+/// The period box text of a period (" 200", " .5").
+QString periodText(float period);
+/// "Magnification = 1.0 X": the whole JD range over the plotted window.
+QString magnificationText(double minJD, double maxJD, double jdFrom, double jdTo);
+
+} // namespace varilume
