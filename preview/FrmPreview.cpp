@@ -1,7 +1,265 @@
 #include "preview/FrmPreview.h"
 
+#include "canvas/Canvas.h"
+#include "format/NumberFormat.h"
+#include "preview/PreviewPlot.h"
+#include "ui/main/MainLayout.h"
+#include "ui/widgets/CanvasWidget.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
 namespace varilume {
 
-void runPreview(Context&, PlotView&) {}
+namespace {
+
+// Client 11130 x 7830 twips inside an outer 11250 x 8250.
+constexpr float kPreviewFrameHeight = 420;
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+void runPreview(Context& ctx, PlotView& mainWindow,
+                const std::function<void(const QString&)>& setMainPeriodText) {
+    FrmPreview preview(ctx, mainWindow, setMainPeriodText);
+    preview.activate();
+    preview.fullRedraw();
+    ctx.platform.execDialog(preview);
+    ClickPairs::close(ctx.state);
+}
+
+FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
+                       std::function<void(const QString&)> setMainPeriodText, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), main_(mainWindow),
+      setMainPeriodText_(std::move(setMainPeriodText)) {
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(QStringLiteral("Varilume -  Preview"));
+
+    lblStarName_ = named(new QLabel(this), "lblStarName");
+    QFont bold = lblStarName_->font();
+    bold.setPointSizeF(9.75);
+    bold.setBold(true);
+    lblStarName_->setFont(bold);
+    lblStarName_->setAlignment(Qt::AlignCenter);
+    picJDScale_ = named(new CanvasWidget(this), "picJDScale");
+    picView_ = named(new CanvasWidget(this), "picView");
+    picMagScale_ = named(new CanvasWidget(this), "picMagScale");
+    picView_->canvas().setForeground(0x00FFFF);
+    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
+        c->canvas().clear();
+    picView_->setCursor(Qt::CrossCursor);
+    connect(picView_, &CanvasWidget::mousePressed, this,
+            [this](double x, double, Qt::MouseButton) { clickAt(x); });
+
+    fraAction_ = named(new QFrame(this), "fraAction");
+    auto* label1 = named(new QLabel(fraAction_), "Label1");
+    label1->setGeometry(TwipRect{2438, 0, 6255, 375}.px());
+    label1->setAlignment(Qt::AlignCenter);
+    label1->setText(QStringLiteral("Click on two adjacent maxima or minima for approximation of period."));
+    Label3_ = named(new QLabel(fraAction_), "Label3");
+    Label3_->setGeometry(TwipRect{240, 480, 3015, 495}.px().adjusted(0, -4, 0, 2));
+    Label3_->setAlignment(Qt::AlignCenter);
+    Label3_->setText(QStringLiteral("Percentage of dataset to be displayed\n"
+                                    "0                           50                           100"));
+    sldRange_ = named(new QSlider(Qt::Horizontal, fraAction_), "sldRange");
+    sldRange_->setGeometry(TwipRect{120, 960, 3255, 510}.px());
+    sldRange_->setRange(0, 100);
+    sldRange_->setTickPosition(QSlider::TicksBelow);
+    sldRange_->setTickInterval(10);
+    sldRange_->installEventFilter(this);
+
+    const auto button = [this](const char* name, const TwipRect& r, const QString& tip) {
+        auto* b = named(new QToolButton(fraAction_), name);
+        b->setGeometry(r.px());
+        b->setToolTip(tip);
+        return b;
+    };
+    QToolButton* refresh = button("cmdRefresh", {3930, 720, 480, 480}, QStringLiteral("Refresh Plot Screen"));
+    refresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    lblZoom_ = named(new QLabel(QStringLiteral("Zoom"), fraAction_), "lblZoom");
+    lblZoom_->setGeometry(TwipRect{4800, 480, 495, 255}.px());
+    lblZoom_->setStyleSheet(QStringLiteral("QLabel { color: white; background: red; font-weight: bold; }"));
+    lblZoom_->setAlignment(Qt::AlignCenter);
+    lblZoom_->hide();
+    QToolButton* zoom = button("cmdZoom", {4800, 720, 480, 480}, QStringLiteral("Zoom in on JD"));
+    zoom->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    QToolButton* reset = button("cmdReset", {5640, 720, 480, 480}, QStringLiteral("Reset Plot"));
+    reset->setStyleSheet(QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
+    cmdGo_ = named(new QPushButton(QStringLiteral("Continue"), fraAction_), "cmdGo");
+    cmdGo_->setGeometry(TwipRect{6465, 720, 1095, 495}.px());
+    cmdGo_->setToolTip(QStringLiteral("Exit Preview Screen"));
+    auto* label2 = named(new QLabel(QStringLiteral("Selected Period: "), fraAction_), "Label2");
+    label2->setGeometry(TwipRect{7905, 780, 1215, 255}.px());
+    txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
+    txtPeriod_->setGeometry(TwipRect{9120, 720, 855, 285}.px().adjusted(0, 0, 0, 3));
+
+    connect(refresh, &QToolButton::clicked, this, &FrmPreview::cmdRefresh);
+    connect(zoom, &QToolButton::clicked, this, &FrmPreview::cmdZoom);
+    connect(reset, &QToolButton::clicked, this, &FrmPreview::cmdReset);
+    connect(cmdGo_, &QPushButton::clicked, this, &FrmPreview::cmdGo);
+
+    const QSize client(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
+                       qRound((kDesignOuterHeight - kPreviewFrameHeight) / kTwipsPerPixel));
+    resize(client);
+    applyLayout();
+}
+
+Canvas& FrmPreview::picView() { return picView_->canvas(); }
+Canvas& FrmPreview::picJDScale() { return picJDScale_->canvas(); }
+Canvas& FrmPreview::picMagScale() { return picMagScale_->canvas(); }
+
+void FrmPreview::repaintCanvases() {
+    picView_->refresh();
+    picJDScale_->refresh();
+    picMagScale_->refresh();
+}
+
+void FrmPreview::setStarCaption(const QString& caption) { lblStarName_->setText(caption); }
+QString FrmPreview::starCaption() const { return lblStarName_->text(); }
+void FrmPreview::setGoEnabled(bool enabled) { cmdGo_->setEnabled(enabled); }
+
+void FrmPreview::applyLayout() {
+    const float W = width() * kTwipsPerPixel + kFrameWidth;
+    const float H = height() * kTwipsPerPixel + kPreviewFrameHeight;
+    if (W - 1035 < 0 || H - 2955 < 0) {
+        resize(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
+               qRound((kDesignOuterHeight - kPreviewFrameHeight) / kTwipsPerPixel));
+        return;
+    }
+    const TwipRect view{350, 960, W - 1035, H - 2955};
+    lblStarName_->setGeometry(TwipRect{345, 240, view.width, 375}.px());
+    picJDScale_->setGeometry(TwipRect{360, 600, view.width, 375}.px());
+    picView_->setGeometry(view.px());
+    picMagScale_->setGeometry(TwipRect{view.width + 350, 960, 375, view.height}.px());
+    fraAction_->setGeometry(TwipRect{W / 2 - 10575.f / 2, H - 2010, 10575, 1455}.px());
+    // The canvases follow at once, also before the window is first shown.
+    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
+        c->canvas().resize(c->width(), c->height());
+}
+
+void FrmPreview::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (isMinimized())
+        return;
+    applyLayout();
+    // The first resize on showing finds the picture already drawn at this size.
+    if (ctx_.state.StarLoaded && size() != drawnSize_ && isVisible())
+        fullRedraw();
+}
+
+void FrmPreview::activate() {
+    txtPeriod_->setText(QStringLiteral("0"));
+    const QSignalBlocker block(sldRange_);
+    sldRange_->setValue(100);
+    clicks_.activate();
+}
+
+void FrmPreview::fullRedraw() {
+    drawnSize_ = size();
+    PreviewFullRedraw(ctx_, *this, main_);
+    repaintCanvases();
+}
+
+void FrmPreview::refreshView() {
+    ctx_.platform.setBusyCursor(true);
+    lblZoom_->hide();
+    sldRange_->setEnabled(true);
+    Label3_->setEnabled(true);
+    txtPeriod_->setText(QStringLiteral("0"));
+    PreviewPlotRedraw(ctx_, *this, main_);
+    repaintCanvases();
+    ctx_.platform.setBusyCursor(false);
+}
+
+void FrmPreview::cmdRefresh() {
+    clicks_.refresh(ctx_.state);
+    refreshView();
+}
+
+void FrmPreview::cmdReset() {
+    clicks_.reset(ctx_.state);
+    refreshView();
+}
+
+void FrmPreview::cmdZoom() {
+    clicks_.zoom(ctx_.state);
+    refreshView();
+    lblZoom_->show();
+    sldRange_->setEnabled(false);
+    Label3_->setEnabled(false);
+}
+
+void FrmPreview::sliderReleasedAt(int percent) {
+    clicks_.slider(ctx_.state, percent);
+    fullRedraw();
+}
+
+void FrmPreview::clickAt(double jd) {
+    ProjectState& s = ctx_.state;
+    if (s.Plotting)
+        return;
+    picView_->canvas().line(jd, s.MinMag, jd, s.MaxMag, ClickPairs::clickLineColor(s));
+    picView_->refresh();
+    switch (clicks_.click(s, jd)) {
+    case ClickOutcome::None:
+        break;
+    case ClickOutcome::Estimate: {
+        const QString text = fmt::general(s.Period);
+        txtPeriod_->setText(text);
+        if (setMainPeriodText_)
+            setMainPeriodText_(text);
+        break;
+    }
+    case ClickOutcome::Zoom:
+        lblZoom_->hide();
+        sldRange_->setEnabled(true);
+        Label3_->setEnabled(true);
+        fullRedraw();
+        break;
+    case ClickOutcome::WrongNumber:
+        ctx_.platform.message(QStringLiteral("Incorrect number of clicks. Try again with two clicks."),
+                              QStringLiteral("Wrong Number of Clicks1"), Buttons::Ok, Icon::None);
+        clicks_.afterWrongNumber();
+        cmdRefresh();
+        break;
+    }
+}
+
+void FrmPreview::cmdGo() {
+    ClickPairs::close(ctx_.state);
+    accept();
+}
+
+void FrmPreview::reject() {
+    // The close box hands back the window and period just as Continue does.
+    cmdGo();
+}
+
+void FrmPreview::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!ctx_.state.Plotting)
+            cmdGo();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool FrmPreview::eventFilter(QObject* watched, QEvent* event) {
+    // Only a mouse release redraws: the value is then the one the user just set.
+    if (watched == sldRange_ && event->type() == QEvent::MouseButtonRelease)
+        QTimer::singleShot(0, this, [this] { sliderReleasedAt(sldRange_->value()); });
+    return QDialog::eventFilter(watched, event);
+}
 
 } // namespace varilume

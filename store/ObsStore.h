@@ -19,6 +19,8 @@ public:
     static constexpr int NoCurrentRecord = 3021;
     static constexpr int ConversionError = 3421;
     static constexpr int Engine = 3000;
+    /// Reading a null field as a number.
+    static constexpr int InvalidUseOfNull = 94;
 
     StoreError(int code, const QString& description);
     int code() const { return code_; }
@@ -54,8 +56,9 @@ public:
     void moveNext();
     bool eof() const;
 
-    /// Values of the current record; throw StoreError 3021 without one, and
-    /// StoreError Engine for an unknown field name.
+    /// Values of the current record; throw StoreError 3021 without one,
+    /// StoreError Engine for an unknown field name, StoreError 94 when a number
+    /// is asked of a null field and StoreError 3421 for text that is no number.
     double number(const QString& field) const;
     float single(const QString& field) const;
     std::int32_t integer(const QString& field) const;
@@ -87,13 +90,16 @@ public:
 
     /// Opens the store file (record source Obs) and loads the plot columns.
     void bind(const QString& path);
-    /// Releases the file so that it can be replaced or deleted.
+    /// Releases the file so that it can be replaced or deleted. An open append
+    /// batch is committed first; phases not yet flushed are dropped.
     void unbind();
     bool isBound() const;
 
     /// Runs a query text as it stands (SQLite dialect, plus the aggregate StDev).
+    /// Only reading statements; the result stands on its first record.
     Recordset query(const QString& sql);
-    /// Runs a statement that returns no rows.
+    /// Runs statements that return no rows; the plot columns are reloaded when
+    /// they changed the table.
     void execute(const QString& sql);
 
     /// Appending: begin, any number of append(), then commit. append() converts

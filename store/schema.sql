@@ -1,9 +1,12 @@
 -- The observation table of the working store. Text fields are unbounded.
+-- Mag and Phas are declared FLOAT (REAL affinity): the store reads columns of
+-- that declared type as singles. The checks keep text out of the number
+-- columns whatever statement writes them.
 CREATE TABLE Obs (
     ID INTEGER PRIMARY KEY,
     Star TEXT NOT NULL DEFAULT '',
-    JD REAL,
-    Mag REAL,
+    JD REAL CHECK (JD + 0 = JD),
+    Mag FLOAT CHECK (Mag + 0 = Mag),
     Faint TEXT NOT NULL DEFAULT '',
     Uncertain TEXT NOT NULL DEFAULT '',
     HQUncertain TEXT NOT NULL DEFAULT '',
@@ -29,5 +32,5 @@ CREATE TABLE Obs (
     PunktFarb INTEGER NOT NULL DEFAULT 0,
     Marked TEXT NOT NULL DEFAULT '',
     Edited TEXT NOT NULL DEFAULT '',
-    Phas REAL
+    Phas FLOAT CHECK (Phas + 0 = Phas)
 );

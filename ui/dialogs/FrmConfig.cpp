@@ -6,6 +6,7 @@
 #include "ui/dialogs/FolderCheck.h"
 #include "ui/dialogs/FrmBrowse.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>

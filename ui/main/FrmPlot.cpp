@@ -183,7 +183,6 @@ void FrmPlot::createControls() {
     txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
     txtPeriod_->setGeometry(TwipRect{4680, 360, 975, 285}.px().adjusted(0, 0, 0, 3));
     txtPeriod_->setAlignment(Qt::AlignCenter);
-    txtPeriod_->installEventFilter(this);
     Label6_ = named(new QLabel(fraAction_), "Label6");
     Label3_ = named(new QLabel(fraAction_), "Label3");
     Label6_->setGeometry(TwipRect{9000, 240, 1455, 255}.px());
@@ -370,6 +369,8 @@ void FrmPlot::showProgress(int maximum) {
         prgLoad_->show();
 }
 
+void FrmPlot::hideProgress() { prgLoad_->hide(); }
+
 void FrmPlot::setProgress(int value) {
     if (busyLookWanted_ && busySince_.elapsed() > 250) {
         busyLookWanted_ = false;
@@ -414,6 +415,9 @@ void FrmPlot::applyLayout() {
     picJDScale_->setGeometry(layout_.picJDScale.px());
     picView_->setGeometry(layout_.picView.px());
     picMagScale_->setGeometry(layout_.picMagScale.px());
+    // The canvases follow at once, also before the window is first shown.
+    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
+        c->canvas().resize(c->width(), c->height());
     picORBIS_->setGeometry(layout_.picORBIS.px());
     cmdLoad_->setGeometry(layout_.cmdLoad.px());
     cmdLoadXYZ_->setGeometry(layout_.cmdLoadXYZ.px());

@@ -202,7 +202,7 @@ void FrmPlot::ShowPreview() {
     hide();
     state_.JDTo = state_.MaxJD;
     state_.JDFrom = state_.MinJD;
-    runPreview(ctx_, *this);
+    runPreview(ctx_, *this, [this](const QString& text) { txtPeriod_->setText(text); });
     ShowPlot();
     replot(true);
     show();

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/State.h"
+
+#include <QString>
+#include <cmath>
+#include <stdexcept>
+
+namespace varilume {
+
+/// Raised when a phase cannot be computed: "Division by zero" for a period of
+/// 0, "Overflow" when the cycle count is not a finite number.
+class PhaseError : public std::runtime_error {
+public:
+    explicit PhaseError(const char* description) : std::runtime_error(description) {}
+    QString description() const { return QString::fromLatin1(what()); }
+};
+
+/// The phase rule with its inputs (MidJD, Period, TwoCycles) taken once, for
+/// loops over many dates; PhaseOf() is the same rule reading the state.
+struct PhaseRule {
+    double midJD;
+    double period;
+    bool twoCycles;
+
+    explicit PhaseRule(const ProjectState& s)
+        : midJD(s.MidJD), period(s.Period), twoCycles(s.TwoCycles) {}
+
+    /// Phase of jd: in [-0.5, 0.5] for one cycle, in (-1, 1) with the sign of
+    /// jd - midJD for two. Throws PhaseError.
+    float operator()(double jd) const {
+        if (period == 0)
+            throw PhaseError("Division by zero");
+        // Cycle count and fraction in double precision: tens of thousands of
+        // cycles from the epoch still leave the fraction good to 1e-10.
+        const double x = (jd - midJD) / period;
+        if (!std::isfinite(x))
+            throw PhaseError("Overflow");
+        double p = x - std::trunc(x);
+        if (twoCycles) {
+            const float f = static_cast<float>(p);
+            // Rounding to float must not push a phase onto +-1, outside the range.
+            if (std::fabs(f) >= 1.0f)
+                return std::copysign(0.99999994f, f);
+            return f;
+        }
+        if (p < -0.5)
+            p += 1;
+        if (p > 0.5)
+            p -= 1;
+        return static_cast<float>(p);
+    }
+};
+
+/// Phase of an observation at Julian Date jd for the current MidJD, Period and
+/// TwoCycles. Throws PhaseError.
+float PhaseOf(const ProjectState& s, double jd);
+
+/// MidJD = the middle of the plotted window [JDFrom, JDTo]: the phase epoch
+/// follows the window in force.
+void SetMidJD(ProjectState& s);
+
+} // namespace varilume

@@ -1,0 +1,148 @@
+#include "plot/Plotter.h"
+
+#include "canvas/Canvas.h"
+#include "platform/EventPump.h"
+#include "plot/Phase.h"
+#include "plot/Scales.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <span>
+
+namespace varilume {
+
+namespace {
+
+// Rows phased, stored and drawn between two looks at the clock.
+constexpr std::size_t kChunk = 4096;
+// Time between two yields to the window.
+constexpr qint64 kYieldMs = 8;
+
+QString pointsCaption(const QString& head, std::size_t points) {
+    return head + QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
+}
+
+struct ClearOnExit {
+    bool& flag;
+    ~ClearOnExit() { flag = false; }
+};
+
+enum class Outcome { Done, Failed, StoreChanged };
+
+} // namespace
+
+bool Plotter(Context& ctx, PlotView& view) {
+    ProjectState& s = ctx.state;
+    if (s.Plotting)
+        return false;
+
+    Canvas& plot = view.picView();
+    plot.clear();
+    view.picMagScale().clear();
+    view.repaintCanvases();
+
+    view.HidePlot();
+    s.Plotting = true;
+    const ClearOnExit clearPlotting{s.Plotting};
+    view.setViewEnabled(false);
+    view.showBusyCaption(QStringLiteral("Plotting. . . ."));
+    view.showProgress(s.NumRecords);
+
+    WriteJDScale(ctx, view);
+    WriteMagScale(ctx, view);
+    plot.clear();
+
+    // Absolute value: a reversed axis still gives a positive radius.
+    const double r = std::fabs(plot.pixelWidth());
+
+    std::size_t drawn = 0;
+    Outcome outcome = Outcome::Done;
+    QString failure;
+    try {
+        const auto [first, last] = ctx.store.window(s.JDFrom, s.JDTo);
+        SetMidJD(s);
+        // Taken once: a period typed while the plot yields is drawn by the next run.
+        const PhaseRule phaseOf(s);
+        auto cols = ctx.store.plotColumns();
+        const double* const jdData = cols.jd.data();
+        const std::size_t rows = cols.jd.size();
+
+        EventPump pump(ctx.platform);
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        std::array<float, kChunk> phases;
+
+        for (std::size_t i = first; i < last;) {
+            const std::size_t n = std::min(kChunk, last - i);
+            std::size_t done = 0;
+            try {
+                for (; done < n; ++done)
+                    phases[done] = phaseOf(cols.jd[i + done]);
+            } catch (const PhaseError& e) {
+                outcome = Outcome::Failed;
+                failure = e.description();
+            }
+            if (done > 0) {
+                ctx.store.setPhases(i, std::span<const float>(phases.data(), done));
+                for (std::size_t k = 0; k < done; ++k)
+                    plot.dot(phases[k], cols.mag[i + k], r, cols.color[i + k]);
+                drawn += done;
+                i += done;
+            }
+            if (outcome != Outcome::Done)
+                break;
+            if (sinceYield.elapsed() >= kYieldMs) {
+                view.setProgress(static_cast<int>(std::min<std::size_t>(drawn, INT32_MAX)));
+                pump.now();
+                sinceYield.restart();
+                // A star unloaded or loaded during the yield leaves nothing to
+                // go on with: these rows are gone.
+                if (!ctx.store.isBound()) {
+                    outcome = Outcome::StoreChanged;
+                    break;
+                }
+                cols = ctx.store.plotColumns();
+                if (cols.jd.data() != jdData || cols.jd.size() != rows) {
+                    outcome = Outcome::StoreChanged;
+                    break;
+                }
+            }
+        }
+    } catch (const StoreError& e) {
+        outcome = Outcome::Failed;
+        failure = e.description();
+    } catch (const CanvasError& e) {
+        outcome = Outcome::Failed;
+        failure = e.description();
+    } catch (const std::exception& e) {
+        outcome = Outcome::Failed;
+        failure = QString::fromUtf8(e.what());
+    }
+
+    if (drawn == 0 && outcome != Outcome::StoreChanged) {
+        // Nothing in the window, or the very first phase failed (a period of 0):
+        // an expected state, said in the caption alone.
+        view.setStarCaption(pointsCaption(QStringLiteral("   ") + s.StarName.toUpper(), 0));
+    } else if (outcome == Outcome::Failed) {
+        ctx.platform.reportError(failure, QStringLiteral("Plotter"));
+    } else if (outcome == Outcome::Done) {
+        const QString caption =
+            s.XYZLoaded
+                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), drawn)
+                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), drawn);
+        view.setStarCaption(caption);
+        s.PlotCaption = caption;
+    }
+
+    view.setViewEnabled(true);
+    // lblPrg is hidden outright rather than left under picView.
+    view.hideBusyCaption();
+    view.ShowPlot();
+    return true;
+}
+
+} // namespace varilume

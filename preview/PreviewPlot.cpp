@@ -1,0 +1,230 @@
+#include "preview/PreviewPlot.h"
+
+#include "canvas/Canvas.h"
+#include "platform/EventPump.h"
+#include "plot/PlotView.h"
+#include "preview/PreviewView.h"
+#include "store/Context.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+
+namespace varilume {
+
+namespace {
+
+// Rows drawn between two chances to yield: small enough to keep the window
+// responsive, large enough that the check costs nothing per dot.
+constexpr std::size_t kRowsPerBlock = 512;
+// No strip has room for more ticks than this; more means absurd data.
+constexpr double kMaxTicks = 1e6;
+
+QString describe(const std::exception& e) {
+    if (const auto* c = dynamic_cast<const CanvasError*>(&e))
+        return c->description();
+    if (const auto* s = dynamic_cast<const StoreError*>(&e))
+        return s->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
+double roundHalfEven(double v) {
+    const double r = std::round(v); // halves away from zero
+    if (std::abs(v - std::trunc(v)) == 0.5)
+        return 2.0 * std::round(v / 2.0);
+    return r;
+}
+
+// floor(q / 100) held as a single, times 100, back to a whole number.
+std::int32_t wholeHundreds(std::int32_t q) {
+    const float hundreds = static_cast<float>(std::floor(q / 100.0));
+    return static_cast<std::int32_t>(std::lround(hundreds * 100.0f));
+}
+
+QString wholeNumber(double v) {
+    return QString::number(static_cast<qint64>(v));
+}
+
+QString pointsCaption(const ProjectState& s, std::size_t points) {
+    const QString count =
+        QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
+    if (s.XYZLoaded)
+        return QStringLiteral("File: ") + s.XYZFileName.toUpper() + count;
+    return QStringLiteral("   ") + s.StarName.trimmed().toUpper() + count;
+}
+
+void finishPlot(ProjectState& state, PreviewView& view) {
+    state.Plotting = false;
+    view.setGoEnabled(true);
+}
+
+} // namespace
+
+int PreviewJDStep(double span) {
+    const double rounded = roundHalfEven(span);
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+          rounded <= std::numeric_limits<std::int32_t>::max()))
+        throw std::overflow_error("Overflow");
+    const auto n = static_cast<std::int32_t>(rounded);
+
+    std::int32_t step = wholeHundreds(n / 10);
+    if (step == 0)
+        step = 100;
+    if (n / step > 11)
+        step = wholeHundreds(n / 5);
+    if (step != 0 && n / step < 2)
+        step = 2 * static_cast<std::int32_t>(std::floor((n / 2) / 2.0));
+    if (step == 0)
+        step = 100;
+    return step;
+}
+
+void PreviewScaler(Context& ctx, PreviewView& view) {
+    const ProjectState& s = ctx.state;
+    try {
+        // picView first: it fails on either empty range, so a failure leaves
+        // all three canvases with their previous systems.
+        view.picView().setCoords(s.JDFrom, s.MinMag, s.JDTo, s.MaxMag);
+        view.picJDScale().setCoords(s.JDFrom, 0, s.JDTo, 20);
+        view.picMagScale().setCoords(0, s.MinMag, 20, s.MaxMag);
+    } catch (const std::exception& e) {
+        if (s.MinJD != 0 || s.MinMag != 0 || s.MaxJD != 0 || s.MaxMag != 0)
+            ctx.platform.reportError(describe(e), QStringLiteral("Scaler"));
+    }
+}
+
+void PreviewJDScale(Context& ctx, PreviewView& view) {
+    const ProjectState& s = ctx.state;
+    try {
+        Canvas& strip = view.picJDScale();
+        strip.clear();
+        const std::int32_t step = PreviewJDStep(s.JDTo - s.JDFrom);
+
+        // Every tick lies on a multiple of half a step (the step is even), so
+        // only those days are visited, not every day of the window.
+        const double half = std::abs(step) / 2;
+        const double lo = std::floor(s.JDFrom);
+        const double hi = std::floor(s.JDTo);
+        const double first = std::ceil(lo / half) * half;
+        if (hi >= first && (hi - first) / half > kMaxTicks)
+            throw std::overflow_error("Overflow");
+
+        for (double x = first; x <= hi; x += half) {
+            if (static_cast<float>(std::fmod(x, step)) == step / 2.0f)
+                strip.line(x, 17.5, x, 20);
+        }
+        for (double x = first; x <= hi; x += half) {
+            if (std::fmod(x, step) != 0)
+                continue;
+            strip.line(x, 15, x, 20);
+            const QString label = wholeNumber(x);
+            strip.setCurrentXY(x - strip.textWidth(label) / 2, -1);
+            strip.print(label);
+        }
+    } catch (const std::exception& e) {
+        ctx.platform.reportError(describe(e), QStringLiteral("WriteJDScale"));
+    }
+}
+
+void PreviewMagScale(Context& ctx, PreviewView& view) {
+    const ProjectState& s = ctx.state;
+    try {
+        Canvas& strip = view.picMagScale();
+        strip.clear();
+        view.repaintCanvases();
+        const float a = std::floor(s.MinMag);
+        const float b = std::floor(s.MaxMag);
+        if (!(b - a <= kMaxTicks))
+            throw std::overflow_error("Overflow");
+
+        // Counted loops give the same halves as adding 0.5 repeatedly.
+        for (int k = 0; a + 0.5f * k <= b; ++k) {
+            const float m = a + 0.5f * k;
+            strip.line(0, m, 2, m);
+        }
+        for (int k = 0; a + k <= b; ++k) {
+            const float m = a + k;
+            strip.line(0, m, 5, m);
+            const QString label = wholeNumber(m);
+            strip.setCurrentXY(6, m - strip.textHeight(label) / 2);
+            strip.print(label);
+        }
+    } catch (const std::exception& e) {
+        ctx.platform.reportError(describe(e), QStringLiteral("WriteMagScale"));
+    }
+}
+
+void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
+    ProjectState& state = ctx.state;
+    view.setGoEnabled(false);
+    state.Plotting = true;
+
+    std::size_t drawn = 0;
+    try {
+        Canvas& canvas = view.picView();
+        canvas.clear();
+        view.repaintCanvases();
+        mainWindow.HidePlot();
+
+        const double radius = std::abs(canvas.pixelWidth());
+        const auto [first, last] = ctx.store.window(state.JDFrom, state.JDTo);
+        EventPump pump(ctx.platform);
+        for (std::size_t i = first; i < last;) {
+            // Taken afresh after every yield: the columns belong to the store.
+            const ObsStore::PlotColumns cols = ctx.store.plotColumns();
+            if (last > cols.jd.size())
+                break;
+            const std::size_t blockEnd = std::min(last, i + kRowsPerBlock);
+            // JDs reach the canvas as doubles: as singles a JD near 2,450,000
+            // resolves only a quarter of a day, too coarse for a zoomed window.
+            // Each dot is outlined and filled in its own colour.
+            for (; i < blockEnd; ++i)
+                canvas.dot(cols.jd[i], cols.mag[i], radius, cols.color[i]);
+            drawn = i - first;
+            state.PointColor = cols.color[i - 1];
+            pump.tick();
+            // A redraw started from a window event has run to its end meanwhile
+            // and left its own picture: this one must not paint over it.
+            if (!state.Plotting)
+                return;
+        }
+    } catch (const std::exception& e) {
+        if (drawn > 0) {
+            ctx.platform.reportError(describe(e), QStringLiteral("Plotter"));
+            finishPlot(state, view);
+            return;
+        }
+    }
+
+    if (drawn == 0) {
+        // Nothing in the window to draw: not an error, the status line says so.
+        view.setStarCaption(QStringLiteral("   ") + state.StarName.toUpper() +
+                            QStringLiteral(" - (0 Points)"));
+        mainWindow.ShowPlot();
+        view.repaintCanvases();
+        finishPlot(state, view);
+        return;
+    }
+
+    view.repaintCanvases();
+    const QString caption = pointsCaption(state, drawn);
+    view.setStarCaption(caption);
+    state.PlotCaption = caption;
+    finishPlot(state, view);
+}
+
+void PreviewFullRedraw(Context& ctx, PreviewView& view, PlotView& mainWindow) {
+    PreviewScaler(ctx, view);
+    PreviewJDScale(ctx, view);
+    PreviewMagScale(ctx, view);
+    PreviewPlotter(ctx, view, mainWindow);
+}
+
+void PreviewPlotRedraw(Context& ctx, PreviewView& view, PlotView& mainWindow) {
+    PreviewScaler(ctx, view);
+    PreviewPlotter(ctx, view, mainWindow);
+}
+
+} // namespace varilume

@@ -1,0 +1,274 @@
+#include "app/Application.h"
+#include "canvas/Canvas.h"
+#include "support/ScriptedPlatform.h"
+#include "ui/widgets/CanvasWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace varilume;
+using varilume::test::ScriptedPlatform;
+
+namespace {
+
+// A started program over a temporary program folder, with a small ORBIS file.
+struct Session {
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    std::unique_ptr<Application> app;
+    QString orbis;
+
+    Session() {
+        QFile::copy(QStringLiteral(VARILUME_TEMPLATE), dir.filePath(QStringLiteral("Template.mdb")));
+        QFile ini(dir.filePath(QStringLiteral("Varilume.ini")));
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
+                  "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\nColorFAINT=15520722\r\n");
+        ini.close();
+        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
+        QFile f(orbis);
+        f.open(QIODevice::WriteOnly);
+        f.write("JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
+                "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star Name\r\n");
+        for (int i = 0; i < 40; ++i) {
+            const QByteArray jd = QByteArray::number(2450000.0 + i * 2.5, 'f', 4);
+            const QByteArray mag = QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2);
+            f.write(jd + "," + mag + ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n");
+        }
+        f.write("2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n");
+        f.close();
+        app = std::make_unique<Application>(platform, dir.path());
+        app->start();
+        QApplication::setActiveWindow(app->mainWindow());
+    }
+    QWidget* focused() {
+        QWidget* f = QApplication::focusWidget();
+        return f ? f : app->mainWindow();
+    }
+    FrmPlot& w() { return *app->mainWindow(); }
+    ProjectState& s() { return app->state(); }
+    template <typename T> T* child(const char* name) {
+        return w().findChild<T*>(QLatin1String(name));
+    }
+    QString caption() { return child<QLabel>("lblStarName")->text(); }
+    // Loads the ORBIS file, leaving the preview with Continue.
+    void load() {
+        platform.files.push_back(orbis);
+        platform.dialogScripts.push_back([](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        });
+        w().cmdLoad();
+        QApplication::setActiveWindow(app->mainWindow());
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    // Guards the whole load: file dialog, preview, plot, captions and menus.
+    void loadShowsPlot() {
+        Session t;
+        t.load();
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(t.platform.dialogsShown, std::vector<QString>{QStringLiteral("frmPreview")});
+        QCOMPARE(t.platform.fileRequests[0].spec.filter, QStringLiteral("All Files (*.*)|*.*|"));
+        QCOMPARE(t.platform.fileRequests[0].spec.initialFolder, t.dir.path());
+        QVERIFY(t.s().StarLoaded);
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
+        QCOMPARE(t.s().PlotCaption, t.caption());
+        QCOMPARE(t.w().statusPanel(1), QStringLiteral("File: ") + t.orbis);
+        QCOMPARE(t.child<QLabel>("Label5")->text(), QStringLiteral("Min JD= 2450000"));
+        QCOMPARE(t.child<QLabel>("Label6")->text(), QStringLiteral("Min Mag = 9"));
+        QVERIFY(t.child<QAction>("mnuClear")->isEnabled());
+        QVERIFY(t.child<QAction>("mnuPreview")->isEnabled());
+        QVERIFY(t.child<CanvasWidget>("picView")->isVisibleTo(&t.w()));
+        QVERIFY(!t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
+        QCOMPARE(t.s().JDFrom, 2450000.0);
+        QCOMPARE(t.s().JDTo, 2450200.5);
+    }
+
+    // Guards Cancel in the file dialog: nothing loads, nothing is said.
+    void loadCancelled() {
+        Session t;
+        t.w().cmdLoad();
+        QVERIFY(!t.s().StarLoaded);
+        QVERIFY(t.platform.messages.empty());
+        QVERIFY(t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
+    }
+
+    // Guards a file of nothing usable: its message, and the start screen again.
+    void loadUnusable() {
+        Session t;
+        const QString bad = t.dir.filePath(QStringLiteral("bad.txt"));
+        QFile f(bad);
+        f.open(QIODevice::WriteOnly);
+        f.write("just,a,line\r\n");
+        f.close();
+        t.platform.files.push_back(bad);
+        t.w().cmdLoad();
+        QCOMPARE(t.platform.textsTitled(QStringLiteral("Varilume")),
+                 QStringList{QStringLiteral("Error in loading database. Check source file.")});
+        QVERIFY(!t.s().StarLoaded);
+        QVERIFY(t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
+        QVERIFY(!t.child<CanvasWidget>("picView")->isVisibleTo(&t.w()));
+    }
+
+    // Guards the unload question: Cancel keeps the star, OK clears everything.
+    void clearStar() {
+        Session t;
+        t.load();
+        t.platform.answers = {Answer::Cancel};
+        t.w().mnuClear();
+        QVERIFY(t.s().StarLoaded);
+        QCOMPARE(t.platform.messages.back().title, QStringLiteral("Unload Current Star?"));
+        QCOMPARE(t.platform.messages.back().text, QStringLiteral("Unload current star rr lyr ?"));
+        t.platform.answers = {Answer::Ok};
+        t.w().mnuClear();
+        QVERIFY(!t.s().StarLoaded);
+        QCOMPARE(t.s().Period, 200.0f);
+        QCOMPARE(t.s().StarName, QString());
+        QCOMPARE(t.app->store().count(), qint64(0));
+        QVERIFY(!t.child<QAction>("mnuClear")->isEnabled());
+        QVERIFY(t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
+        QCOMPARE(t.w().statusPanel(1), QString());
+    }
+
+    // Guards the step commands and keys: bounds, Ctrl, and the characters
+    // still reaching the period box.
+    void stepping() {
+        Session t;
+        t.load();
+        auto* box = t.child<QLineEdit>("txtPeriod");
+        t.s().Period = 0.5f;
+        t.w().cmdIncrDn();
+        QCOMPARE(t.s().Period, 1.0f);
+        QCOMPARE(box->text(), QStringLiteral(" 1"));
+        t.w().cmdIncrDn();
+        QCOMPARE(t.s().Period, 0.0f);
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (0 Points)"));
+        QVERIFY(t.platform.messages.empty());
+
+        QTest::keyPress(t.focused(), Qt::Key_Control);
+        QVERIFY(t.w().ctrlDown());
+        t.w().cmdIncrUp();
+        QCOMPARE(t.s().Period, 10.0f);
+        QTest::keyRelease(t.focused(), Qt::Key_Control);
+        QVERIFY(!t.w().ctrlDown());
+
+        box->setFocus();
+        box->setText(QStringLiteral("20"));
+        box->setCursorPosition(2);
+        QTest::keyClick(box, '+');
+        QCOMPARE(t.s().Period, 11.0f);
+        QCOMPARE(box->text(), QStringLiteral(" 11+"));
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
+    }
+
+    // Guards Enter and Space in the period box, and a text that is not a number.
+    void typedPeriod() {
+        Session t;
+        t.load();
+        auto* box = t.child<QLineEdit>("txtPeriod");
+        box->setFocus();
+        box->setText(QStringLiteral(" 37.5 "));
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(t.s().Period, 37.5f);
+        QCOMPARE(box->text(), QStringLiteral(" 37.5 "));
+        box->setText(QStringLiteral("12"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(t.s().Period, 12.0f);
+        box->setText(QStringLiteral("twelve"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(t.s().Period, 12.0f);
+        QCOMPARE(t.platform.messages.size(), size_t(1));
+        QVERIFY(t.platform.messages[0].text.contains(QStringLiteral("twelve")));
+    }
+
+    // Guards the cycle options: both frames agree; the plot changes at the next refresh.
+    void cycleOptions() {
+        Session t;
+        t.load();
+        t.child<QRadioButton>("optTwoCycles")->click();
+        QVERIFY(t.s().TwoCycles);
+        QVERIFY(t.child<QRadioButton>("optUrTwoCycles")->isChecked());
+        QCOMPARE(t.w().picView().scaleWidth(), 1.0);
+        t.w().cmdRefresh();
+        QCOMPARE(t.w().picView().scaleWidth(), 2.0);
+        t.child<QRadioButton>("optUrOneCycle")->click();
+        QVERIFY(!t.s().TwoCycles);
+        QVERIFY(t.child<QRadioButton>("optOneCycle")->isChecked());
+    }
+
+    // Guards the readouts and the marker lines, which the next plot removes.
+    void readoutsAndMarkers() {
+        Session t;
+        t.load();
+        auto* view = t.child<CanvasWidget>("picView");
+        auto* jdScale = t.child<CanvasWidget>("picJDScale");
+        auto* magScale = t.child<CanvasWidget>("picMagScale");
+        emit view->mouseMoved(0.25, 9.5);
+        QCOMPARE(t.w().statusPanel(2), QStringLiteral("Phase = 0.250000"));
+        QCOMPARE(t.w().statusPanel(3), QStringLiteral("  Mag = 9.5000"));
+        emit jdScale->mouseMoved(-0.25, 3);
+        QCOMPARE(t.w().statusPanel(2), QStringLiteral("Phase = -.25"));
+        QCOMPARE(t.w().statusPanel(3), QString());
+        emit magScale->mouseMoved(4, 9.5);
+        QCOMPARE(t.w().statusPanel(2), QString());
+        QCOMPARE(t.w().statusPanel(3), QStringLiteral("Mag =  9.5"));
+        QTest::mouseMove(t.w().centralWidget(), QPoint(2, 2));
+        QCOMPARE(t.w().statusPanel(3), QString());
+
+        Canvas& c = t.w().picView();
+        const QPointF at = c.toDevice(0, 10.3);
+        const QRgb grey = qRgb(150, 150, 150);
+        emit magScale->mousePressed(4, 10.3, Qt::LeftButton);
+        QCOMPARE(c.image().pixel(int(at.x()) + 3, int(at.y())), grey);
+        t.w().cmdIncrUp();
+        QVERIFY(c.image().pixel(int(at.x()) + 3, int(at.y())) != grey);
+    }
+
+    // Guards Reset: whole data again, the magnification reported.
+    void reset() {
+        Session t;
+        t.load();
+        t.platform.dialogScripts.push_back([](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        });
+        t.s().JDFrom = 2450100;
+        t.w().cmdReset();
+        QCOMPARE(t.s().JDFrom, t.s().MinJD);
+        QCOMPARE(t.w().statusPanel(2), QStringLiteral("Magnification = 1.0 X"));
+    }
+
+    // Guards the resize: the plot follows the new size and a too small window snaps back.
+    void resize() {
+        Session t;
+        t.load();
+        t.w().resize(900, 620);
+        QCOMPARE(t.w().picView().widthPx(), t.child<CanvasWidget>("picView")->width());
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
+        t.w().resize(40, 600);
+        QCOMPARE(t.w().outerTwips().width(), 11250.0);
+    }
+
+    // Guards the preview command without a star.
+    void previewWithoutStar() {
+        Session t;
+        t.w().mnuPreview();
+        QCOMPARE(t.platform.textsTitled(QStringLiteral("No Star Loaded")),
+                 QStringList{QStringLiteral("No star file is loaded.")});
+        QVERIFY(t.platform.dialogsShown.empty());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
