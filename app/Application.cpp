@@ -53,6 +53,8 @@ bool Application::showConfig() {
 }
 
 void Application::configure() {
+    if (state_.Plotting)
+        return;
     if (state_.StarLoaded) {
         const Answer a = ctx_.platform.message(
             QStringLiteral("You cannot change the configuration while a file is loaded.\r\n\r\n"

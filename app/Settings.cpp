@@ -75,13 +75,14 @@ bool WriteSettings(const ProjectState& state, QString* error) {
     text += QStringLiteral("Increment=") + fmt::pattern(state.Increment, u"#0.0###", 7) +
             QStringLiteral("\r\n");
     for (const ColorClass& c : kColorClasses)
-        text += QLatin1String(c.key) + u'=' + fmt::general(state.*(c.member)) +
-                QStringLiteral("\r\n");
+        text +=
+            QLatin1String(c.key) + u'=' + fmt::general(state.*(c.member)) + QStringLiteral("\r\n");
 
     QSaveFile file(state.settingsPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toLocal8Bit()) < 0 || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(state.settingsPath(), file.errorString());
+            *error =
+                QStringLiteral("Cannot write %1: %2").arg(state.settingsPath(), file.errorString());
         return false;
     }
     return true;

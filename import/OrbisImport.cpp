@@ -102,7 +102,8 @@ inline void assign(QString& dst, QStringView src) {
         return;
     }
     dst.resize(src.size());
-    std::memcpy(dst.data(), src.data(), static_cast<std::size_t>(src.size()) * sizeof(QChar));
+    if (!src.isEmpty())
+        std::memcpy(dst.data(), src.data(), static_cast<std::size_t>(src.size()) * sizeof(QChar));
 }
 
 ImportResult failure(ImportResult r, ImportResult::Status status, const QString& text,

@@ -16,8 +16,6 @@ namespace {
 constexpr int kYieldIntervalMs = 8;
 constexpr unsigned kLinesPerClockCheck = 512;
 
-const QString kLoadError = QStringLiteral("Error in loading database. Check source file.");
-
 bool isLineEnd(char c) {
     return c == '\n' || c == '\r';
 }
@@ -103,8 +101,9 @@ ImportResult failure(ImportResult::Status status, const QString& text, const QSt
 
 ImportResult loadError(const QString& description) {
     return failure(ImportResult::Status::BadValue,
-                   kLoadError + QStringLiteral("\r\n") + description, QStringLiteral("Error"),
-                   Icon::Critical);
+                   QStringLiteral("Error in loading database. Check source file.\r\n") +
+                       description,
+                   QStringLiteral("Error"), Icon::Critical);
 }
 
 } // namespace

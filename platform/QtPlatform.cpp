@@ -13,8 +13,7 @@
 
 namespace varilume {
 
-Answer QtPlatform::message(const QString& text, const QString& title, Buttons buttons,
-                           Icon icon) {
+Answer QtPlatform::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
     QMessageBox box(owner_);
     box.setWindowTitle(title);
     box.setText(text);
@@ -108,15 +107,25 @@ std::optional<std::int32_t> QtPlatform::chooseColor(std::int32_t initial) {
     return rgbValue(c);
 }
 
-int QtPlatform::execDialog(QDialog& dialog) { return dialog.exec(); }
+int QtPlatform::execDialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
-QStringList QtPlatform::printerNames() { return QPrinterInfo::availablePrinterNames(); }
+QStringList QtPlatform::printerNames() {
+    return QPrinterInfo::availablePrinterNames();
+}
 
-QString QtPlatform::defaultPrinterName() { return QPrinterInfo::defaultPrinterName(); }
+QString QtPlatform::defaultPrinterName() {
+    return QPrinterInfo::defaultPrinterName();
+}
 
-bool QtPlatform::openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+bool QtPlatform::openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
-void QtPlatform::processEvents() { QCoreApplication::processEvents(); }
+void QtPlatform::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 void QtPlatform::setBusyCursor(bool busy) {
     if (busy) {

@@ -14,8 +14,7 @@ public:
     /// Window that owns the dialogs (the main window once it exists).
     void setOwner(QWidget* owner) { owner_ = owner; }
 
-    Answer message(const QString& text, const QString& title, Buttons buttons,
-                   Icon icon) override;
+    Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;

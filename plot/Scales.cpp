@@ -84,11 +84,12 @@ void WriteMagScale(Context& ctx, PlotView& view) {
         view.repaintCanvases();
         const float lo = std::floor(ctx.state.MinMag);
         const float hi = std::floor(ctx.state.MaxMag);
-        if (!std::isfinite(lo) || !std::isfinite(hi) || (double(hi) - lo) * 2 > kMaxMagTicks)
+        const double span = double(hi) - double(lo);
+        if (!std::isfinite(span) || span * 2 > kMaxMagTicks)
             throw std::overflow_error("Overflow");
         // Counted steps instead of adding to a float: the same values for any
         // real magnitude, and no endless loop where m + 0.5 rounds back to m.
-        const int wholeSteps = static_cast<int>(double(hi) - double(lo));
+        const int wholeSteps = span < 0 ? -1 : static_cast<int>(span);
         for (int k = 0; k <= 2 * wholeSteps; ++k) {
             const float m = lo + 0.5f * static_cast<float>(k);
             c.line(0, m, 2, m);

@@ -5,6 +5,7 @@
 #include "preview/PreviewPlot.h"
 #include "ui/main/MainLayout.h"
 #include "ui/widgets/CanvasWidget.h"
+#include "ui/widgets/FitText.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -56,6 +57,10 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
     picView_ = named(new CanvasWidget(this), "picView");
     picMagScale_ = named(new CanvasWidget(this), "picMagScale");
     picView_->canvas().setForeground(0x00FFFF);
+    QFont stripFont = font();
+    stripFont.setPointSizeF(7);
+    picJDScale_->canvas().setFont(stripFont);
+    picMagScale_->canvas().setFont(stripFont);
     for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
         c->canvas().clear();
     picView_->setCursor(Qt::CrossCursor);
@@ -66,12 +71,15 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
     auto* label1 = named(new QLabel(fraAction_), "Label1");
     label1->setGeometry(TwipRect{2438, 0, 6255, 375}.px());
     label1->setAlignment(Qt::AlignCenter);
-    label1->setText(QStringLiteral("Click on two adjacent maxima or minima for approximation of period."));
+    label1->setText(
+        QStringLiteral("Click on two adjacent maxima or minima for approximation of period."));
     Label3_ = named(new QLabel(fraAction_), "Label3");
     Label3_->setGeometry(TwipRect{240, 480, 3015, 495}.px().adjusted(0, -4, 0, 2));
     Label3_->setAlignment(Qt::AlignCenter);
-    Label3_->setText(QStringLiteral("Percentage of dataset to be displayed\n"
-                                    "0                           50                           100"));
+    Label3_->setText(
+        QStringLiteral("Percentage of dataset to be displayed\n"
+                       "0                           50                           100"));
+    fitToText(Label3_, true);
     sldRange_ = named(new QSlider(Qt::Horizontal, fraAction_), "sldRange");
     sldRange_->setGeometry(TwipRect{120, 960, 3255, 510}.px());
     sldRange_->setRange(0, 100);
@@ -85,22 +93,31 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
         b->setToolTip(tip);
         return b;
     };
-    QToolButton* refresh = button("cmdRefresh", {3930, 720, 480, 480}, QStringLiteral("Refresh Plot Screen"));
+    QToolButton* refresh =
+        button("cmdRefresh", {3930, 720, 480, 480}, QStringLiteral("Refresh Plot Screen"));
     refresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     lblZoom_ = named(new QLabel(QStringLiteral("Zoom"), fraAction_), "lblZoom");
     lblZoom_->setGeometry(TwipRect{4800, 480, 495, 255}.px());
-    lblZoom_->setStyleSheet(QStringLiteral("QLabel { color: white; background: red; font-weight: bold; }"));
+    lblZoom_->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: red; font-weight: bold; }"));
     lblZoom_->setAlignment(Qt::AlignCenter);
     lblZoom_->hide();
     QToolButton* zoom = button("cmdZoom", {4800, 720, 480, 480}, QStringLiteral("Zoom in on JD"));
     zoom->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     QToolButton* reset = button("cmdReset", {5640, 720, 480, 480}, QStringLiteral("Reset Plot"));
-    reset->setStyleSheet(QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
+    reset->setStyleSheet(
+        QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
     cmdGo_ = named(new QPushButton(QStringLiteral("Continue"), fraAction_), "cmdGo");
     cmdGo_->setGeometry(TwipRect{6465, 720, 1095, 495}.px());
     cmdGo_->setToolTip(QStringLiteral("Exit Preview Screen"));
     auto* label2 = named(new QLabel(QStringLiteral("Selected Period: "), fraAction_), "Label2");
-    label2->setGeometry(TwipRect{7905, 780, 1215, 255}.px());
+    // Right-aligned against the period box, so a wider font grows it leftwards.
+    const QRect periodBox = TwipRect{9120, 720, 855, 285}.px();
+    const int labelWidth =
+        std::max(label2->sizeHint().width(), TwipRect{0, 0, 1215, 0}.px().width());
+    label2->setGeometry(periodBox.left() - labelWidth, TwipRect{0, 780, 0, 255}.px().top(),
+                        labelWidth, TwipRect{0, 0, 0, 255}.px().height());
+    label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
     txtPeriod_->setGeometry(TwipRect{9120, 720, 855, 285}.px().adjusted(0, 0, 0, 3));
 
@@ -115,9 +132,15 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
     applyLayout();
 }
 
-Canvas& FrmPreview::picView() { return picView_->canvas(); }
-Canvas& FrmPreview::picJDScale() { return picJDScale_->canvas(); }
-Canvas& FrmPreview::picMagScale() { return picMagScale_->canvas(); }
+Canvas& FrmPreview::picView() {
+    return picView_->canvas();
+}
+Canvas& FrmPreview::picJDScale() {
+    return picJDScale_->canvas();
+}
+Canvas& FrmPreview::picMagScale() {
+    return picMagScale_->canvas();
+}
 
 void FrmPreview::repaintCanvases() {
     picView_->refresh();
@@ -125,9 +148,15 @@ void FrmPreview::repaintCanvases() {
     picMagScale_->refresh();
 }
 
-void FrmPreview::setStarCaption(const QString& caption) { lblStarName_->setText(caption); }
-QString FrmPreview::starCaption() const { return lblStarName_->text(); }
-void FrmPreview::setGoEnabled(bool enabled) { cmdGo_->setEnabled(enabled); }
+void FrmPreview::setStarCaption(const QString& caption) {
+    lblStarName_->setText(caption);
+}
+QString FrmPreview::starCaption() const {
+    return lblStarName_->text();
+}
+void FrmPreview::setGoEnabled(bool enabled) {
+    cmdGo_->setEnabled(enabled);
+}
 
 void FrmPreview::applyLayout() {
     const float W = width() * kTwipsPerPixel + kFrameWidth;
@@ -228,8 +257,9 @@ void FrmPreview::clickAt(double jd) {
         fullRedraw();
         break;
     case ClickOutcome::WrongNumber:
-        ctx_.platform.message(QStringLiteral("Incorrect number of clicks. Try again with two clicks."),
-                              QStringLiteral("Wrong Number of Clicks1"), Buttons::Ok, Icon::None);
+        ctx_.platform.message(
+            QStringLiteral("Incorrect number of clicks. Try again with two clicks."),
+            QStringLiteral("Wrong Number of Clicks1"), Buttons::Ok, Icon::None);
         clicks_.afterWrongNumber();
         cmdRefresh();
         break;

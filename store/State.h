@@ -87,7 +87,7 @@ struct ProjectState {
 /// One colour class: its settings key and the member of ProjectState holding it.
 struct ColorClass {
     const char* key;
-    double ProjectState::* member;
+    double ProjectState::*member;
     double defaultValue;
 };
 

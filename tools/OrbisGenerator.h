@@ -37,7 +37,7 @@ struct StarModel {
 };
 
 /// What one file holds besides the star.
-struct SampleSpec {
+struct SampleFile {
     StarModel star;
     OrbisLayout layout = OrbisLayout::Legacy18;
     int observations = 3000;
@@ -196,71 +196,54 @@ inline double modelMagnitude(const StarModel& star, double jd) {
     return star.brightMag;
 }
 
-/// The column names of the 24-field layout ("Transfomed" as the archive spells it).
-inline constexpr std::string_view kCurrentHeaderNames[] = {"JD",
-                                                           "Magnitude",
-                                                           "Uncertainty",
-                                                           "HQuncertainty",
-                                                           "Band",
-                                                           "Observer Code",
-                                                           "Comment Code(s)",
-                                                           "Comp Star 1",
-                                                           "Comp Star 2",
-                                                           "Charts",
-                                                           "Comments",
-                                                           "Transfomed",
-                                                           "Airmass",
-                                                           "Validation Flag",
-                                                           "Cmag",
-                                                           "Kmag",
-                                                           "HJD",
-                                                           "Star Name",
-                                                           "Observer Affiliation",
-                                                           "Measurement Method",
-                                                           "Grouping Method",
-                                                           "ADS Reference",
-                                                           "Digitizer",
-                                                           "Credit"};
+/// The column names of the 24-field layout ("Transfomed" as the archive spells
+/// it); the 18-field layout has the first 18.
+inline constexpr std::string_view kCurrentHeader =
+    "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
+    "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star Name,"
+    "Observer Affiliation,Measurement Method,Grouping Method,ADS Reference,Digitizer,Credit";
 
-/// Writes an ORBIS file as spec describes, lines ending in CR LF. False when the
+/// Writes an ORBIS file as sample describes, lines ending in CR LF. False when the
 /// file cannot be written.
-inline bool writeSample(const QString& path, const SampleSpec& spec) {
+inline bool writeSample(const QString& path, const SampleFile& sample) {
     using namespace detail;
-    Rng rng(spec.seed);
+    Rng rng(sample.seed);
     Sink sink(path);
     std::string& out = sink.buffer();
-    const bool current = spec.layout != OrbisLayout::Legacy18;
-    const char sep = spec.layout == OrbisLayout::CurrentTab ? '\t' : ',';
+    const bool current = sample.layout != OrbisLayout::Legacy18;
+    const char sep = sample.layout == OrbisLayout::CurrentTab ? '\t' : ',';
     const int fieldCount = current ? 24 : 18;
 
-    if (spec.header) {
-        for (int i = 0; i < fieldCount; ++i) {
-            if (i > 0)
-                out += sep;
-            out += kCurrentHeaderNames[i];
+    if (sample.header) {
+        int names = 1;
+        for (char c : kCurrentHeader) {
+            if (c == ',' && ++names > fieldCount)
+                break;
+            out += c == ',' ? sep : c;
         }
         sink.line();
     }
 
     // Malformed lines are spread evenly through the file.
     const int malformedEvery =
-        spec.malformedLines > 0 ? spec.observations / (spec.malformedLines + 1) : 0;
+        sample.malformedLines > 0 ? sample.observations / (sample.malformedLines + 1) : 0;
     int malformedWritten = 0;
-    const double step = spec.spanDays / std::max(1, spec.observations);
-    double jd = spec.firstJD;
+    const double step = sample.spanDays / std::max(1, sample.observations);
+    double jd = sample.firstJD;
 
-    for (int n = 0; n < spec.observations; ++n) {
+    for (int n = 0; n < sample.observations; ++n) {
         jd += step * rng.uniform(0.2, 1.8);
-        if (spec.seasonalGap && frac((jd - spec.firstJD) / 365.25) > 0.84)
+        if (sample.seasonalGap && frac((jd - sample.firstJD) / 365.25) > 0.84)
             jd += 0.16 * 365.25; // the star is behind the Sun
-        const double trueV = modelMagnitude(spec.star, jd);
+        const double trueV = modelMagnitude(sample.star, jd);
 
-        const bool visual = rng.chance(spec.visualShare);
-        const bool blue = !visual && rng.chance(spec.bShare / std::max(1e-9, 1 - spec.visualShare));
-        const bool discrepant = rng.chance(spec.discrepantShare);
+        const bool visual = rng.chance(sample.visualShare);
+        const bool blue =
+            !visual && rng.chance(sample.bShare / std::max(1e-9, 1 - sample.visualShare));
+        const bool discrepant = rng.chance(sample.discrepantShare);
         std::string_view observer = kObservers[rng.pick(20)];
 
-        double mag = trueV + (blue ? spec.star.colorBV : 0.0);
+        double mag = trueV + (blue ? sample.star.colorBV : 0.0);
         bool fainter = false;
         double limit = 0;
         if (visual) {
@@ -275,7 +258,7 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
         if (discrepant)
             mag += (rng.chance(0.5) ? -1.0 : 1.0) * rng.uniform(1.0, 2.5);
 
-        const bool malformed = malformedEvery > 0 && malformedWritten < spec.malformedLines &&
+        const bool malformed = malformedEvery > 0 && malformedWritten < sample.malformedLines &&
                                n == (malformedWritten + 1) * malformedEvery;
 
         // 1 JD, 2 magnitude
@@ -303,12 +286,13 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
         out += sep;
         // 8, 9 comparison stars, 10 chart
         if (visual) {
-            const int comp = static_cast<int>(std::lround(mag * 10)) - rng.pick(4);
+            const int comp =
+                static_cast<int>(std::lround((fainter ? limit : mag) * 10)) - rng.pick(4);
             out += std::to_string(comp);
             out += sep;
             out += std::to_string(comp + 3 + rng.pick(4));
         } else if (current) {
-            appendFreeText(out, rng.chance(0.3) ? "1, 2, 3" : "ENSEMBLE", spec.layout);
+            appendFreeText(out, rng.chance(0.3) ? "1, 2, 3" : "ENSEMBLE", sample.layout);
             out += sep;
         } else {
             out += "ENSEMBLE";
@@ -316,7 +300,7 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
         }
         out += sep;
         if (current)
-            appendFreeText(out, visual ? "1234AVB" : "X12345AB", spec.layout);
+            appendFreeText(out, visual ? "1234AVB" : "X12345AB", sample.layout);
         else
             out += visual ? "1234AVB" : "X12345AB";
         out += sep;
@@ -324,10 +308,10 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
         if (malformed && malformedWritten % 2 == 0) {
             out += "CLOUDS, MOON"; // a comma inside the comment: one field too many
         } else if (current && rng.chance(0.08)) {
-            appendFreeText(out, kCurrentComments[rng.pick(6)], spec.layout);
+            appendFreeText(out, kCurrentComments[rng.pick(6)], sample.layout);
         } else if (visual && rng.chance(0.04)) {
             if (current)
-                appendFreeText(out, kVisualComments[rng.pick(6)], spec.layout);
+                appendFreeText(out, kVisualComments[rng.pick(6)], sample.layout);
             else
                 out += kVisualComments[rng.pick(6)];
         }
@@ -358,10 +342,10 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
         }
         out += sep;
         // 18 star name
-        out += spec.star.name;
+        out += sample.star.name;
         if (current) {
             // 19 affiliation, 20 measurement method, 21 grouping, 22 ADS, 23 digitizer, 24 credit
-            const bool differential = !visual && rng.chance(spec.differentialShare);
+            const bool differential = !visual && rng.chance(sample.differentialShare);
             out += sep;
             out += kAffiliations[rng.pick(5)];
             out += sep;
@@ -380,12 +364,12 @@ inline bool writeSample(const QString& path, const SampleSpec& spec) {
 /// input the benchmark scales up.
 inline bool writeOrbisFile(const QString& path, int observations, std::uint32_t seed,
                            OrbisLayout layout) {
-    SampleSpec spec;
-    spec.layout = layout;
-    spec.observations = observations;
-    spec.seed = seed;
-    spec.differentialShare = layout == OrbisLayout::Legacy18 ? 0.0 : 0.02;
-    return writeSample(path, spec);
+    SampleFile sample;
+    sample.layout = layout;
+    sample.observations = observations;
+    sample.seed = seed;
+    sample.differentialShare = layout == OrbisLayout::Legacy18 ? 0.0 : 0.02;
+    return writeSample(path, sample);
 }
 
 /// A plain "JD magnitude" file (CR LF, one blank between the values, no header).

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     // Mira-type long-period variable, ten years of visual, V and B observations.
-    SampleSpec mira;
+    SampleFile mira;
     mira.star = {"R Syn", CurveShape::Mira, 331.7, 2451200.3, 7.1, 6.0, 1.6};
     mira.observations = 3200;
     mira.seed = 1;
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     ok &= writeSample(out.filePath(QStringLiteral("R Syn ORBIS.txt")), mira);
 
     // Classical Cepheid, two seasons of CCD V photometry.
-    SampleSpec cepheid;
+    SampleFile cepheid;
     cepheid.star = {"DL Syn", CurveShape::Cepheid, 5.37, 2455002.71, 5.9, 0.82, 0.7};
     cepheid.observations = 900;
     cepheid.seed = 2;
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
 
     // The archive's current 24-field download layout, comma-separated, with its
     // quoted free text and a few differential measurements.
-    SampleSpec current;
+    SampleFile current;
     current.star = {"S Syn", CurveShape::Mira, 283.4, 2458102.6, 8.3, 5.2, 1.5};
     current.layout = OrbisLayout::CurrentComma;
     current.observations = 400;

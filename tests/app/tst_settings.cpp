@@ -26,7 +26,8 @@ private slots:
         QTest::addColumn<float>("expectedIncrement");
         QTest::addColumn<double>("colorV");
         QTest::addRow("plain") << "/home/obs/data" << 0.1f << 0.1f << 16744448.0;
-        QTest::addRow("increment rounded to four decimals") << "/d" << 12.34567f << 12.3457f << 255.0;
+        QTest::addRow("increment rounded to four decimals")
+            << "/d" << 12.34567f << 12.3457f << 255.0;
         QTest::addRow("whole increment") << "/d" << 1.0f << 1.0f << 0.0;
         QTest::addRow("folder with = and blanks") << "/data/a=b c" << 0.0005f << 0.0005f << 65280.0;
     }
@@ -108,8 +109,8 @@ private slots:
             << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nIncrement=abc\r\nColorVIS=x1\r\n")
             << false << "" << 0.0f << 0.0 << 0;
         QTest::addRow("line without = ignored")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nnonsense\r\nIncrement=4\r\n") << false
-            << "" << 4.0f << 0.0 << 0;
+            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nnonsense\r\nIncrement=4\r\n")
+            << false << "" << 4.0f << 0.0 << 0;
         QTest::addRow("file ending after the section line")
             << "Varilume.ini" << QByteArray("[Varilume.exe]") << false << "" << 0.0f << 0.0 << 0;
         QTest::addRow("LF line ends read too")
@@ -139,7 +140,8 @@ private slots:
         QCOMPARE(int(platform.messages.size()), messages);
         if (messages) {
             QCOMPARE(platform.messages[0].title, QStringLiteral("INI File Missing"));
-            QCOMPARE(platform.messages[0].text, QStringLiteral("File Varilume.ini missing or corrupted."));
+            QCOMPARE(platform.messages[0].text,
+                     QStringLiteral("File Varilume.ini missing or corrupted."));
             QCOMPARE(platform.messages[0].buttons, Buttons::OkCancel);
         }
     }

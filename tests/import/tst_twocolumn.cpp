@@ -106,8 +106,10 @@ void TestTwoColumn::storesOneRecordPerLine_data() {
         << "twocol_four_values.txt" << 2 << QStringList{"2451000|11||", "2451001|11.1||0.3"};
     QTest::addRow("blank and trailing blank lines skipped")
         << "twocol_blank_lines.txt" << 5 << QStringList{"2451000.5|10.5||", "2451001.5|10.6||"};
-    QTest::addRow("fainter-than marks only its own line")
-        << "twocol_faint.txt" << 2 << QStringList{"2451000.5|10.5||", "2451001.5|10.6|<|"};
+    QTest::addRow("fainter-than marks only its own line, wherever the \"<\" stands")
+        << "twocol_faint.txt" << 4
+        << QStringList{"2451000.5|10.5||", "2451001.5|10.6|<|", "2451002.5|10.8|<|",
+                       "2451003.5|10.9|<|"};
     QTest::addRow("carriage returns alone end lines")
         << "twocol_cr_only.txt" << 3
         << QStringList{"2451000.5|10.5||", "2451001.5|10.6||", "2451002.5|10.7||"};

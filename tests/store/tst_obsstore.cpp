@@ -666,7 +666,7 @@ void TestObsStore::executeKeepsPlotColumnsTrue() {
     // And appending after it continues the IDs.
     s.load({{QStringLiteral("2450020"), QStringLiteral("9"), QString()}});
     QCOMPARE(s.column(QStringLiteral(" SELECT * FROM Obs ORDER BY ID ; "), QStringLiteral("ID")),
-             (QStringList{"1", "2", "4", "7"}));
+             (QStringList{"1", "2", "4", "5"}));
 }
 
 // Guards extremes() leaving out fainter-than rows, which the ranges include.

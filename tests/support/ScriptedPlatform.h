@@ -42,8 +42,7 @@ public:
     /// Called from processEvents(), to act in the middle of a long loop.
     std::function<void()> onProcessEvents;
 
-    Answer message(const QString& text, const QString& title, Buttons buttons,
-                   Icon icon) override;
+    Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;

@@ -22,8 +22,7 @@ struct TestFolder {
         QDir(dir.path()).mkdir(QStringLiteral("files"));
         QFile::copy(QStringLiteral(VARILUME_TEMPLATE), state.templatePath());
         QFile::copy(QStringLiteral(VARILUME_TEMPLATE), state.storePath());
-        QFile(state.storePath())
-            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile(state.storePath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QFile(state.templatePath())
             .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         store.bind(state.storePath());

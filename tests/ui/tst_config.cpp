@@ -132,7 +132,8 @@ private slots:
         QTest::addColumn<int>("messages");
         QTest::addRow("declined") << "new" << int(Answer::No) << false << true << 1;
         QTest::addRow("created") << "new" << int(Answer::Yes) << true << false << 1;
-        QTest::addRow("parent missing") << "no/such/parent" << int(Answer::Yes) << false << false << 2;
+        QTest::addRow("parent missing")
+            << "no/such/parent" << int(Answer::Yes) << false << false << 2;
     }
     void missingFolder() {
         QFETCH(QString, relative);
@@ -153,8 +154,9 @@ private slots:
         QCOMPARE(t.state.IniMissing, iniMissing);
         QCOMPARE(int(platform.messages.size()), messages);
         QCOMPARE(platform.messages[0].title, QStringLiteral("Folder Missing!"));
-        QCOMPARE(platform.messages[0].text, QStringLiteral("The folder ") + wanted +
-                                                QStringLiteral(" does not exist. Do you want to creat it?"));
+        QCOMPARE(platform.messages[0].text,
+                 QStringLiteral("The folder ") + wanted +
+                     QStringLiteral(" does not exist. Do you want to creat it?"));
         QCOMPARE(t.state.FilePath, accepted ? wanted : t.state.ProgramFolder);
         if (!accepted)
             QCOMPARE(box(dlg, "txtFilePath")->text(), t.state.ProgramFolder);

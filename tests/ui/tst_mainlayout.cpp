@@ -18,12 +18,12 @@ private slots:
         QTest::addColumn<float>("actionTop");
         QTest::addColumn<float>("statusTop");
         QTest::addColumn<float>("magLeft");
-        QTest::addRow("design size") << 11250.f << 8250.f << true << 10215.f << 5295.f << 6240.f
-                                     << 7305.f << 10565.f;
+        QTest::addRow("design size")
+            << 11250.f << 8250.f << true << 10215.f << 5295.f << 6240.f << 7305.f << 10565.f;
         QTest::addRow("larger") << 15000.f << 10000.f << true << 13965.f << 7045.f << 7990.f
                                 << 9055.f << 14315.f;
-        QTest::addRow("exactly the margins") << 1035.f << 2955.f << true << 0.f << 0.f << 945.f
-                                             << 2010.f << 350.f;
+        QTest::addRow("exactly the margins")
+            << 1035.f << 2955.f << true << 0.f << 0.f << 945.f << 2010.f << 350.f;
         QTest::addRow("too narrow") << 1020.f << 8250.f << false << 0.f << 0.f << 0.f << 0.f << 0.f;
         QTest::addRow("too low") << 11250.f << 2940.f << false << 0.f << 0.f << 0.f << 0.f << 0.f;
     }
@@ -80,8 +80,8 @@ private slots:
         QTest::addRow("ctrl steps ten down") << 200.f << 0.5f << true << false << 195.f << " 195";
         QTest::addRow("ctrl steps ten up") << 200.f << 0.1f << true << true << 201.f << " 201";
         QTest::addRow("plain up") << 200.f << 0.1f << false << true << 200.1f << " 200.1";
-        QTest::addRow("fraction shown without zero") << 0.75f << 0.25f << false << false << 0.5f
-                                                     << " .5";
+        QTest::addRow("fraction shown without zero")
+            << 0.75f << 0.25f << false << false << 0.5f << " .5";
         QTest::addRow("no upper bound") << 1e6f << 1e6f << false << true << 2e6f << " 2000000";
     }
     void steps() {
@@ -91,8 +91,8 @@ private slots:
         QFETCH(bool, up);
         QFETCH(float, expected);
         QFETCH(QString, text);
-        const float p = up ? stepPeriodUp(period, increment, ctrl)
-                           : stepPeriodDown(period, increment, ctrl);
+        const float p =
+            up ? stepPeriodUp(period, increment, ctrl) : stepPeriodDown(period, increment, ctrl);
         QCOMPARE(p, expected);
         QCOMPARE(periodText(p), text);
     }

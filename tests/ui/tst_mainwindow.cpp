@@ -26,17 +26,21 @@ struct Session {
     QString orbis;
 
     Session() {
-        QFile::copy(QStringLiteral(VARILUME_TEMPLATE), dir.filePath(QStringLiteral("Template.mdb")));
+        QFile::copy(QStringLiteral(VARILUME_TEMPLATE),
+                    dir.filePath(QStringLiteral("Template.mdb")));
         QFile ini(dir.filePath(QStringLiteral("Varilume.ini")));
         ini.open(QIODevice::WriteOnly);
-        ini.write("[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
-                  "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\nColorFAINT=15520722\r\n");
+        ini.write(
+            "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
+            "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\nColorFAINT=15520722\r\n");
         ini.close();
         orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
         QFile f(orbis);
         f.open(QIODevice::WriteOnly);
-        f.write("JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
-                "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star Name\r\n");
+        f.write(
+            "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
+            "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star "
+            "Name\r\n");
         for (int i = 0; i < 40; ++i) {
             const QByteArray jd = QByteArray::number(2450000.0 + i * 2.5, 'f', 4);
             const QByteArray mag = QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2);
@@ -61,9 +65,8 @@ struct Session {
     // Loads the ORBIS file, leaving the preview with Continue.
     void load() {
         platform.files.push_back(orbis);
-        platform.dialogScripts.push_back([](QDialog& d) {
-            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
-        });
+        platform.dialogScripts.push_back(
+            [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
         w().cmdLoad();
         QApplication::setActiveWindow(app->mainWindow());
     }
@@ -240,9 +243,8 @@ private slots:
     void reset() {
         Session t;
         t.load();
-        t.platform.dialogScripts.push_back([](QDialog& d) {
-            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
-        });
+        t.platform.dialogScripts.push_back(
+            [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
         t.s().JDFrom = 2450100;
         t.w().cmdReset();
         QCOMPARE(t.s().JDFrom, t.s().MinJD);

@@ -9,9 +9,10 @@ namespace varilume {
 FolderAnswer ensureFolder(Platform& platform, const QString& path) {
     if (FolderExists(path))
         return FolderAnswer::Exists;
-    const Answer a = platform.message(QStringLiteral("The folder ") + path +
-                                          QStringLiteral(" does not exist. Do you want to creat it?"),
-                                      QStringLiteral("Folder Missing!"), Buttons::YesNo, Icon::None);
+    const Answer a =
+        platform.message(QStringLiteral("The folder ") + path +
+                             QStringLiteral(" does not exist. Do you want to creat it?"),
+                         QStringLiteral("Folder Missing!"), Buttons::YesNo, Icon::None);
     if (a != Answer::Yes)
         return FolderAnswer::Declined;
     if (!path.trimmed().isEmpty() && CreateFolder(path))

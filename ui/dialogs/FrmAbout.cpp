@@ -45,7 +45,9 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
         l->installEventFilter(this);
 }
 
-void FrmAbout::mousePressEvent(QMouseEvent*) { accept(); }
+void FrmAbout::mousePressEvent(QMouseEvent*) {
+    accept();
+}
 
 bool FrmAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {

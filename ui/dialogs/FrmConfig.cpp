@@ -139,7 +139,8 @@ void FrmConfig::activate() {
 void FrmConfig::paintButton(int index) {
     const QColor c = rgbColor(colors_[static_cast<size_t>(index)]);
     buttons_[static_cast<size_t>(index)]->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; border: 1px solid #444; }").arg(c.name()));
+        QStringLiteral("QPushButton { background-color: %1; border: 1px solid #444; }")
+            .arg(c.name()));
 }
 
 void FrmConfig::pickColor(int index) {

@@ -7,6 +7,7 @@
 #include "ui/main/Logo.h"
 #include "ui/main/PeriodSteps.h"
 #include "ui/widgets/CanvasWidget.h"
+#include "ui/widgets/FitText.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,10 +29,12 @@ namespace varilume {
 
 namespace {
 
-const QString kCopyright = QStringLiteral("Varilume 2.0 - phase plots for variable star observers");
+const QString kCopyright = QStringLiteral("\u00A9 2026 the Varilume team");
 
 QFont fontOf(const QString& family, qreal points, bool bold) {
-    QFont f(family);
+    QFont f = QApplication::font();
+    if (!family.isEmpty())
+        f.setFamily(family);
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
@@ -74,7 +77,9 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     lblCopyright_->setText(kCopyright);
 }
 
-FrmPlot::~FrmPlot() { qApp->removeEventFilter(this); }
+FrmPlot::~FrmPlot() {
+    qApp->removeEventFilter(this);
+}
 
 void FrmPlot::createControls() {
     client_ = named(new QWidget(this), "client");
@@ -87,7 +92,8 @@ void FrmPlot::createControls() {
     Label1_->setFont(fontOf(QStringLiteral("Arial"), 18, true));
     Label1_->setPalette(blue);
     Label1_->setAlignment(Qt::AlignCenter);
-    Label2_ = named(new QLabel(QStringLiteral("Determines Variable Star Periods"), client_), "Label2");
+    Label2_ =
+        named(new QLabel(QStringLiteral("Determines Variable Star Periods"), client_), "Label2");
     Label2_->setFont(fontOf(QStringLiteral("Arial"), 12, false));
     Label2_->setPalette(blue);
     Label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -100,13 +106,16 @@ void FrmPlot::createControls() {
     picORBIS_ = named(new QLabel(client_), "picORBIS");
     picORBIS_->setPixmap(makeLogo(layout_.picORBIS.px().size()));
     cmdLoad_ = named(new QPushButton(QStringLiteral("Load ORBIS File"), client_), "cmdLoad");
-    cmdLoadXYZ_ = named(new QPushButton(QStringLiteral("Load 2-Column File"), client_), "cmdLoadXYZ");
+    cmdLoadXYZ_ =
+        named(new QPushButton(QStringLiteral("Load 2-Column File"), client_), "cmdLoadXYZ");
     connect(cmdLoad_, &QPushButton::clicked, this, &FrmPlot::cmdLoad);
     connect(cmdLoadXYZ_, &QPushButton::clicked, this, &FrmPlot::cmdLoadXYZ);
 
     fraUrCycles_ = named(new QGroupBox(QStringLiteral("Display:"), client_), "fraUrCycles");
-    optUrOneCycle_ = named(new QRadioButton(QStringLiteral("One Cycle"), fraUrCycles_), "optUrOneCycle");
-    optUrTwoCycles_ = named(new QRadioButton(QStringLiteral("Two Cycles"), fraUrCycles_), "optUrTwoCycles");
+    optUrOneCycle_ =
+        named(new QRadioButton(QStringLiteral("One Cycle"), fraUrCycles_), "optUrOneCycle");
+    optUrTwoCycles_ =
+        named(new QRadioButton(QStringLiteral("Two Cycles"), fraUrCycles_), "optUrTwoCycles");
     optUrOneCycle_->setGeometry(TwipRect{240, 240, 1575, 195}.px().adjusted(0, -2, 0, 4));
     optUrTwoCycles_->setGeometry(TwipRect{240, 480, 1575, 195}.px().adjusted(0, -2, 0, 4));
 
@@ -124,9 +133,12 @@ void FrmPlot::createControls() {
     picView_->canvas().setBackground(0);
     picView_->canvas().setForeground(0x00FFFF); // yellow
     picView_->canvas().setFillColor(0x00FFFF);
+    QFont stripFont = font();
+    stripFont.setPointSizeF(7);
     for (CanvasWidget* strip : {picJDScale_, picMagScale_}) {
         strip->canvas().setBackground(0);
         strip->canvas().setForeground(0xFFFFFF);
+        strip->canvas().setFont(stripFont);
     }
     for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
         c->canvas().clear();
@@ -136,14 +148,17 @@ void FrmPlot::createControls() {
     connect(picMagScale_, &CanvasWidget::mouseMoved, this,
             [this](double, double y) { onMagScaleMoved(y); });
     // A click on a strip draws a grey marker across the plot, kept until the next plot.
-    connect(picJDScale_, &CanvasWidget::mousePressed, this, [this](double x, double, Qt::MouseButton) {
-        picView_->canvas().line(x, state_.MinMag, x, state_.MaxMag, 150 + 150 * 256 + 150 * 65536);
-        picView_->refresh();
-    });
-    connect(picMagScale_, &CanvasWidget::mousePressed, this, [this](double, double y, Qt::MouseButton) {
-        picView_->canvas().line(-1, y, 1, y, 150 + 150 * 256 + 150 * 65536);
-        picView_->refresh();
-    });
+    connect(picJDScale_, &CanvasWidget::mousePressed, this,
+            [this](double x, double, Qt::MouseButton) {
+                picView_->canvas().line(x, state_.MinMag, x, state_.MaxMag,
+                                        150 + 150 * 256 + 150 * 65536);
+                picView_->refresh();
+            });
+    connect(picMagScale_, &CanvasWidget::mousePressed, this,
+            [this](double, double y, Qt::MouseButton) {
+                picView_->canvas().line(-1, y, 1, y, 150 + 150 * 256 + 150 * 65536);
+                picView_->refresh();
+            });
 
     fraAction_ = named(new QFrame(client_), "fraAction");
     fraAction_->setFrameShape(QFrame::NoFrame);
@@ -154,7 +169,8 @@ void FrmPlot::createControls() {
     fraCycles_ = named(new QGroupBox(QStringLiteral("Display:"), fraAction_), "fraCycles");
     fraCycles_->setGeometry(TwipRect{2280, 0, 1575, 800}.px());
     optOneCycle_ = named(new QRadioButton(QStringLiteral("One Cycle"), fraCycles_), "optOneCycle");
-    optTwoCycles_ = named(new QRadioButton(QStringLiteral("Two Cycles"), fraCycles_), "optTwoCycles");
+    optTwoCycles_ =
+        named(new QRadioButton(QStringLiteral("Two Cycles"), fraCycles_), "optTwoCycles");
     optOneCycle_->setGeometry(TwipRect{240, 240, 1300, 195}.px().adjusted(0, -2, 0, 4));
     optTwoCycles_->setGeometry(TwipRect{240, 480, 1300, 195}.px().adjusted(0, -2, 0, 4));
 
@@ -167,7 +183,8 @@ void FrmPlot::createControls() {
     };
     cmdIncrDn_ = squareButton("cmdIncrDn", {4110, 240, 480, 480}, QStringLiteral("Period down"));
     cmdIncrUp_ = squareButton("cmdIncrUp", {5760, 240, 480, 480}, QStringLiteral("Period up"));
-    cmdRefresh_ = squareButton("cmdRefresh", {6705, 240, 480, 480}, QStringLiteral("Refresh Plot Screen"));
+    cmdRefresh_ =
+        squareButton("cmdRefresh", {6705, 240, 480, 480}, QStringLiteral("Refresh Plot Screen"));
     cmdBins_ = squareButton("cmdBins", {7560, 240, 480, 480}, QStringLiteral("Average Line"));
     cmdReset_ = squareButton("cmdReset", {8400, 240, 480, 480}, QStringLiteral("Reset Plot"));
     cmdIncrDn_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
@@ -175,11 +192,13 @@ void FrmPlot::createControls() {
     cmdRefresh_->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     cmdBins_->setIcon(makeBinsIcon());
     cmdBins_->setEnabled(false); // phase binning is not available yet
-    cmdReset_->setStyleSheet(QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
+    cmdReset_->setStyleSheet(
+        QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
 
     lblPeriod_ = named(new QLabel(QStringLiteral("Period (days)"), fraAction_), "lblPeriod");
     lblPeriod_->setGeometry(TwipRect{4680, 120, 975, 255}.px());
     lblPeriod_->setAlignment(Qt::AlignCenter);
+    fitToText(lblPeriod_, true);
     txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
     txtPeriod_->setGeometry(TwipRect{4680, 360, 975, 285}.px().adjusted(0, 0, 0, 3));
     txtPeriod_->setAlignment(Qt::AlignCenter);
@@ -221,8 +240,8 @@ void FrmPlot::createMenu() {
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    connect(item(files, "mnuLoad", QStringLiteral("Load an ORBIS File")), &QAction::triggered,
-            this, &FrmPlot::cmdLoad);
+    connect(item(files, "mnuLoad", QStringLiteral("Load an ORBIS File")), &QAction::triggered, this,
+            &FrmPlot::cmdLoad);
     connect(item(files, "mnuXYZ", QStringLiteral("Load 2-Column File (JD, Mag)")),
             &QAction::triggered, this, &FrmPlot::cmdLoadXYZ);
     files->addSeparator();
@@ -286,7 +305,8 @@ void FrmPlot::fillPrinterMenu() {
         a->setCheckable(true);
         a->setChecked(names[i] == state_.DefaultPrinter);
         a->setActionGroup(group);
-        connect(a, &QAction::triggered, this, [this, name = names[i]] { state_.PrinterName = name; });
+        connect(a, &QAction::triggered, this,
+                [this, name = names[i]] { state_.PrinterName = name; });
     }
     mnuPrinters_->setEnabled(!names.isEmpty());
 }
@@ -297,9 +317,15 @@ namespace varilume {
 
 // ---- PlotView ---------------------------------------------------------------
 
-Canvas& FrmPlot::picView() { return picView_->canvas(); }
-Canvas& FrmPlot::picJDScale() { return picJDScale_->canvas(); }
-Canvas& FrmPlot::picMagScale() { return picMagScale_->canvas(); }
+Canvas& FrmPlot::picView() {
+    return picView_->canvas();
+}
+Canvas& FrmPlot::picJDScale() {
+    return picJDScale_->canvas();
+}
+Canvas& FrmPlot::picMagScale() {
+    return picMagScale_->canvas();
+}
 
 void FrmPlot::repaintCanvases() {
     picView_->refresh();
@@ -307,9 +333,15 @@ void FrmPlot::repaintCanvases() {
     picMagScale_->refresh();
 }
 
-void FrmPlot::setStarCaption(const QString& caption) { lblStarName_->setText(caption); }
-QString FrmPlot::starCaption() const { return lblStarName_->text(); }
-void FrmPlot::setViewEnabled(bool enabled) { picView_->setEnabled(enabled); }
+void FrmPlot::setStarCaption(const QString& caption) {
+    lblStarName_->setText(caption);
+}
+QString FrmPlot::starCaption() const {
+    return lblStarName_->text();
+}
+void FrmPlot::setViewEnabled(bool enabled) {
+    picView_->setEnabled(enabled);
+}
 
 void FrmPlot::HidePlot() {
     if (inPlotRun_) {
@@ -352,6 +384,8 @@ void FrmPlot::setRangeLabels(const QString& minJD, const QString& maxJD, const Q
     Label4_->setText(maxJD);
     Label6_->setText(minMag);
     Label3_->setText(maxMag);
+    for (QLabel* l : {Label5_, Label4_, Label6_, Label3_})
+        fitToText(l);
 }
 
 void FrmPlot::showBusyCaption(const QString& caption) {
@@ -360,7 +394,9 @@ void FrmPlot::showBusyCaption(const QString& caption) {
         lblPrg_->show();
 }
 
-void FrmPlot::hideBusyCaption() { lblPrg_->hide(); }
+void FrmPlot::hideBusyCaption() {
+    lblPrg_->hide();
+}
 
 void FrmPlot::showProgress(int maximum) {
     prgLoad_->setRange(0, std::max(maximum, 1));
@@ -369,7 +405,9 @@ void FrmPlot::showProgress(int maximum) {
         prgLoad_->show();
 }
 
-void FrmPlot::hideProgress() { prgLoad_->hide(); }
+void FrmPlot::hideProgress() {
+    prgLoad_->hide();
+}
 
 void FrmPlot::setProgress(int value) {
     if (busyLookWanted_ && busySince_.elapsed() > 250) {
@@ -503,8 +541,12 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Readouts -----------------------------------------------------------------
 
-QString FrmPlot::statusPanel(int index) const { return panels_[index - 1]->text(); }
-void FrmPlot::setStatusPanel(int index, const QString& text) { panels_[index - 1]->setText(text); }
+QString FrmPlot::statusPanel(int index) const {
+    return panels_[index - 1]->text();
+}
+void FrmPlot::setStatusPanel(int index, const QString& text) {
+    panels_[index - 1]->setText(text);
+}
 
 void FrmPlot::clearReadouts() {
     setStatusPanel(2, QString());

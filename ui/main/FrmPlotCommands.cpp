@@ -28,16 +28,16 @@ const QString kOpenFilter = QStringLiteral("All Files (*.*)|*.*|");
 }
 
 bool FrmPlot::askUnload(const QString& title, const QString& textStart) {
-    const Answer a = ctx_.platform.message(textStart + state_.StarName.trimmed() +
-                                               QStringLiteral(" ?"),
-                                           title, Buttons::OkCancel, Icon::Question);
+    const Answer a =
+        ctx_.platform.message(textStart + state_.StarName.trimmed() + QStringLiteral(" ?"), title,
+                              Buttons::OkCancel, Icon::Question);
     if (a != Answer::Ok)
         return false;
     return ClearStar();
 }
 
 void FrmPlot::mnuClear() {
-    if (state_.StarLoaded)
+    if (state_.StarLoaded && !state_.Plotting)
         askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star "));
 }
 
@@ -89,6 +89,8 @@ bool FrmPlot::ClearStar() {
 }
 
 void FrmPlot::cmdLoad() {
+    if (state_.Plotting)
+        return; // a plot is yielding; the store must not change under it
     if (state_.StarLoaded &&
         !askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star ")))
         return;
@@ -157,6 +159,8 @@ void FrmPlot::afterImport(bool ok) {
 }
 
 void FrmPlot::cmdLoadXYZ() {
+    if (state_.Plotting)
+        return; // a plot is yielding; the store must not change under it
     if (state_.StarLoaded &&
         !askUnload(QStringLiteral("Unload Current File?"), QStringLiteral("Unload current file ")))
         return;
@@ -209,6 +213,8 @@ void FrmPlot::ShowPreview() {
 }
 
 void FrmPlot::mnuPreview() {
+    if (state_.Plotting)
+        return;
     if (!state_.StarLoaded) {
         ctx_.platform.message(QStringLiteral("No star file is loaded."),
                               QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
@@ -295,7 +301,9 @@ void FrmPlot::cmdRefresh() {
 }
 
 void FrmPlot::cmdReset() {
-    if (!state_.StarLoaded)
+    // During a plot the request is dropped: a reset opens the preview, which
+    // plots too, and runs never nest.
+    if (!state_.StarLoaded || state_.Plotting)
         return;
     ctx_.platform.setBusyCursor(true);
     state_.BinsShown = false;

@@ -5,7 +5,9 @@
 namespace varilume {
 
 QRect TwipRect::px() const {
-    const auto p = [](float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); };
+    const auto p = [](float twips) {
+        return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+    };
     return QRect(p(left), p(top), p(width), p(height));
 }
 

@@ -29,7 +29,9 @@ std::optional<float> typedPeriod(const QString& text) {
     return p;
 }
 
-QString periodText(float period) { return fmt::signedSingle(period); }
+QString periodText(float period) {
+    return fmt::signedSingle(period);
+}
 
 QString magnificationText(double minJD, double maxJD, double jdFrom, double jdTo) {
     const double window = jdTo - jdFrom;
