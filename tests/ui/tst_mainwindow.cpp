@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
+#include "preview/FrmPreview.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/widgets/CanvasWidget.h"
 
@@ -260,6 +261,68 @@ private slots:
         QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
         t.w().resize(40, 600);
         QCOMPARE(t.w().outerTwips().width(), 11250.0);
+    }
+
+    // Guards the preview's hand-back: an estimate reaches both period boxes,
+    // a zoomed window the phase plot, whose zero moves to its middle.
+    void previewEstimateAndZoom() {
+        Session t;
+        t.platform.files.push_back(t.orbis);
+        t.platform.dialogScripts.push_back([](QDialog& d) {
+            auto& preview = static_cast<FrmPreview&>(d);
+            preview.clickAt(2450010.0);
+            preview.clickAt(2450047.5);
+            QCOMPARE(d.findChild<QLineEdit*>(QStringLiteral("txtPeriod"))->text(),
+                     QStringLiteral("37.5"));
+            preview.cmdZoom();
+            preview.clickAt(2450100.0);
+            preview.clickAt(2450050.0);
+            preview.cmdGo();
+        });
+        t.w().cmdLoad();
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(t.s().Period, 37.5f);
+        QCOMPARE(t.child<QLineEdit>("txtPeriod")->text(), QStringLiteral("37.5"));
+        QCOMPARE(t.s().JDFrom, 2450050.0);
+        QCOMPARE(t.s().JDTo, 2450100.0);
+        QCOMPARE(t.s().MidJD, 2450075.0);
+        QVERIFY(!t.s().ZoomMode);
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (20 Points)"));
+    }
+
+    // Guards the two-column load: named after the file, plotted through the
+    // preview; a header line fails the load and leaves nothing behind.
+    void twoColumnLoad() {
+        Session t;
+        const QString good = t.dir.filePath(QStringLiteral("SS Cyg.data.txt"));
+        QFile f(good);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("2450000.5\t12.1\n2450001.5, 11.9\n2450002.5  <13.0\n2450003.5 12.4 0.1\n\n");
+        f.close();
+        t.platform.files.push_back(good);
+        t.platform.dialogScripts.push_back([](QDialog& d) { static_cast<FrmPreview&>(d).cmdGo(); });
+        t.w().cmdLoadXYZ();
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(t.s().StarName, QStringLiteral("SS Cyg"));
+        QVERIFY(t.s().StarLoaded);
+        QCOMPARE(t.caption(),
+                 QStringLiteral("File: ") + good.toUpper() + QStringLiteral(" - (3 Points)"));
+
+        const QString bad = t.dir.filePath(QStringLiteral("bad.txt"));
+        QFile b(bad);
+        QVERIFY(b.open(QIODevice::WriteOnly));
+        b.write("JD Mag\n2450000.5 12.1\n");
+        b.close();
+        t.platform.answers = {Answer::Ok};
+        t.platform.files.push_back(bad);
+        t.w().cmdLoadXYZ();
+        QCOMPARE(t.platform.messages.front().title, QStringLiteral("Unload Current File?"));
+        QCOMPARE(t.platform.messages.back().title, QStringLiteral("Error"));
+        QVERIFY(t.platform.messages.back().text.startsWith(
+            QStringLiteral("Error in loading database. Check source file.\r\n")));
+        QVERIFY(!t.s().StarLoaded);
+        QVERIFY(t.s().LoadOK);
+        QCOMPARE(t.app->store().count(), qint64(0));
     }
 
     // Guards the preview command without a star.

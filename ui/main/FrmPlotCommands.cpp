@@ -182,8 +182,9 @@ void FrmPlot::cmdLoadXYZ() {
     hideProgress();
     if (!result.ok()) {
         ctx_.platform.message(result.text, result.title, Buttons::Ok, result.icon);
-        ClearStar();
-        setStatusPanel(1, QString());
+        state_.LoadOK = true;
+        if (ClearStar())
+            setStatusPanel(1, QString());
         return;
     }
     mnuPrint_->setEnabled(true);
