@@ -10,8 +10,8 @@ namespace varilume {
 /// yielding once per record would cost more than the work itself on big files.
 class EventPump {
 public:
-    explicit EventPump(Platform& platform, int intervalMs = 8)
-        : platform_(platform), intervalMs_(intervalMs) {
+    explicit EventPump(Platform& platform)
+        : platform_(platform), intervalMs_(platform.yieldIntervalMs()) {
         timer_.start();
     }
 

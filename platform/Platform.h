@@ -49,6 +49,9 @@ public:
 
     /// Lets pending window events run (called by long loops, by time).
     virtual void processEvents() = 0;
+    /// How often long loops yield, in milliseconds: often enough for the window
+    /// to answer, rarely enough to cost nothing.
+    virtual int yieldIntervalMs() const { return 8; }
     /// Hourglass pointer on or off.
     virtual void setBusyCursor(bool busy) = 0;
 

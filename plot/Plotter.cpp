@@ -19,8 +19,6 @@ namespace {
 
 // Rows phased, stored and drawn between two looks at the clock.
 constexpr std::size_t kChunk = 4096;
-// Time between two yields to the window.
-constexpr qint64 kYieldMs = 8;
 
 QString pointsCaption(const QString& head, std::size_t points) {
     return head + QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
@@ -72,6 +70,7 @@ bool Plotter(Context& ctx, PlotView& view) {
         const std::size_t rows = cols.jd.size();
 
         EventPump pump(ctx.platform);
+        const qint64 yieldMs = ctx.platform.yieldIntervalMs();
         QElapsedTimer sinceYield;
         sinceYield.start();
         std::array<float, kChunk> phases;
@@ -95,7 +94,7 @@ bool Plotter(Context& ctx, PlotView& view) {
             }
             if (outcome != Outcome::Done)
                 break;
-            if (sinceYield.elapsed() >= kYieldMs) {
+            if (sinceYield.elapsed() >= yieldMs) {
                 view.setProgress(static_cast<int>(std::min<std::size_t>(drawn, INT32_MAX)));
                 pump.now();
                 sinceYield.restart();

@@ -41,6 +41,8 @@ public:
     int processEventsCalls = 0;
     /// Called from processEvents(), to act in the middle of a long loop.
     std::function<void()> onProcessEvents;
+    /// 0 makes long loops yield at every chance, so a test can act mid-loop.
+    int yieldInterval = 8;
 
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
@@ -52,6 +54,7 @@ public:
     bool openUrl(const QString& url) override;
     void processEvents() override;
     void setBusyCursor(bool) override {}
+    int yieldIntervalMs() const override { return yieldInterval; }
 
     /// Texts of all messages shown, for failure output.
     QString transcript() const;

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
+#include "plot/Phase.h"
 #include "preview/FrmPreview.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -323,6 +324,39 @@ private slots:
         QVERIFY(!t.s().StarLoaded);
         QVERIFY(t.s().LoadOK);
         QCOMPARE(t.app->store().count(), qint64(0));
+    }
+
+    // Guards a resize arriving while a plot yields: it replots once that plot
+    // has ended, never inside it, and with the period in force by then.
+    void resizeDuringPlotIsDeferred() {
+        Session t;
+        t.load();
+        t.platform.yieldInterval = 0;
+        bool resized = false;
+        bool inYield = false;
+        bool nested = false;
+        t.platform.onProcessEvents = [&] {
+            if (inYield)
+                nested = true; // a plot started from inside the first one's yield
+            if (!t.s().Plotting || resized)
+                return;
+            resized = true;
+            inYield = true;
+            t.s().Period = 50;
+            t.w().resize(820, 560);
+            inYield = false;
+        };
+        t.w().cmdIncrUp();
+        t.platform.onProcessEvents = nullptr;
+        QVERIFY(resized);
+        QVERIFY(!nested);
+        QVERIFY(!t.s().Plotting);
+        QCOMPARE(t.w().picView().widthPx(), t.child<CanvasWidget>("picView")->width());
+        auto rows = t.app->store().query(QStringLiteral(" SELECT * FROM Obs ORDER BY ID ; "));
+        rows.moveFirst();
+        QCOMPARE(rows.single(QStringLiteral("Phas")),
+                 PhaseOf(t.s(), rows.number(QStringLiteral("JD"))));
+        QCOMPARE(t.s().Period, 50.0f);
     }
 
     // Guards the preview command without a star.
