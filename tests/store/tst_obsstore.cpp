@@ -271,18 +271,32 @@ void TestObsStore::conversionOnAppend() {
 // Guards the number columns against text from statements other than append().
 void TestObsStore::textRefusedInNumberColumns_data() {
     QTest::addColumn<QString>("sql");
-    QTest::addRow("Mag set to text") << QStringLiteral("UPDATE Obs SET Mag = 'abc'");
-    QTest::addRow("JD set to empty text") << QStringLiteral("UPDATE Obs SET JD = ''");
-    QTest::addRow("Phas set to text") << QStringLiteral("UPDATE Obs SET Phas = 'x'");
+    QTest::addColumn<bool>("duringBatch");
+    QTest::addRow("Mag set to text") << QStringLiteral("UPDATE Obs SET Mag = 'abc'") << false;
+    QTest::addRow("JD set to empty text") << QStringLiteral("UPDATE Obs SET JD = ''") << false;
+    QTest::addRow("Phas set to text") << QStringLiteral("UPDATE Obs SET Phas = 'x'") << false;
     QTest::addRow("row inserted with text JD")
-        << QStringLiteral("INSERT INTO Obs (JD, Mag) VALUES ('abc', 1)");
+        << QStringLiteral("INSERT INTO Obs (JD, Mag) VALUES ('abc', 1)") << false;
+    QTest::addRow("Mag set to text during an append batch")
+        << QStringLiteral("UPDATE Obs SET Mag = 'abc'") << true;
 }
 
 void TestObsStore::textRefusedInNumberColumns() {
     QFETCH(QString, sql);
+    QFETCH(bool, duringBatch);
     Store s;
     s.load(kTable);
+    if (duringBatch) {
+        s.store.beginAppend();
+        s.store.append(record({QStringLiteral("2450030"), QStringLiteral("9"), QString()}));
+    }
     QVERIFY_THROWS_EXCEPTION(StoreError, s.store.execute(sql));
+    if (duringBatch) {
+        // The batch goes on after the refused statement.
+        s.store.append(record({QStringLiteral("2450031"), QStringLiteral("9"), QString()}));
+        s.store.commitAppend();
+        QCOMPARE(s.store.count(), qint64(kTable.size() + 2));
+    }
     Recordset rs = s.store.query(
         QStringLiteral("SELECT COUNT(*) AS MyCount FROM Obs WHERE typeof(JD) = 'text' OR "
                        "typeof(Mag) = 'text' OR typeof(Phas) = 'text'"));

@@ -40,7 +40,8 @@ int openHandles(const QString& path) {
     int n = 0;
     const QString target = QFileInfo(path).canonicalFilePath();
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+    for (const QFileInfo& fd :
+         fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
         if (!target.isEmpty() && fd.symLinkTarget() == target)
             ++n;
     return n;
