@@ -1,6 +1,8 @@
 #include "store/ObsStore.h"
 
 #include "format/NumberFormat.h"
+#include "store/Cursor.h"
+#include "store/Sqlite.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -11,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -21,40 +22,6 @@ StoreError::StoreError(int code, const QString& description)
     : std::runtime_error(description.toStdString()), code_(code), description_(description) {}
 
 namespace {
-
-using Stmt = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
-
-Stmt noStmt() {
-    return Stmt(nullptr, &sqlite3_finalize);
-}
-
-QString engineMessage(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-[[noreturn]] void failEngine(sqlite3* db) {
-    throw StoreError(StoreError::Engine, engineMessage(db));
-}
-
-[[noreturn]] void failNoRecord() {
-    throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
-}
-
-[[noreturn]] void failConversion() {
-    throw StoreError(StoreError::ConversionError, QStringLiteral("Data type conversion error."));
-}
-
-Stmt prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
-        failEngine(db);
-    return Stmt(s, &sqlite3_finalize);
-}
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        failEngine(db);
-}
 
 // The text fields in the order of the INSERT's columns after ID, JD, Mag, PunktFarb.
 struct TextField {
@@ -110,387 +77,16 @@ QByteArray insertSql(int rows) {
     return sql;
 }
 
-// Sample standard deviation by Welford's update, which stays exact for values
-// like Julian Dates whose squares swamp their spread.
-struct Welford {
-    std::int64_t n;
-    double mean;
-    double m2;
-};
-
-void stdevStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const int type = sqlite3_value_numeric_type(argv[0]);
-    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT)
-        return; // nulls (and text that is no number) take no part
-    auto* w = static_cast<Welford*>(sqlite3_aggregate_context(ctx, sizeof(Welford)));
-    if (!w) {
-        sqlite3_result_error_nomem(ctx);
-        return;
-    }
-    const double x = sqlite3_value_double(argv[0]);
-    ++w->n;
-    const double delta = x - w->mean;
-    w->mean += delta / double(w->n);
-    w->m2 += delta * (x - w->mean);
-}
-
-void stdevFinal(sqlite3_context* ctx) {
-    auto* w = static_cast<Welford*>(sqlite3_aggregate_context(ctx, 0));
-    if (!w || w->n < 2) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    sqlite3_result_double(ctx, std::sqrt(std::max(0.0, w->m2 / double(w->n - 1))));
-}
-
-/// Begins a transaction unless one is open (an append batch), commits what it began.
-class Transaction {
-public:
-    explicit Transaction(sqlite3* db) : db_(db), began_(sqlite3_get_autocommit(db) != 0) {
-        if (began_)
-            exec(db_, "BEGIN");
-    }
-    void commit() {
-        if (began_)
-            exec(db_, "COMMIT");
-        began_ = false;
-    }
-    ~Transaction() {
-        // The journal is off, so a rollback cannot undo anything: keep what was written.
-        if (began_)
-            sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-private:
-    sqlite3* db_;
-    bool began_;
-};
-
-struct Cursor;
-
-/// The open result sets of a connection, finalized when the file is released.
-struct CursorRegistry {
-    std::vector<Cursor*> open;
-};
-
-/// One column value copied out of a statement (the last row after moveLast).
-struct CopiedValue {
-    int type = SQLITE_NULL;
-    std::int64_t i = 0;
-    double d = 0;
-    QByteArray bytes;
-};
-
-struct Cursor {
-    enum class State { Row, Copied, Eof };
-
-    CursorRegistry* registry = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    State state = State::Eof;
-    bool atFirst = false; // positioned on the first row of a fresh run
-    bool knownEmpty = false;
-    std::vector<QString> names;
-    std::vector<bool> single;
-    std::vector<CopiedValue> copied;
-    // Names asked before, with their column: callers ask the same few names per row.
-    mutable std::vector<std::pair<QString, int>> lookups;
-
-    Cursor(CursorRegistry* r, sqlite3_stmt* s) : registry(r), stmt(s) {
-        const int n = sqlite3_column_count(s);
-        names.reserve(n);
-        single.reserve(n);
-        for (int c = 0; c < n; ++c) {
-            names.push_back(QString::fromUtf8(sqlite3_column_name(s, c)));
-            const char* decl = sqlite3_column_decltype(s, c);
-            single.push_back(decl && qstricmp(decl, "FLOAT") == 0);
-        }
-        registry->open.push_back(this);
-    }
-    ~Cursor() { detach(); }
-    Cursor(const Cursor&) = delete;
-    Cursor& operator=(const Cursor&) = delete;
-
-    void detach() {
-        if (registry) {
-            auto& v = registry->open;
-            v.erase(std::remove(v.begin(), v.end(), this), v.end());
-            registry = nullptr;
-        }
-        sqlite3_finalize(stmt);
-        stmt = nullptr;
-        state = State::Eof;
-    }
-
-    void requireOpen() const {
-        if (!stmt)
-            throw StoreError(StoreError::Engine,
-                             QStringLiteral("The result set was closed with its store file."));
-    }
-
-    // Steps once; true on a row, false at the end.
-    bool step() {
-        const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        state = State::Eof;
-        if (rc != SQLITE_DONE) {
-            const QString why = engineMessage(sqlite3_db_handle(stmt));
-            sqlite3_reset(stmt);
-            throw StoreError(StoreError::Engine, why);
-        }
-        sqlite3_reset(stmt);
-        return false;
-    }
-
-    // Runs the statement afresh and stands on its first row.
-    void rerun() {
-        sqlite3_reset(stmt);
-        if (step()) {
-            state = State::Row;
-            atFirst = true;
-        } else {
-            knownEmpty = true;
-        }
-    }
-
-    void moveFirst() {
-        requireOpen();
-        if (state == State::Row && atFirst)
-            return;
-        if (knownEmpty)
-            failNoRecord();
-        rerun();
-        if (state != State::Row)
-            failNoRecord();
-    }
-
-    void moveLast() {
-        requireOpen();
-        if (state == State::Copied)
-            return;
-        if (state == State::Eof) {
-            if (knownEmpty)
-                failNoRecord();
-            rerun();
-            if (state != State::Row)
-                failNoRecord();
-        }
-        // A forward cursor cannot look ahead: keep a copy of each row until the end shows.
-        const int n = int(names.size());
-        copied.resize(n);
-        do {
-            for (int c = 0; c < n; ++c)
-                copyValue(c, copied[c]);
-        } while (step());
-        state = State::Copied;
-        atFirst = false;
-    }
-
-    void moveNext() {
-        requireOpen();
-        switch (state) {
-        case State::Row:
-            atFirst = false;
-            step();
-            break;
-        case State::Copied:
-            state = State::Eof;
-            break;
-        case State::Eof:
-            failNoRecord();
-        }
-    }
-
-    void copyValue(int c, CopiedValue& v) const {
-        v.type = sqlite3_column_type(stmt, c);
-        switch (v.type) {
-        case SQLITE_INTEGER:
-            v.i = sqlite3_column_int64(stmt, c);
-            break;
-        case SQLITE_FLOAT:
-            v.d = sqlite3_column_double(stmt, c);
-            break;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            // Resizing keeps the buffer of the row before: no allocation per row.
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-            const int n = sqlite3_column_bytes(stmt, c);
-            v.bytes.resize(n);
-            if (n > 0)
-                std::memcpy(v.bytes.data(), p, std::size_t(n));
-            break;
-        }
-        default:
-            break;
-        }
-    }
-
-    int column(const QString& field) const {
-        requireOpen();
-        for (const auto& [name, index] : lookups)
-            if (name == field)
-                return index;
-        for (int c = 0; c < int(names.size()); ++c) {
-            if (names[c].compare(field, Qt::CaseInsensitive) == 0) {
-                lookups.emplace_back(field, c);
-                return c;
-            }
-        }
-        throw StoreError(
-            StoreError::Engine,
-            QStringLiteral("Item not found in this collection: field '%1'.").arg(field));
-    }
-
-    // Value of a field of the current record, wherever it lives.
-    struct Value {
-        int type;
-        std::int64_t i;
-        double d;
-        const char* text;
-        int bytes;
-        bool single;
-    };
-
-    Value value(const QString& field) const {
-        const int c = column(field);
-        if (state == State::Eof)
-            failNoRecord();
-        Value v{SQLITE_NULL, 0, 0, nullptr, 0, single[c]};
-        if (state == State::Copied) {
-            const CopiedValue& cv = copied[c];
-            v.type = cv.type;
-            v.i = cv.i;
-            v.d = cv.d;
-            v.text = cv.bytes.constData();
-            v.bytes = int(cv.bytes.size());
-            return v;
-        }
-        v.type = sqlite3_column_type(stmt, c);
-        switch (v.type) {
-        case SQLITE_INTEGER:
-            v.i = sqlite3_column_int64(stmt, c);
-            break;
-        case SQLITE_FLOAT:
-            v.d = sqlite3_column_double(stmt, c);
-            break;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
-            v.text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-            v.bytes = sqlite3_column_bytes(stmt, c);
-            break;
-        default:
-            break;
-        }
-        return v;
-    }
-
-    double number(const QString& field) const {
-        const Value v = value(field);
-        switch (v.type) {
-        case SQLITE_INTEGER:
-            return double(v.i);
-        case SQLITE_FLOAT:
-            return v.d;
-        case SQLITE_TEXT: {
-            const auto parsed = fmt::parseNumber(QString::fromUtf8(v.text, v.bytes));
-            if (!parsed)
-                failConversion();
-            return *parsed;
-        }
-        case SQLITE_NULL:
-            throw StoreError(StoreError::InvalidUseOfNull,
-                             QStringLiteral("Invalid use of Null: field '%1'.").arg(field));
-        default:
-            failConversion();
-        }
-    }
-};
-
 } // namespace
-
-// ---------------------------------------------------------------------------
-// Recordset
-
-struct Recordset::Impl : Cursor {
-    using Cursor::Cursor;
-};
-
-Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
-Recordset::Recordset(Recordset&&) noexcept = default;
-Recordset& Recordset::operator=(Recordset&&) noexcept = default;
-Recordset::~Recordset() = default;
-
-void Recordset::moveFirst() {
-    d->moveFirst();
-}
-void Recordset::moveLast() {
-    d->moveLast();
-}
-void Recordset::moveNext() {
-    d->moveNext();
-}
-bool Recordset::eof() const {
-    return d->state == Cursor::State::Eof;
-}
-
-double Recordset::number(const QString& field) const {
-    return d->number(field);
-}
-
-float Recordset::single(const QString& field) const {
-    return float(d->number(field));
-}
-
-std::int32_t Recordset::integer(const QString& field) const {
-    const Cursor::Value v = d->value(field);
-    double x = 0;
-    if (v.type == SQLITE_INTEGER) {
-        if (v.i >= std::numeric_limits<std::int32_t>::min() &&
-            v.i <= std::numeric_limits<std::int32_t>::max())
-            return std::int32_t(v.i);
-        x = double(v.i);
-    } else {
-        // Rounds half to even under the default rounding mode, as whole-number fields do.
-        x = std::nearbyint(d->number(field));
-    }
-    if (!(x >= std::numeric_limits<std::int32_t>::min() &&
-          x <= std::numeric_limits<std::int32_t>::max()))
-        throw StoreError(StoreError::Engine, QStringLiteral("Overflow: field '%1'.").arg(field));
-    return std::int32_t(x);
-}
-
-QString Recordset::text(const QString& field) const {
-    const Cursor::Value v = d->value(field);
-    switch (v.type) {
-    case SQLITE_INTEGER:
-        return QString::number(v.i);
-    case SQLITE_FLOAT:
-        return v.single ? fmt::general(float(v.d)) : fmt::general(v.d);
-    case SQLITE_TEXT:
-    case SQLITE_BLOB:
-        return QString::fromUtf8(v.text, v.bytes);
-    default:
-        return QString();
-    }
-}
-
-bool Recordset::isNull(const QString& field) const {
-    return d->value(field).type == SQLITE_NULL;
-}
-
-// ---------------------------------------------------------------------------
-// ObsStore
 
 struct ObsStore::Impl {
     sqlite3* db = nullptr;
     QString path;
     CursorRegistry cursors;
 
-    Stmt insertMany = noStmt();
-    Stmt insertOne = noStmt();
-    Stmt updatePhase = noStmt();
+    sqlite::Stmt insertMany = sqlite::noStmt();
+    sqlite::Stmt insertOne = sqlite::noStmt();
+    sqlite::Stmt updatePhase = sqlite::noStmt();
 
     // Append batch. Rows wait in slots until a multi-row INSERT is full; each
     // slot keeps its text bound, so a field equal to the last one in that slot
@@ -576,7 +172,7 @@ struct ObsStore::Impl {
         const QByteArray name = QFile::encodeName(file);
         if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                             nullptr) != SQLITE_OK) {
-            const QString why = db ? engineMessage(db) : QStringLiteral("out of memory");
+            const QString why = db ? sqlite::engineMessage(db) : QStringLiteral("out of memory");
             sqlite3_close(db);
             db = nullptr;
             throw StoreError(StoreError::Engine,
@@ -588,7 +184,7 @@ struct ObsStore::Impl {
                          "PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_mode = OFF; "
                          "PRAGMA synchronous = OFF; PRAGMA cache_size = -65536",
                          nullptr, nullptr, nullptr) != SQLITE_OK) {
-            const QString why = engineMessage(db);
+            const QString why = sqlite::engineMessage(db);
             switch (sqlite3_errcode(db)) {
             case SQLITE_NOTADB:
                 throw StoreError(StoreError::Engine,
@@ -605,20 +201,19 @@ struct ObsStore::Impl {
             }
         }
         {
-            Stmt has = prepare(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = "
-                                   "'Obs' COLLATE NOCASE");
+            sqlite::Stmt has =
+                sqlite::prepare(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = "
+                                    "'Obs' COLLATE NOCASE");
             if (sqlite3_step(has.get()) != SQLITE_ROW)
                 throw StoreError(
                     StoreError::Engine,
                     QStringLiteral("The store file '%1' holds no table Obs.").arg(shown));
         }
-        if (sqlite3_create_function_v2(db, "StDev", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                       nullptr, &stdevStep, &stdevFinal, nullptr) != SQLITE_OK)
-            failEngine(db);
+        sqlite::registerStDev(db);
         try {
-            insertMany = prepare(db, insertSql(kRowsPerInsert).constData());
-            insertOne = prepare(db, insertSql(1).constData());
-            updatePhase = prepare(db, "UPDATE Obs SET Phas = ? WHERE ID = ?");
+            insertMany = sqlite::prepare(db, insertSql(kRowsPerInsert).constData());
+            insertOne = sqlite::prepare(db, insertSql(1).constData());
+            updatePhase = sqlite::prepare(db, "UPDATE Obs SET Phas = ? WHERE ID = ?");
         } catch (const StoreError& e) {
             throw StoreError(StoreError::Engine,
                              QStringLiteral("The table Obs in '%1' lacks fields: %2.")
@@ -637,8 +232,8 @@ struct ObsStore::Impl {
         clearColumns();
         // Read in table order and sorted here: most files come sorted by date,
         // so this is one pass instead of SQLite sorting a million rows.
-        Stmt q = prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas FROM Obs "
-                             "WHERE Faint <> '<' AND JD IS NOT NULL ORDER BY ID");
+        sqlite::Stmt q = sqlite::prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas FROM Obs "
+                                             "WHERE Faint <> '<' AND JD IS NOT NULL ORDER BY ID");
         int rc;
         while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
             id.push_back(sqlite3_column_int64(q.get(), 0));
@@ -652,11 +247,11 @@ struct ObsStore::Impl {
                                 : float(sqlite3_column_double(q.get(), 4)));
         }
         if (rc != SQLITE_DONE)
-            failEngine(db);
+            sqlite::failEngine(db);
         sortColumns();
-        Stmt m = prepare(db, "SELECT MAX(ID) FROM Obs");
+        sqlite::Stmt m = sqlite::prepare(db, "SELECT MAX(ID) FROM Obs");
         if (sqlite3_step(m.get()) != SQLITE_ROW)
-            failEngine(db);
+            sqlite::failEngine(db);
         nextId = sqlite3_column_int64(m.get(), 0) + 1;
     }
 
@@ -684,7 +279,7 @@ struct ObsStore::Impl {
         }
         // Those rows are not in the table: forget them everywhere else too. Rows
         // not yet sorted stand at the end of the plot columns in load order.
-        const QString why = engineMessage(db);
+        const QString why = sqlite::engineMessage(db);
         sqlite3_reset(s);
         std::size_t plotted = 0;
         for (int k = from; k < pending; ++k)
@@ -820,7 +415,7 @@ struct ObsStore::Impl {
         if (!std::is_sorted(rows.begin(), rows.end()))
             std::sort(rows.begin(), rows.end());
         sqlite3_stmt* s = updatePhase.get();
-        Transaction txn(db);
+        sqlite::Transaction txn(db);
         for (const auto& [rowId, p] : rows) {
             if (std::isnan(p))
                 sqlite3_bind_null(s, 1);
@@ -830,7 +425,7 @@ struct ObsStore::Impl {
             const int rc = sqlite3_step(s);
             sqlite3_reset(s);
             if (rc != SQLITE_DONE)
-                failEngine(db);
+                sqlite::failEngine(db);
         }
         txn.commit();
         dirtyFirst = dirtyLast = 0;
@@ -879,8 +474,8 @@ Recordset ObsStore::query(const QString& sql) {
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &raw, &tail) != SQLITE_OK)
-        failEngine(d->db);
-    Stmt s(raw, &sqlite3_finalize);
+        sqlite::failEngine(d->db);
+    sqlite::Stmt s(raw, &sqlite3_finalize);
     if (!s)
         throw StoreError(StoreError::Engine, QStringLiteral("The query text holds no statement."));
     for (const char* p = tail; p && *p; ++p)
@@ -905,7 +500,7 @@ void ObsStore::execute(const QString& sql) {
     const std::int64_t changesBefore = sqlite3_total_changes64(d->db);
     // Statements from outside are checked even in the middle of an append batch.
     if (d->appending)
-        exec(d->db, "PRAGMA ignore_check_constraints = OFF");
+        sqlite::exec(d->db, "PRAGMA ignore_check_constraints = OFF");
     const char* p = text.constData();
     const char* end = p + text.size();
     bool failed = false;
@@ -915,10 +510,10 @@ void ObsStore::execute(const QString& sql) {
         const char* tail = nullptr;
         if (sqlite3_prepare_v2(d->db, p, int(end - p), &raw, &tail) != SQLITE_OK) {
             failed = true;
-            why = engineMessage(d->db);
+            why = sqlite::engineMessage(d->db);
             break;
         }
-        Stmt s(raw, &sqlite3_finalize);
+        sqlite::Stmt s(raw, &sqlite3_finalize);
         p = tail;
         if (!s)
             continue; // blanks or a lone semicolon
@@ -927,12 +522,12 @@ void ObsStore::execute(const QString& sql) {
         }
         if (rc != SQLITE_DONE) {
             failed = true;
-            why = engineMessage(d->db);
+            why = sqlite::engineMessage(d->db);
             break;
         }
     }
     if (d->appending)
-        exec(d->db, "PRAGMA ignore_check_constraints = ON");
+        sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON");
     // Keep the plot columns true to the table even when a later statement failed.
     if (sqlite3_total_changes64(d->db) != changesBefore)
         d->loadColumns();
@@ -946,7 +541,7 @@ void ObsStore::beginAppend() {
         return;
     // append() has converted every number already; the table's checks would
     // only test it again, row by row.
-    exec(d->db, "PRAGMA ignore_check_constraints = ON; BEGIN");
+    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON; BEGIN");
     d->appending = true;
     d->appended = 0;
     d->pending = 0;
@@ -963,7 +558,7 @@ void ObsStore::commitAppend() {
     if (!d->db || !d->appending)
         return;
     d->writePending();
-    exec(d->db, "COMMIT; PRAGMA ignore_check_constraints = OFF");
+    sqlite::exec(d->db, "COMMIT; PRAGMA ignore_check_constraints = OFF");
     d->appending = false;
     d->sortColumns();
 }
@@ -975,18 +570,19 @@ std::int64_t ObsStore::appendedCount() const {
 std::int64_t ObsStore::count() {
     d->requireBound();
     d->syncRows();
-    Stmt s = prepare(d->db, "SELECT COUNT(*) FROM Obs");
+    sqlite::Stmt s = sqlite::prepare(d->db, "SELECT COUNT(*) FROM Obs");
     if (sqlite3_step(s.get()) != SQLITE_ROW)
-        failEngine(d->db);
+        sqlite::failEngine(d->db);
     return sqlite3_column_int64(s.get(), 0);
 }
 
 std::optional<ObsStore::Extremes> ObsStore::extremes() {
     d->requireBound();
     d->syncRows();
-    Stmt s = prepare(d->db, "SELECT MIN(Mag), MAX(Mag), MIN(JD), MAX(JD), COUNT(*) FROM Obs");
+    sqlite::Stmt s =
+        sqlite::prepare(d->db, "SELECT MIN(Mag), MAX(Mag), MIN(JD), MAX(JD), COUNT(*) FROM Obs");
     if (sqlite3_step(s.get()) != SQLITE_ROW)
-        failEngine(d->db);
+        sqlite::failEngine(d->db);
     const std::int64_t n = sqlite3_column_int64(s.get(), 4);
     if (n == 0)
         return std::nullopt;
