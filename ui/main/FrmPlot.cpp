@@ -288,8 +288,8 @@ void FrmPlot::createMenu() {
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, [this] { host_.ShutDown(); });
 
-    // Printing and the bitmap export come later; until then they stay disabled.
-    mnuPrint_->setVisible(true);
+    // Commands not built yet stay disabled, so nothing on screen pretends to
+    // work: the exports, the average line, printing, the bitmap, the viewers.
 }
 
 void FrmPlot::fillPrinterMenu() {

@@ -84,7 +84,15 @@ bool FrmPlot::ClearStar() {
         host_.endNow(1);
         return false;
     }
-    ctx_.store.bind(state_.storePath());
+    try {
+        ctx_.store.bind(state_.storePath());
+    } catch (const StoreError& e) {
+        ctx_.platform.message(QStringLiteral("The working store cannot be opened: ") +
+                                  e.description(),
+                              QStringLiteral("File Missing"), Buttons::Ok, Icon::Critical);
+        host_.endNow(1);
+        return false;
+    }
     return true;
 }
 
@@ -112,8 +120,6 @@ void FrmPlot::cmdLoad() {
         hideBusyCaption();
         hideProgress();
         state_.StarLoaded = true;
-        mnuPrint_->setEnabled(true);
-        mnuSaveImage_->setEnabled(true);
         mnuPreview_->setEnabled(true);
         FindExtremes(ctx_, *this);
         if (state_.LoadOK)
@@ -187,8 +193,6 @@ void FrmPlot::cmdLoadXYZ() {
             setStatusPanel(1, QString());
         return;
     }
-    mnuPrint_->setEnabled(true);
-    mnuSaveImage_->setEnabled(true);
     mnuPreview_->setEnabled(true);
     state_.StarLoaded = true;
     FindExtremes(ctx_, *this);
@@ -314,7 +318,6 @@ void FrmPlot::cmdReset() {
     // The preview may have narrowed the window again; report what is plotted now.
     setStatusPanel(2, magnificationText(state_.MinJD, state_.MaxJD, state_.JDFrom, state_.JDTo));
     state_.StarLoaded = true;
-    mnuPrint_->setEnabled(true);
     ctx_.platform.setBusyCursor(false);
 }
 
