@@ -546,6 +546,7 @@ QString FrmPlot::statusPanel(int index) const {
 }
 void FrmPlot::setStatusPanel(int index, const QString& text) {
     panels_[index - 1]->setText(text);
+    panels_[index - 1]->setToolTip(text); // a long path is cut in its panel
 }
 
 void FrmPlot::clearReadouts() {
