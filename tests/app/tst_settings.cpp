@@ -1,22 +1,16 @@
 #include "app/Settings.h"
 #include "store/State.h"
+#include "support/Files.h"
 #include "support/ScriptedPlatform.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
+using namespace varilume::test;
 
 class TestSettings : public QObject {
     Q_OBJECT
-
-    static void writeFile(const QString& path, const QByteArray& content) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
 
 private slots:
     // Guards against settings that do not survive a write/read cycle.
@@ -66,10 +60,9 @@ private slots:
         s.Increment = 1;
         s.ColorVIS = 65280;
         QVERIFY(WriteSettings(s));
-        QFile f(dir.filePath(QStringLiteral("Varilume.ini")));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray content = f.readAll();
-        const QList<QByteArray> lines = content.split('\n');
+        const auto content = readFile(dir.filePath(QStringLiteral("Varilume.ini")));
+        QVERIFY(content);
+        const QList<QByteArray> lines = content->split('\n');
         QCOMPARE(lines.size(), 17); // sixteen lines and the empty rest after the last CRLF
         QCOMPARE(lines[0], QByteArray("[Varilume.exe]\r"));
         QCOMPARE(lines[1], QByteArray("FilePath=/data/stars\r"));
@@ -128,7 +121,7 @@ private slots:
         QFETCH(double, colorVIS);
         QFETCH(int, messages);
         QTemporaryDir dir;
-        writeFile(dir.filePath(fileName), content);
+        QVERIFY(writeFile(dir.filePath(fileName), content));
         ProjectState s;
         s.ProgramFolder = dir.path();
         ScriptedPlatform platform;

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "support/Files.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QAction>
@@ -11,7 +12,7 @@
 #include <QTest>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
+using namespace varilume::test;
 
 namespace {
 
@@ -22,15 +23,14 @@ struct ProgramFolder {
         if (withTemplate)
             QFile::copy(QStringLiteral(VARILUME_TEMPLATE), file(QStringLiteral("Template.mdb")));
         if (withSettings) {
-            QFile f(file(QStringLiteral("Varilume.ini")));
-            f.open(QIODevice::WriteOnly);
-            f.write("[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() + "\r\nIncrement=0.5\r\n");
+            writeFile(file(QStringLiteral("Varilume.ini")),
+                      "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
+                          "\r\nIncrement=0.5\r\n");
         }
     }
     QString file(const QString& name) const { return dir.filePath(name); }
     QByteArray read(const QString& name) const {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return readFile(file(name)).value_or(QByteArray());
     }
 };
 
@@ -66,10 +66,7 @@ private slots:
     // Guards against a stale store from an earlier run surviving the start.
     void leftoverStoreReplaced() {
         ProgramFolder folder;
-        QFile stale(folder.file(QStringLiteral("Varilume.mdb")));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write("not a database at all");
-        stale.close();
+        QVERIFY(writeFile(folder.file(QStringLiteral("Varilume.mdb")), "not a database at all"));
         ScriptedPlatform platform;
         Application app(platform, folder.dir.path());
         QVERIFY(app.start());

@@ -1,50 +1,18 @@
-#include "canvas/Canvas.h"
 #include "import/Extremes.h"
-#include "plot/PlotView.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/FakeViews.h"
+#include "support/TestContext.h"
 
 #include <QTest>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
-using varilume::test::TestFolder;
+using varilume::test::RecordingPlotView;
+using varilume::test::TestContext;
 
 namespace {
 
-// Keeps what FindExtremes hands to the window: the range labels and HidePlot.
-class ExtremesView : public PlotView {
-public:
-    Canvas canvas;
-    QStringList rangeLabels; // min JD, max JD, min Mag, max Mag
-    int hidePlotCalls = 0;
-
-    Canvas& picView() override { return canvas; }
-    Canvas& picJDScale() override { return canvas; }
-    Canvas& picMagScale() override { return canvas; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString&) override {}
-    QString starCaption() const override { return {}; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override { ++hidePlotCalls; }
-    void ShowPlot() override {}
-    void setRangeLabels(const QString& minJD, const QString& maxJD, const QString& minMag,
-                        const QString& maxMag) override {
-        rangeLabels = QStringList{minJD, maxJD, minMag, maxMag};
-    }
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-};
-
-struct Fixture {
-    TestFolder folder;
-    ScriptedPlatform platform;
-    ExtremesView view;
-    Context ctx{folder.state, folder.store, platform};
+// FindExtremes hands the window its range labels, or HidePlot when the table is empty.
+struct Fixture : TestContext {
+    RecordingPlotView view;
 };
 
 struct Row {

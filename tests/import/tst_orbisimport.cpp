@@ -2,35 +2,16 @@
 // in the 18-field layout and in the current 24-field layout with both delimiters:
 // what lands in Obs, what lands in Errors.txt and what the load reports.
 #include "import/OrbisImport.h"
-#include "platform/BusyView.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/FakeViews.h"
+#include "support/Files.h"
+#include "support/TestContext.h"
 
 #include <QDir>
-#include <QFile>
 #include <QtTest>
 
 using namespace varilume;
 
 namespace {
-
-/// Records what the importer shows, in order.
-class RecordingBusy : public BusyView {
-public:
-    QStringList events;
-    QStringList captions;
-    void showBusyCaption(const QString& caption) override {
-        captions << caption;
-        events << QStringLiteral("caption");
-    }
-    void hideBusyCaption() override { events << QStringLiteral("hide caption"); }
-    void showProgress(int maximum) override {
-        events << QStringLiteral("progress max %1").arg(maximum);
-    }
-    void setProgress(int) override {}
-    void hideProgress() override { events << QStringLiteral("hide progress"); }
-};
 
 QString fixture(const QString& name) {
     return QStringLiteral(VARILUME_TEST_DATA "/import/data/") + name;
@@ -38,11 +19,8 @@ QString fixture(const QString& name) {
 
 /// One import in its own program folder. The thirteen colours are set to
 /// 1..13 so that a stored PunktFarb names the colour class that was chosen.
-struct Load {
-    test::TestFolder folder;
-    test::ScriptedPlatform platform;
-    RecordingBusy busy;
-    Context ctx{folder.state, folder.store, platform};
+struct Load : test::TestContext {
+    test::RecordingBusyView busy;
     ImportResult result;
 
     Load() {
@@ -57,29 +35,14 @@ struct Load {
     }
     ImportResult runLines(const QByteArray& content) {
         const QString path = folder.path(QStringLiteral("input.txt"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        if (!test::writeFile(path, content))
             qFatal("cannot write the test input");
-        f.close();
         return run(path);
     }
     QByteArray errorsFile() const {
-        QFile f(folder.state.errorsPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no Errors.txt)");
+        return test::readFile(folder.state.errorsPath()).value_or("(no Errors.txt)");
     }
-    /// The given columns of every stored row, in insertion order, joined by "|".
-    QStringList rows(const QStringList& columns) {
-        QStringList out;
-        Recordset rs = folder.store.query(QStringLiteral("SELECT * FROM Obs ORDER BY ID ;"));
-        while (!rs.eof()) {
-            QStringList values;
-            for (const QString& c : columns)
-                values << rs.text(c);
-            out << values.join(u'|');
-            rs.moveNext();
-        }
-        return out;
-    }
+    QStringList rows(const QStringList& columns) { return test::storedRows(folder.store, columns); }
 };
 
 const QStringList kBasic = {QStringLiteral("JD"), QStringLiteral("Mag"), QStringLiteral("Faint")};
@@ -94,10 +57,10 @@ QByteArray legacyLine(const QByteArray& mag, const QByteArray& band, const QByte
 }
 
 QByteArray linesOf(const QString& name, const QList<int>& numbers) {
-    QFile f(fixture(name));
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = test::readFile(fixture(name));
+    if (!content)
         return "(cannot read fixture)";
-    const QList<QByteArray> all = f.readAll().split('\n');
+    const QList<QByteArray> all = content->split('\n');
     QByteArray out;
     for (int n : numbers) {
         QByteArray line = all.value(n - 1);
@@ -356,10 +319,7 @@ void TestOrbisImport::missingFile() {
 // Guards stale rejected lines: Errors.txt of an earlier load is replaced.
 void TestOrbisImport::errorsFileMadeAfresh() {
     Load load;
-    QFile old(load.folder.state.errorsPath());
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("an earlier rejected line\r\n");
-    old.close();
+    QVERIFY(test::writeFile(load.folder.state.errorsPath(), "an earlier rejected line\r\n"));
     const ImportResult r = load.run(fixture(QStringLiteral("orbis_header.txt")));
     QVERIFY2(r.ok(), qPrintable(r.text));
     QCOMPARE(load.errorsFile(), QByteArray());

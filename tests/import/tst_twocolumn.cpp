@@ -1,16 +1,15 @@
 // The two-column importer: line normalisation, the records it stores, the
 // progress display and the messages of a failed load.
 #include "import/TwoColumnImport.h"
-#include "platform/BusyView.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/FakeViews.h"
+#include "support/TestContext.h"
 
 #include <QTest>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
-using varilume::test::TestFolder;
+using varilume::test::RecordingBusyView;
+using varilume::test::storedRows;
+using varilume::test::TestContext;
 
 namespace {
 
@@ -18,31 +17,9 @@ QString fixture(const QString& name) {
     return QStringLiteral(VARILUME_TEST_DATA "/import/data/") + name;
 }
 
-struct RecordingBusy : BusyView {
-    QStringList captions;
-    QList<int> maxima;
-    QList<int> values;
-    bool captionShown = false;
-    bool progressShown = false;
-    void showBusyCaption(const QString& caption) override {
-        captions << caption;
-        captionShown = true;
-    }
-    void hideBusyCaption() override { captionShown = false; }
-    void showProgress(int maximum) override {
-        maxima << maximum;
-        progressShown = true;
-    }
-    void setProgress(int value) override { values << value; }
-    void hideProgress() override { progressShown = false; }
-};
-
 // A loaded star, its store and the fakes around the importer.
-struct Fixture {
-    TestFolder folder;
-    ScriptedPlatform platform;
-    RecordingBusy busy;
-    Context ctx{folder.state, folder.store, platform};
+struct Fixture : TestContext {
+    RecordingBusyView busy;
 
     explicit Fixture(const QString& starName = QStringLiteral("SS Cyg")) {
         folder.state.StarName = starName;
@@ -52,16 +29,8 @@ struct Fixture {
 
     // "JD|Mag|Faint|Uncertain" per stored row, in load order.
     QStringList rows() {
-        QStringList out;
-        if (folder.store.count() == 0)
-            return out;
-        Recordset rs = folder.store.query(QStringLiteral("SELECT * FROM Obs ORDER BY ID ;"));
-        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-            out << rs.text(QStringLiteral("JD")) + u'|' + rs.text(QStringLiteral("Mag")) + u'|' +
-                       rs.text(QStringLiteral("Faint")) + u'|' +
-                       rs.text(QStringLiteral("Uncertain"));
-        }
-        return out;
+        return storedRows(folder.store, {QStringLiteral("JD"), QStringLiteral("Mag"),
+                                         QStringLiteral("Faint"), QStringLiteral("Uncertain")});
     }
 };
 

@@ -1,11 +1,10 @@
 #include "canvas/Canvas.h"
 #include "plot/Phase.h"
-#include "plot/PlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/CanvasOps.h"
+#include "support/FakeViews.h"
+#include "support/TestContext.h"
 
 #include <QMap>
 #include <QTest>
@@ -14,47 +13,11 @@
 #include <optional>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
-using varilume::test::TestFolder;
+using varilume::test::opsOf;
+using varilume::test::RecordingPlotView;
+using varilume::test::TestContext;
 
 namespace {
-
-// The main window as the plotter sees it: real canvases, and a log of every
-// other call in order.
-class RecordingPlotView : public PlotView {
-public:
-    Canvas view{400, 300, 0, 0x00FFFF};
-    Canvas jdScale{400, 30, 0, 0xFFFFFF};
-    Canvas magScale{40, 300, 0, 0xFFFFFF};
-    QStringList calls;
-    const bool* plotting = nullptr; // state.Plotting, logged with the calls that care
-
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
-    void repaintCanvases() override { calls << QStringLiteral("repaint"); }
-    void setStarCaption(const QString& caption) override {
-        caption_ = caption;
-        calls << QStringLiteral("caption ") + caption;
-    }
-    QString starCaption() const override { return caption_; }
-    void setViewEnabled(bool enabled) override {
-        calls << QStringLiteral("enabled %1 plotting %2").arg(enabled).arg(*plotting);
-    }
-    void HidePlot() override { calls << QStringLiteral("HidePlot"); }
-    void ShowPlot() override { calls << QStringLiteral("ShowPlot plotting %1").arg(*plotting); }
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString& caption) override { calls << "busy " + caption; }
-    void hideBusyCaption() override { calls << QStringLiteral("busy hidden"); }
-    void showProgress(int maximum) override {
-        calls << QStringLiteral("progress of %1").arg(maximum);
-    }
-    void setProgress(int) override {}
-    void hideProgress() override { calls << QStringLiteral("progress hidden"); }
-
-private:
-    QString caption_;
-};
 
 struct Row {
     double jd;
@@ -63,15 +26,11 @@ struct Row {
     std::int32_t color;
 };
 
-struct Fixture {
-    TestFolder folder;
-    ScriptedPlatform platform;
+struct Fixture : TestContext {
     RecordingPlotView view;
-    Context ctx{folder.state, folder.store, platform};
 
     Fixture() {
         view.plotting = &folder.state.Plotting;
-        view.view.setRecording(true);
         ProjectState& s = folder.state;
         s.StarName = QStringLiteral("rr lyr");
         s.MinMag = 7;
@@ -121,13 +80,7 @@ struct Fixture {
         return phases;
     }
 
-    std::vector<Canvas::Op> dots() const {
-        std::vector<Canvas::Op> out;
-        for (const Canvas::Op& op : view.view.ops())
-            if (op.kind == Canvas::Op::Circle)
-                out.push_back(op);
-        return out;
-    }
+    std::vector<Canvas::Op> dots() const { return opsOf(view.view, Canvas::Op::Circle); }
 };
 
 const QList<Row> kThreeStars{{2450000.25, 9.5f, false, 255},
@@ -372,7 +325,6 @@ void TestPlotter::busyDisplayAndRestore() {
 void TestPlotter::runsNeverNest() {
     Fixture f;
     f.load(kThreeStars);
-    f.view.jdScale.setRecording(true);
     f.folder.state.Plotting = true;
     QCOMPARE(f.plot(), false);
 

@@ -1,56 +1,37 @@
 #include "canvas/Canvas.h"
-#include "plot/PlotView.h"
 #include "plot/Scales.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/CanvasOps.h"
+#include "support/FakeViews.h"
+#include "support/TestContext.h"
 
 #include <QTest>
 #include <cmath>
 #include <vector>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
-using varilume::test::TestFolder;
+using namespace varilume::test;
 
 namespace {
 
-// The three canvases of the main window, recording what is drawn on them.
-class ScaleView : public PlotView {
-public:
-    Canvas view{600, 400, 0, 0x00FFFF};
-    Canvas jdScale{600, 30, 0, 0xFFFFFF};
-    Canvas magScale{40, 400, 0, 0xFFFFFF};
+// The main window as the scale routines see it, its plot 600 x 400 pixels.
+struct Fixture : TestContext {
+    RecordingPlotView view{600, 400};
 
-    ScaleView() {
-        for (Canvas* c : {&view, &jdScale, &magScale})
-            c->setRecording(true);
+    // The magnitude strip of this range, drawn after the coordinate systems.
+    void drawMagScale(float minMag, float maxMag) {
+        folder.state.MinMag = minMag;
+        folder.state.MaxMag = maxMag;
+        Scaler(ctx, view);
+        WriteMagScale(ctx, view);
     }
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString& caption) override { caption_ = caption; }
-    QString starCaption() const override { return caption_; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override {}
-    void ShowPlot() override {}
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-
-private:
-    QString caption_;
-};
-
-struct Fixture {
-    TestFolder folder;
-    ScriptedPlatform platform;
-    ScaleView view;
-    Context ctx{folder.state, folder.store, platform};
+    // The phase strip over magnitudes 8 to 11, drawn after the coordinate systems.
+    void drawPhaseScale(bool twoCycles) {
+        folder.state.TwoCycles = twoCycles;
+        folder.state.MinMag = 8;
+        folder.state.MaxMag = 11;
+        Scaler(ctx, view);
+        WriteJDScale(ctx, view);
+    }
 };
 
 struct Corners {
@@ -59,46 +40,6 @@ struct Corners {
 
 Corners cornersOf(const Canvas& c) {
     return {c.scaleLeft(), c.scaleTop(), c.scaleWidth(), c.scaleHeight()};
-}
-
-std::vector<Canvas::Op> opsOf(const Canvas& c, Canvas::Op::Kind kind) {
-    std::vector<Canvas::Op> out;
-    for (const Canvas::Op& op : c.ops())
-        if (op.kind == kind)
-            out.push_back(op);
-    return out;
-}
-
-// x positions of the vertical ticks reaching from y = top to the bottom edge.
-QList<double> tickXs(const Canvas& c, double top) {
-    QList<double> xs;
-    for (const Canvas::Op& op : opsOf(c, Canvas::Op::Line))
-        if (op.y1 == top && op.y2 == 20 && op.x1 == op.x2)
-            xs.append(op.x1);
-    return xs;
-}
-
-// y positions of the horizontal ticks of the given length.
-QList<double> tickYs(const Canvas& c, double length) {
-    QList<double> ys;
-    for (const Canvas::Op& op : opsOf(c, Canvas::Op::Line))
-        if (op.x1 == 0 && op.x2 == length && op.y1 == op.y2)
-            ys.append(op.y1);
-    return ys;
-}
-
-QStringList textsOf(const Canvas& c) {
-    QStringList texts;
-    for (const Canvas::Op& op : opsOf(c, Canvas::Op::Text))
-        texts.append(op.text);
-    return texts;
-}
-
-QString describeLabels(const Canvas& c) {
-    QStringList parts;
-    for (const Canvas::Op& op : opsOf(c, Canvas::Op::Text))
-        parts.append(QStringLiteral("'%1' at (%2, %3)").arg(op.text).arg(op.x1).arg(op.y1));
-    return parts.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -194,18 +135,7 @@ void TestScales::scalerFailureKeepsSystems() {
     s.MaxJD = maxJD;
     Scaler(f.ctx, f.view);
 
-    if (message) {
-        QCOMPARE(f.platform.messages.size(), std::size_t(1));
-        const auto& m = f.platform.messages.front();
-        QVERIFY2(m.text.startsWith(QStringLiteral("Error \"")), qPrintable(m.text));
-        QVERIFY2(m.text.endsWith(QStringLiteral("\" encountered in module Scaler.")),
-                 qPrintable(m.text));
-        QCOMPARE(m.title, QStringLiteral("Error"));
-        QCOMPARE(m.buttons, Buttons::Ok);
-        QCOMPARE(m.icon, Icon::None);
-    } else {
-        QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
-    }
+    QCOMPARE(f.platform.errorReports(), message ? QStringLiteral("Scaler") : QString());
     QCOMPARE(f.view.view.scaleLeft(), -0.5);
     QCOMPARE(f.view.view.scaleTop(), 8.0);
     QCOMPARE(f.view.view.scaleHeight(), 3.0);
@@ -217,10 +147,7 @@ void TestScales::scalerFailureKeepsSystems() {
 // extra edge tick at 0.497, and the three labels at their places.
 void TestScales::phaseScaleOneCycle() {
     Fixture f;
-    f.folder.state.MinMag = 8;
-    f.folder.state.MaxMag = 11;
-    Scaler(f.ctx, f.view);
-    WriteJDScale(f.ctx, f.view);
+    f.drawPhaseScale(false);
 
     const Canvas& c = f.view.jdScale;
     QVERIFY(!c.ops().empty());
@@ -243,11 +170,7 @@ void TestScales::phaseScaleOneCycle() {
 // five majors and the edge tick at 0.99, and "0.0" centred on zero.
 void TestScales::phaseScaleTwoCycles() {
     Fixture f;
-    f.folder.state.TwoCycles = true;
-    f.folder.state.MinMag = 8;
-    f.folder.state.MaxMag = 11;
-    Scaler(f.ctx, f.view);
-    WriteJDScale(f.ctx, f.view);
+    f.drawPhaseScale(true);
 
     const Canvas& c = f.view.jdScale;
     const QList<double> minor = tickXs(c, 15);
@@ -291,10 +214,7 @@ void TestScales::magnitudeScale() {
     QFETCH(QStringList, labels);
 
     Fixture f;
-    f.folder.state.MinMag = minMag;
-    f.folder.state.MaxMag = maxMag;
-    Scaler(f.ctx, f.view);
-    WriteMagScale(f.ctx, f.view);
+    f.drawMagScale(minMag, maxMag);
 
     const Canvas& c = f.view.magScale;
     QVERIFY(!c.ops().empty());
@@ -312,10 +232,7 @@ void TestScales::magnitudeScale() {
 // Guards the label position: six units right of the strip edge, centred on its tick.
 void TestScales::magnitudeLabelsCentredOnTicks() {
     Fixture f;
-    f.folder.state.MinMag = 7.3f;
-    f.folder.state.MaxMag = 12.8f;
-    Scaler(f.ctx, f.view);
-    WriteMagScale(f.ctx, f.view);
+    f.drawMagScale(7.3f, 12.8f);
 
     const Canvas& c = f.view.magScale;
     const auto labels = opsOf(c, Canvas::Op::Text);
@@ -325,17 +242,14 @@ void TestScales::magnitudeLabelsCentredOnTicks() {
         const double h = c.textHeight(labels[i].text);
         QVERIFY(h > 0);
         QVERIFY2(labels[i].x1 == 6 && std::fabs(labels[i].y1 - (m - h / 2)) < 1e-12,
-                 qPrintable(describeLabels(c)));
+                 qPrintable(describeTexts(c)));
     }
 }
 
 // Guards against an endless tick loop on magnitudes far beyond any real star.
 void TestScales::absurdMagnitudeRangeEndsWithMessage() {
     Fixture f;
-    f.folder.state.MinMag = 5;
-    f.folder.state.MaxMag = 3.0e9f;
-    Scaler(f.ctx, f.view);
-    WriteMagScale(f.ctx, f.view);
+    f.drawMagScale(5, 3.0e9f);
 
     QCOMPARE(
         f.platform.textsTitled(QStringLiteral("Error")),

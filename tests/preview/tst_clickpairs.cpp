@@ -21,6 +21,14 @@ ProjectState loadedState() {
     return s;
 }
 
+// Clicks at 2451000 and 2451030: a pair complete, its estimate made.
+ClickPairs pairClicked(ProjectState& s) {
+    ClickPairs clicks;
+    clicks.click(s, 2451000);
+    clicks.click(s, 2451030);
+    return clicks;
+}
+
 } // namespace
 
 class TestClickPairs : public QObject {
@@ -105,9 +113,7 @@ void TestClickPairs::zoomInEitherOrder() {
 
 void TestClickPairs::thirdClickIsWrongNumber() {
     ProjectState s = loadedState();
-    ClickPairs clicks;
-    clicks.click(s, 2451000);
-    clicks.click(s, 2451030);
+    ClickPairs clicks = pairClicked(s);
 
     QCOMPARE(clicks.click(s, 2451060), ClickOutcome::WrongNumber);
     clicks.afterWrongNumber();
@@ -123,9 +129,7 @@ void TestClickPairs::thirdClickIsWrongNumber() {
 
 void TestClickPairs::leftoverPositionCompletesPair() {
     ProjectState s = loadedState();
-    ClickPairs clicks;
-    clicks.click(s, 2451000);
-    clicks.click(s, 2451030);
+    ClickPairs clicks = pairClicked(s);
     clicks.refresh(s);
 
     // The new click takes the first position; the second is left over.
@@ -136,9 +140,7 @@ void TestClickPairs::leftoverPositionCompletesPair() {
 
 void TestClickPairs::zoomCommandNeedsTwoNewClicks() {
     ProjectState s = loadedState();
-    ClickPairs clicks;
-    clicks.click(s, 2451000);
-    clicks.click(s, 2451030);
+    ClickPairs clicks = pairClicked(s);
     clicks.zoom(s);
 
     QCOMPARE(clicks.click(s, 2451500), ClickOutcome::None);

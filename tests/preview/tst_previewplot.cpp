@@ -1,69 +1,18 @@
 // The preview's drawing routines: the JD tick step, both scale strips, the
 // coordinate systems and the light-curve plot with its status line.
 #include "canvas/Canvas.h"
-#include "plot/PlotView.h"
 #include "preview/PreviewPlot.h"
-#include "preview/PreviewView.h"
-#include "store/Context.h"
-#include "support/ScriptedPlatform.h"
-#include "support/TestStore.h"
+#include "support/CanvasOps.h"
+#include "support/FakeViews.h"
+#include "support/TestContext.h"
 
 #include <QTest>
 #include <cmath>
 
 using namespace varilume;
-using varilume::test::ScriptedPlatform;
-using varilume::test::TestFolder;
+using namespace varilume::test;
 
 namespace {
-
-// The preview's canvases at their usual size (15 twips to the pixel).
-struct FakePreview : PreviewView {
-    Canvas view{681, 353};
-    Canvas jdScale{681, 25};
-    Canvas magScale{25, 353};
-    QString caption;
-    bool goEnabled = true;
-    bool goDisabledMeanwhile = false;
-
-    FakePreview() {
-        for (Canvas* c : {&view, &jdScale, &magScale})
-            c->setRecording(true);
-    }
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString& text) override { caption = text; }
-    void setGoEnabled(bool enabled) override {
-        goEnabled = enabled;
-        if (!enabled)
-            goDisabledMeanwhile = true;
-    }
-};
-
-struct FakeMainWindow : PlotView {
-    Canvas view, jdScale, magScale;
-    QString caption;
-    int hidePlotCalls = 0;
-    int showPlotCalls = 0;
-
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString& text) override { caption = text; }
-    QString starCaption() const override { return caption; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override { ++hidePlotCalls; }
-    void ShowPlot() override { ++showPlotCalls; }
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-};
 
 struct Row {
     const char* jd;
@@ -74,18 +23,15 @@ struct Row {
 
 // Rows around the window 2451000..2451030: two on its bounds, one inside, a
 // fainter-than mark inside and two outside.
-const Row kLightCurve[] = {
+const QList<Row> kLightCurve{
     {"2450990", "10", false, 255},        {"2451000", "10", false, 65280},
     {"2451010.25", "11", true, 15520722}, {"2451020.5678", "12", false, 16711680},
     {"2451030", "11", false, 16744448},   {"2451040", "10", false, 255},
 };
 
-struct Fixture {
-    TestFolder folder;
-    ScriptedPlatform platform;
-    FakePreview preview;
-    FakeMainWindow main;
-    Context ctx{folder.state, folder.store, platform};
+struct Fixture : TestContext {
+    FakePreviewView preview;
+    RecordingPlotView main;
 
     Fixture() {
         ProjectState& s = folder.state;
@@ -97,7 +43,7 @@ struct Fixture {
         s.JDFrom = 2451000;
         s.JDTo = 2451030;
     }
-    void add(std::initializer_list<Row> rows) {
+    void add(const QList<Row>& rows) {
         folder.store.beginAppend();
         for (const Row& o : rows) {
             ObsRecord r;
@@ -110,45 +56,7 @@ struct Fixture {
         }
         folder.store.commitAppend();
     }
-    void addLightCurve() {
-        folder.store.beginAppend();
-        for (const Row& o : kLightCurve) {
-            ObsRecord r;
-            r.JD = QString::fromLatin1(o.jd);
-            r.Mag = QString::fromLatin1(o.mag);
-            r.Faint = o.faint ? QStringLiteral("<") : QString();
-            r.PunktFarb = o.color;
-            folder.store.append(r);
-        }
-        folder.store.commitAppend();
-    }
 };
-
-std::vector<Canvas::Op> opsOf(const Canvas& c, Canvas::Op::Kind kind) {
-    std::vector<Canvas::Op> out;
-    for (const Canvas::Op& op : c.ops())
-        if (op.kind == kind)
-            out.push_back(op);
-    return out;
-}
-
-// x of the vertical strip lines starting at this height.
-QList<double> tickXs(const Canvas& strip, double top) {
-    QList<double> xs;
-    for (const Canvas::Op& op : opsOf(strip, Canvas::Op::Line))
-        if (op.y1 == top)
-            xs << op.x1;
-    return xs;
-}
-
-// y of the horizontal strip lines reaching this far right.
-QList<double> tickYs(const Canvas& strip, double length) {
-    QList<double> ys;
-    for (const Canvas::Op& op : opsOf(strip, Canvas::Op::Line))
-        if (op.x2 == length)
-            ys << op.y1;
-    return ys;
-}
 
 } // namespace
 
@@ -236,17 +144,17 @@ void TestPreviewPlot::jdScaleTicks() {
     QVERIFY(majors.size() >= 2);
     QCOMPARE(tickXs(f.preview.jdScale, 15), majors);
     QCOMPARE(tickXs(f.preview.jdScale, 17.5), minors);
+    QCOMPARE(opsOf(f.preview.jdScale, Canvas::Op::Line).size(),
+             std::size_t(majors.size() + minors.size())); // no other line
 
+    QCOMPARE(textsOf(f.preview.jdScale), labels);
     const std::vector<Canvas::Op> texts = opsOf(f.preview.jdScale, Canvas::Op::Text);
-    QStringList printed;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        printed << texts[i].text;
         // Centred on its tick, just above the top edge.
         const double width = f.preview.jdScale.textWidth(texts[i].text);
         QCOMPARE(texts[i].x1, majors[qsizetype(i)] - width / 2);
         QCOMPARE(texts[i].y1, -1.0);
     }
-    QCOMPARE(printed, labels);
     QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
 }
 
@@ -260,26 +168,25 @@ void TestPreviewPlot::magScaleTicks() {
     const Canvas& strip = f.preview.magScale;
     QCOMPARE(tickYs(strip, 2), (QList<double>{8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}));
     QCOMPARE(tickYs(strip, 5), (QList<double>{8, 9, 10, 11, 12}));
-    QStringList printed;
+    QCOMPARE(opsOf(strip, Canvas::Op::Line).size(), std::size_t(9 + 5)); // no other line
+    QCOMPARE(textsOf(strip), (QStringList{"8", "9", "10", "11", "12"}));
     for (const Canvas::Op& op : opsOf(strip, Canvas::Op::Text)) {
-        printed << op.text;
         QCOMPARE(op.x1, 6.0);
         QCOMPARE(op.y1, op.text.toDouble() - strip.textHeight(op.text) / 2);
     }
-    QCOMPARE(printed, (QStringList{"8", "9", "10", "11", "12"}));
 }
 
 void TestPreviewPlot::scalerKeepsSystemsOnEmptySpan_data() {
     QTest::addColumn<bool>("dataLoaded");
-    QTest::addColumn<int>("messages");
+    QTest::addColumn<QString>("reports");
 
-    QTest::addRow("data loaded: reported") << true << 1;
-    QTest::addRow("nothing loaded: silent") << false << 0;
+    QTest::addRow("data loaded: reported") << true << QStringLiteral("Scaler");
+    QTest::addRow("nothing loaded: silent") << false << QString();
 }
 
 void TestPreviewPlot::scalerKeepsSystemsOnEmptySpan() {
     QFETCH(bool, dataLoaded);
-    QFETCH(int, messages);
+    QFETCH(QString, reports);
 
     Fixture f;
     PreviewScaler(f.ctx, f.preview);
@@ -291,15 +198,7 @@ void TestPreviewPlot::scalerKeepsSystemsOnEmptySpan() {
     s.JDFrom = s.JDTo = 2451020;
     PreviewScaler(f.ctx, f.preview);
 
-    QCOMPARE(int(f.platform.messages.size()), messages);
-    if (messages > 0) {
-        const auto& m = f.platform.messages.front();
-        QVERIFY2(m.text.startsWith(u"Error \""), qPrintable(m.text));
-        QVERIFY2(m.text.endsWith(u"\" encountered in module Scaler."), qPrintable(m.text));
-        QCOMPARE(m.title, QStringLiteral("Error"));
-        QCOMPARE(m.buttons, Buttons::Ok);
-        QCOMPARE(m.icon, Icon::None);
-    }
+    QCOMPARE(f.platform.errorReports(), reports);
     QCOMPARE(f.preview.view.scaleLeft(), 2451000.0);
     QCOMPARE(f.preview.view.scaleWidth(), 30.0);
     QCOMPARE(f.preview.view.scaleTop(), 10.0);
@@ -331,7 +230,7 @@ void TestPreviewPlot::statusLineCountsDrawnPoints() {
     s.StarName = starName;
     s.XYZLoaded = twoColumn;
     s.XYZFileName = QStringLiteral("/data/stars/ss cyg.txt");
-    f.addLightCurve();
+    f.add(kLightCurve);
 
     PreviewFullRedraw(f.ctx, f.preview, f.main);
 
@@ -347,7 +246,7 @@ void TestPreviewPlot::statusLineCountsDrawnPoints() {
 
 void TestPreviewPlot::dotsKeepTheirColourAndExactJD() {
     Fixture f;
-    f.addLightCurve();
+    f.add(kLightCurve);
     PreviewPlotRedraw(f.ctx, f.preview, f.main);
 
     const std::vector<Canvas::Op> dots = opsOf(f.preview.view, Canvas::Op::Circle);
@@ -385,15 +284,13 @@ void TestPreviewPlot::onlyFainterWindowShowsZeroPoints() {
 
 void TestPreviewPlot::fullRedrawOfSingleDate() {
     Fixture f;
-    f.addLightCurve();
+    f.add(kLightCurve);
     ProjectState& s = f.folder.state;
     s.JDFrom = s.JDTo = 2451020.5678;
 
     PreviewFullRedraw(f.ctx, f.preview, f.main);
 
-    QCOMPARE(int(f.platform.messages.size()), 1);
-    QVERIFY2(f.platform.messages.front().text.endsWith(u" encountered in module Scaler."),
-             qPrintable(f.platform.transcript()));
+    QCOMPARE(f.platform.errorReports(), QStringLiteral("Scaler"));
     QCOMPARE(f.preview.caption, QStringLiteral("   RR LYR - (1 Points)"));
 }
 

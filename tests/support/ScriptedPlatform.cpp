@@ -79,4 +79,24 @@ QStringList ScriptedPlatform::textsTitled(const QString& title) const {
     return out;
 }
 
+QString ScriptedPlatform::errorReports() const {
+    const QString head = QStringLiteral("Error \"");
+    const QString tail = QStringLiteral("\" encountered in module ");
+    QStringList out;
+    for (const auto& m : messages) {
+        const qsizetype at = m.text.lastIndexOf(tail);
+        const bool report = m.title == QStringLiteral("Error") && m.buttons == Buttons::Ok &&
+                            m.icon == Icon::None && m.text.startsWith(head) &&
+                            at >= head.size() - 1 && m.text.endsWith(u'.');
+        if (report)
+            out << m.text.mid(at + tail.size()).chopped(1);
+        else
+            out << QStringLiteral("[not an error report: %1, %2, buttons %3, icon %4]")
+                       .arg(m.title, m.text)
+                       .arg(int(m.buttons))
+                       .arg(int(m.icon));
+    }
+    return out.join(QStringLiteral("; "));
+}
+
 } // namespace varilume::test

@@ -60,6 +60,11 @@ public:
     QString transcript() const;
     /// Texts of messages with this title.
     QStringList textsTitled(const QString& title) const;
+    /// For each message, in order and joined by "; ": the module it names if it
+    /// is an error report (title "Error", OK alone, no icon, text 'Error
+    /// "<description>" encountered in module <module>.'), else the whole message
+    /// in brackets, so that a failed comparison shows it.
+    QString errorReports() const;
 };
 
 } // namespace varilume::test

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace varilume::test {
@@ -29,5 +30,19 @@ struct TestFolder {
     }
     QString path(const QString& name) const { return dir.filePath(name); }
 };
+
+/// The given columns of every stored row, in insertion order, joined by "|".
+inline QStringList storedRows(ObsStore& store, const QStringList& columns) {
+    QStringList out;
+    Recordset rs = store.query(QStringLiteral("SELECT * FROM Obs ORDER BY ID ;"));
+    while (!rs.eof()) {
+        QStringList values;
+        for (const QString& c : columns)
+            values << rs.text(c);
+        out << values.join(u'|');
+        rs.moveNext();
+    }
+    return out;
+}
 
 } // namespace varilume::test

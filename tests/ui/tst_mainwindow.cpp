@@ -2,6 +2,7 @@
 #include "canvas/Canvas.h"
 #include "plot/Phase.h"
 #include "preview/FrmPreview.h"
+#include "support/Files.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/widgets/CanvasWidget.h"
 
@@ -17,6 +18,7 @@
 
 using namespace varilume;
 using varilume::test::ScriptedPlatform;
+using varilume::test::writeFile;
 
 namespace {
 
@@ -30,26 +32,22 @@ struct Session {
     Session() {
         QFile::copy(QStringLiteral(VARILUME_TEMPLATE),
                     dir.filePath(QStringLiteral("Template.mdb")));
-        QFile ini(dir.filePath(QStringLiteral("Varilume.ini")));
-        ini.open(QIODevice::WriteOnly);
-        ini.write(
-            "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
-            "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\nColorFAINT=15520722\r\n");
-        ini.close();
-        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
-        QFile f(orbis);
-        f.open(QIODevice::WriteOnly);
-        f.write(
+        writeFile(dir.filePath(QStringLiteral("Varilume.ini")),
+                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
+                      "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\n"
+                      "ColorFAINT=15520722\r\n");
+        QByteArray lines =
             "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
             "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star "
-            "Name\r\n");
+            "Name\r\n";
         for (int i = 0; i < 40; ++i) {
             const QByteArray jd = QByteArray::number(2450000.0 + i * 2.5, 'f', 4);
             const QByteArray mag = QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2);
-            f.write(jd + "," + mag + ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n");
+            lines += jd + "," + mag + ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
         }
-        f.write("2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n");
-        f.close();
+        lines += "2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
+        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
+        writeFile(orbis, lines);
         app = std::make_unique<Application>(platform, dir.path());
         app->start();
         QApplication::setActiveWindow(app->mainWindow());
@@ -114,10 +112,7 @@ private slots:
     void loadUnusable() {
         Session t;
         const QString bad = t.dir.filePath(QStringLiteral("bad.txt"));
-        QFile f(bad);
-        f.open(QIODevice::WriteOnly);
-        f.write("just,a,line\r\n");
-        f.close();
+        QVERIFY(writeFile(bad, "just,a,line\r\n"));
         t.platform.files.push_back(bad);
         t.w().cmdLoad();
         QCOMPARE(t.platform.textsTitled(QStringLiteral("Varilume")),
@@ -296,10 +291,8 @@ private slots:
     void twoColumnLoad() {
         Session t;
         const QString good = t.dir.filePath(QStringLiteral("SS Cyg.data.txt"));
-        QFile f(good);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("2450000.5\t12.1\n2450001.5, 11.9\n2450002.5  <13.0\n2450003.5 12.4 0.1\n\n");
-        f.close();
+        QVERIFY(writeFile(
+            good, "2450000.5\t12.1\n2450001.5, 11.9\n2450002.5  <13.0\n2450003.5 12.4 0.1\n\n"));
         t.platform.files.push_back(good);
         t.platform.dialogScripts.push_back([](QDialog& d) { static_cast<FrmPreview&>(d).cmdGo(); });
         t.w().cmdLoadXYZ();
@@ -310,10 +303,7 @@ private slots:
                  QStringLiteral("File: ") + good.toUpper() + QStringLiteral(" - (3 Points)"));
 
         const QString bad = t.dir.filePath(QStringLiteral("bad.txt"));
-        QFile b(bad);
-        QVERIFY(b.open(QIODevice::WriteOnly));
-        b.write("JD Mag\n2450000.5 12.1\n");
-        b.close();
+        QVERIFY(writeFile(bad, "JD Mag\n2450000.5 12.1\n"));
         t.platform.answers = {Answer::Ok};
         t.platform.files.push_back(bad);
         t.w().cmdLoadXYZ();

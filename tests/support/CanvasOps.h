@@ -1,0 +1,27 @@
+#pragma once
+
+#include "canvas/Canvas.h"
+
+#include <QList>
+#include <QStringList>
+#include <vector>
+
+namespace varilume::test {
+
+/// Reading back what a recording Canvas was asked to draw. The scale strips
+/// run from 0 to 20 across their width (magnitude strip) or height (JD strip).
+
+/// The recorded calls of one kind, in drawing order.
+std::vector<Canvas::Op> opsOf(const Canvas& c, Canvas::Op::Kind kind);
+/// x of the vertical lines from y = top down to the strip's edge at 20: the
+/// ticks of one length on a JD strip.
+QList<double> tickXs(const Canvas& c, double top);
+/// y of the horizontal lines from x = 0 to x = length: the ticks of one
+/// length on a magnitude strip.
+QList<double> tickYs(const Canvas& c, double length);
+/// The printed texts, in order.
+QStringList textsOf(const Canvas& c);
+/// "'text' at (x, y)" for every printed text, for failure output.
+QString describeTexts(const Canvas& c);
+
+} // namespace varilume::test

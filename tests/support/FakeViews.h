@@ -1,0 +1,96 @@
+#pragma once
+
+#include "canvas/Canvas.h"
+#include "platform/BusyView.h"
+#include "plot/PlotView.h"
+#include "preview/PreviewView.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace varilume::test {
+
+/// The busy display as an importer sees it, every call kept.
+class RecordingBusyView : public BusyView {
+public:
+    QStringList captions; // each caption shown
+    /// "caption", "hide caption", "progress max N" and "hide progress", in order.
+    QStringList events;
+    QList<int> maxima; // each progress maximum
+    QList<int> values; // each progress value
+    bool captionShown = false;
+    bool progressShown = false;
+
+    void showBusyCaption(const QString& caption) override;
+    void hideBusyCaption() override;
+    void showProgress(int maximum) override;
+    void setProgress(int value) override;
+    void hideProgress() override;
+};
+
+/// The main window as the plot routines see it: real canvases that record what
+/// is drawn on them, and a log of the other calls in order.
+class RecordingPlotView : public PlotView {
+public:
+    /// picView of this size in pixels, picJDScale 30 high below it and
+    /// picMagScale 40 wide beside it.
+    explicit RecordingPlotView(int widthPx = 400, int heightPx = 300);
+
+    Canvas view;
+    Canvas jdScale;
+    Canvas magScale;
+    /// One line per call: "repaint", "caption <text>", "enabled 0|1", "HidePlot",
+    /// "ShowPlot", "busy <caption>", "busy hidden", "progress of <maximum>" and
+    /// "progress hidden". Range labels and progress values are kept apart.
+    QStringList calls;
+    /// When set (to state.Plotting), "enabled" and "ShowPlot" lines end in
+    /// " plotting 0|1": whether the run still counted as going on then.
+    const bool* plotting = nullptr;
+    QString caption;
+    QStringList rangeLabels; // min JD, max JD, min Mag, max Mag of the last call
+    int hidePlotCalls = 0;
+    int showPlotCalls = 0;
+
+    Canvas& picView() override { return view; }
+    Canvas& picJDScale() override { return jdScale; }
+    Canvas& picMagScale() override { return magScale; }
+    void repaintCanvases() override;
+    void setStarCaption(const QString& text) override;
+    QString starCaption() const override { return caption; }
+    void setViewEnabled(bool enabled) override;
+    void HidePlot() override;
+    void ShowPlot() override;
+    void setRangeLabels(const QString& minJD, const QString& maxJD, const QString& minMag,
+                        const QString& maxMag) override;
+    void showBusyCaption(const QString& text) override;
+    void hideBusyCaption() override;
+    void showProgress(int maximum) override;
+    void setProgress(int) override {}
+    void hideProgress() override;
+
+private:
+    QString withPlotting(const QString& call) const;
+};
+
+/// The preview window with its canvases at their usual size (15 twips to the
+/// pixel), recording what is drawn on them.
+class FakePreviewView : public PreviewView {
+public:
+    FakePreviewView();
+
+    Canvas view{681, 353};
+    Canvas jdScale{681, 25};
+    Canvas magScale{25, 353};
+    QString caption;
+    bool goEnabled = true;
+    bool goDisabledMeanwhile = false; // Continue was disabled at some point
+
+    Canvas& picView() override { return view; }
+    Canvas& picJDScale() override { return jdScale; }
+    Canvas& picMagScale() override { return magScale; }
+    void repaintCanvases() override {}
+    void setStarCaption(const QString& text) override { caption = text; }
+    void setGoEnabled(bool enabled) override;
+};
+
+} // namespace varilume::test
