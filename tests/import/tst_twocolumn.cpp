@@ -45,7 +45,7 @@ private slots:
     void storesOneRecordPerLine();
     // Guards the fields every record takes besides the values of its line.
     void recordsCarryStarAndVisualColour();
-    // Guards the progress display of the document's texts and its hiding.
+    // Guards the progress caption and maximum, and their hiding afterwards.
     void showsLoadingCaptionAndProgress();
     // Guards the failing lines: the load stops with the "Check source file" box.
     void badLinesFailTheLoad_data();
