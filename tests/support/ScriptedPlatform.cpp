@@ -14,22 +14,23 @@ Answer ScriptedPlatform::message(const QString& text, const QString& title, Butt
                                                                           : Answer::Ok;
 }
 
-std::optional<QString> ScriptedPlatform::openFile(const FileDialogSpec& spec) {
-    fileRequests.push_back({false, spec});
+std::optional<QString> ScriptedPlatform::nextFile(bool save, const FileDialogSpec& spec) {
+    fileRequests.push_back({save, spec});
     if (files.empty())
         return std::nullopt;
-    auto f = files.front();
+    const QString f = files.front();
     files.pop_front();
+    if (f.isNull())
+        return std::nullopt;
     return f;
 }
 
+std::optional<QString> ScriptedPlatform::openFile(const FileDialogSpec& spec) {
+    return nextFile(false, spec);
+}
+
 std::optional<QString> ScriptedPlatform::saveFile(const FileDialogSpec& spec) {
-    fileRequests.push_back({true, spec});
-    if (files.empty())
-        return std::nullopt;
-    auto f = files.front();
-    files.pop_front();
-    return f;
+    return nextFile(true, spec);
 }
 
 std::optional<std::int32_t> ScriptedPlatform::chooseColor(std::int32_t) {

@@ -29,7 +29,8 @@ public:
     std::vector<Message> messages;
     std::vector<FileRequest> fileRequests;
     std::deque<Answer> answers;
-    std::deque<std::optional<QString>> files;
+    /// Paths the file dialogs return in turn; a null QString is Cancel.
+    std::deque<QString> files;
     std::deque<std::optional<std::int32_t>> colors;
     /// Each modal window shown takes the next script, which drives it (fills
     /// boxes, clicks buttons); without one the window is rejected.
@@ -65,6 +66,9 @@ public:
     /// "<description>" encountered in module <module>.'), else the whole message
     /// in brackets, so that a failed comparison shows it.
     QString errorReports() const;
+
+private:
+    std::optional<QString> nextFile(bool save, const FileDialogSpec& spec);
 };
 
 } // namespace varilume::test
