@@ -5,37 +5,21 @@
 #include <QTest>
 
 using namespace varilume;
-using varilume::test::RecordingPlotView;
-using varilume::test::TestContext;
+using namespace varilume::test;
 
 namespace {
 
-// FindExtremes hands the window its range labels, or HidePlot when the table is empty.
-struct Fixture : TestContext {
-    RecordingPlotView view;
+// The rows as SQL values (JD, Mag, Faint), the ranges and labels FindExtremes
+// leaves and the messages it shows.
+struct Case {
+    QString rows;
+    float minMag, maxMag;
+    double minJD, maxJD;
+    QStringList labels;
+    QString messages;
 };
-
-struct Row {
-    QString jd, mag, faint;
-};
-
-void appendRows(ObsStore& store, const QList<Row>& rows) {
-    store.beginAppend();
-    for (const Row& r : rows) {
-        ObsRecord rec;
-        rec.Star = QStringLiteral("RR LYR");
-        rec.JD = r.jd;
-        rec.Mag = r.mag;
-        rec.Faint = r.faint;
-        rec.PunktFarb = 65280;
-        store.append(rec);
-    }
-    store.commitAppend();
-}
 
 } // namespace
-
-Q_DECLARE_METATYPE(QList<Row>)
 
 class TestExtremes : public QObject {
     Q_OBJECT
@@ -43,93 +27,61 @@ class TestExtremes : public QObject {
 private slots:
     void ranges_data();
     void ranges();
-    void midJDFollowsTheWindow();
-    void emptyTableSaysNoObservations();
 };
 
 void TestExtremes::ranges_data() {
-    QTest::addColumn<QList<Row>>("rows");
-    QTest::addColumn<float>("minMag");
-    QTest::addColumn<float>("maxMag");
-    QTest::addColumn<double>("minJD");
-    QTest::addColumn<double>("maxJD");
-    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<Case>("c");
 
+    const QString none("(no messages)");
     QTest::addRow("one observation widens every range")
-        << QList<Row>{{"2450000.5", "10", ""}} << 9.0f << 11.0f << 2449900.5 << 2450100.5
-        << QStringList{"Min JD= 2449900.5", "Max JD= 2450100.5", "Min Mag = 9", "Max Mag = 11"};
+        << Case("(2450000.5, 10, '')", 9, 11, 2449900.5, 2450100.5,
+                {"Min JD= 2449900.5", "Max JD= 2450100.5", "Min Mag = 9", "Max Mag = 11"}, none);
     QTest::addRow("two equal magnitudes are not widened")
-        << QList<Row>{{"2450001.5", "10", ""}, {"2450000.5", "10", ""}} << 10.0f << 10.0f
-        << 2450000.5 << 2450001.5
-        << QStringList{"Min JD= 2450000.5", "Max JD= 2450001.5", "Min Mag = 10", "Max Mag = 10"};
-    QTest::addRow("fainter-than estimates take part")
-        << QList<Row>{{"2450003.25", "11.3", ""},
-                      {"2450000.75", "12.8", "<"},
-                      {"2450001.5", "7.3", ""},
-                      {"2450009.125", "14.2", "<"}}
-        << 7.3f << 14.2f << 2450000.75 << 2450009.125
-        << QStringList{"Min JD= 2450000.75", "Max JD= 2450009.125", "Min Mag = 7.3",
-                       "Max Mag = 14.2"};
+        << Case("(2450001.5, 10, ''), (2450000.5, 10, '')", 10, 10, 2450000.5, 2450001.5,
+                {"Min JD= 2450000.5", "Max JD= 2450001.5", "Min Mag = 10", "Max Mag = 10"}, none);
+    QTest::addRow("fainter-than estimates take part") << Case(
+        "(2450003.25, 7.3, ''), (2450000.75, 12.8, '<')", 7.3f, 12.8f, 2450000.75, 2450003.25,
+        {"Min JD= 2450000.75", "Max JD= 2450003.25", "Min Mag = 7.3", "Max Mag = 12.8"}, none);
+    QTest::addRow("empty table keeps the earlier ranges")
+        << Case("", 7.5f, 9.25f, 2450000.5, 2450100.5, {},
+                "[No Observations] No observations of RR LYR in this JD interval.\n");
 }
 
-// Guards the ranges over all rows, the single-observation widening and the label texts.
+// Guards the ranges over all rows, the single-observation widening, the label texts
+// and the epoch in the middle of the plotted window; and for an empty table the
+// "No Observations" box naming the star, LoadOK false, the plot area hidden and
+// the earlier ranges kept.
 void TestExtremes::ranges() {
-    QFETCH(QList<Row>, rows);
-    QFETCH(float, minMag);
-    QFETCH(float, maxMag);
-    QFETCH(double, minJD);
-    QFETCH(double, maxJD);
-    QFETCH(QStringList, labels);
+    QFETCH(Case, c);
 
-    Fixture f;
-    appendRows(f.folder.store, rows);
-    FindExtremes(f.ctx, f.view);
-
-    const ProjectState& s = f.folder.state;
-    QCOMPARE(s.MinMag, minMag);
-    QCOMPARE(s.MaxMag, maxMag);
-    QCOMPARE(s.MinJD, minJD);
-    QCOMPARE(s.MaxJD, maxJD);
-    QCOMPARE(f.view.rangeLabels, labels);
-    QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
-    QCOMPARE(s.LoadOK, true);
-}
-
-// Guards that the phase epoch is the middle of the plotted window, not of the data.
-void TestExtremes::midJDFollowsTheWindow() {
-    Fixture f;
-    appendRows(f.folder.store, {{"2450000.5", "10", ""}, {"2450100.5", "11", ""}});
-    f.folder.state.JDFrom = 2450010.0;
-    f.folder.state.JDTo = 2450030.5;
-    FindExtremes(f.ctx, f.view);
-    QCOMPARE(f.folder.state.MidJD, 2450020.25);
-}
-
-// Guards the empty table: the "No Observations" box names the star, LoadOK turns
-// false, the plot area is hidden and the earlier ranges stay.
-void TestExtremes::emptyTableSaysNoObservations() {
-    Fixture f;
-    ProjectState& s = f.folder.state;
+    TestContext t;
+    RecordingPlotView view;
+    ProjectState& s = t.folder.state;
     s.StarName = QStringLiteral("RR LYR");
     s.MinMag = 7.5f;
     s.MaxMag = 9.25f;
     s.MinJD = 2450000.5;
     s.MaxJD = 2450100.5;
-    FindExtremes(f.ctx, f.view);
+    s.JDFrom = 2450010.0;
+    s.JDTo = 2450030.5;
+    if (!c.rows.isEmpty())
+        t.folder.store.execute("INSERT INTO Obs (JD, Mag, Faint) VALUES " + c.rows);
+    FindExtremes(t.ctx, view);
 
-    QCOMPARE(f.platform.messages.size(), std::size_t(1));
-    const auto& m = f.platform.messages.front();
-    QCOMPARE(m.text, QStringLiteral("No observations of RR LYR in this JD interval."));
-    QCOMPARE(m.title, QStringLiteral("No Observations"));
-    QCOMPARE(m.buttons, Buttons::Ok);
-    QCOMPARE(m.icon, Icon::None);
-    QCOMPARE(s.LoadOK, false);
-    QCOMPARE(f.view.hidePlotCalls, 1);
-    QCOMPARE(s.MinMag, 7.5f);
-    QCOMPARE(s.MaxMag, 9.25f);
-    QCOMPARE(s.MinJD, 2450000.5);
-    QCOMPARE(s.MaxJD, 2450100.5);
-    QVERIFY(f.view.rangeLabels.isEmpty());
+    QCOMPARE(s.MinMag, c.minMag);
+    QCOMPARE(s.MaxMag, c.maxMag);
+    QCOMPARE(s.MinJD, c.minJD);
+    QCOMPARE(s.MaxJD, c.maxJD);
+    QCOMPARE(view.rangeLabels, c.labels);
+    QCOMPARE(t.platform.transcript(), c.messages);
+    for (const auto& m : t.platform.messages) {
+        QCOMPARE(m.buttons, Buttons::Ok);
+        QCOMPARE(m.icon, Icon::None);
+    }
+    QCOMPARE(s.LoadOK, !c.rows.isEmpty());
+    QCOMPARE(view.hidePlotCalls, c.rows.isEmpty() ? 1 : 0);
+    if (!c.rows.isEmpty())
+        QCOMPARE(s.MidJD, 2450020.25);
 }
 
 QTEST_MAIN(TestExtremes)

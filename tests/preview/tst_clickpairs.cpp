@@ -7,187 +7,100 @@
 
 using namespace varilume;
 
-namespace {
-
-// Data from JD 2450000 to 2452000, whole window shown.
-ProjectState loadedState() {
-    ProjectState s;
-    s.MinJD = 2450000;
-    s.MaxJD = 2452000;
-    s.JDFrom = s.MinJD;
-    s.JDTo = s.MaxJD;
-    s.MinMag = 9;
-    s.MaxMag = 12;
-    return s;
-}
-
-// Clicks at 2451000 and 2451030: a pair complete, its estimate made.
-ClickPairs pairClicked(ProjectState& s) {
-    ClickPairs clicks;
-    clicks.click(s, 2451000);
-    clicks.click(s, 2451030);
-    return clicks;
-}
-
-} // namespace
-
 class TestClickPairs : public QObject {
     Q_OBJECT
 
 private slots:
-    // Guards the estimate: the JD distance of the two clicks, window untouched,
-    // and no quantising of the JDs to singles.
-    void estimateFromTwoClicks_data();
-    void estimateFromTwoClicks();
-    // Guards the zoom: the window runs from the smaller to the larger click.
-    void zoomInEitherOrder_data();
-    void zoomInEitherOrder();
-    // Guards the third click: wrong number, then positions and count cleared.
-    void thirdClickIsWrongNumber();
-    // Guards the leftover position: after a refresh one click completes a pair.
-    void leftoverPositionCompletesPair();
-    // Guards the Zoom command: it forgets the positions of the earlier pair.
-    void zoomCommandNeedsTwoNewClicks();
-    // Guards clicks during a plot: ignored without any change.
-    void clicksIgnoredWhilePlotting();
-    // Guards the slider: the window ends at MaxJD and reaches back the share.
-    void sliderWindow_data();
-    void sliderWindow();
-    // Guards the line colours: light cyan in zoom mode, grey otherwise.
-    void clickLineColour();
+    void actions_data();
+    void actions();
 };
 
-void TestClickPairs::estimateFromTwoClicks_data() {
-    QTest::addColumn<double>("first");
-    QTest::addColumn<double>("second");
-    QTest::addColumn<float>("period");
+void TestClickPairs::actions_data() {
+    QTest::addColumn<QString>("steps");
+    // The outcomes of the clicks; then the window, Period, click count, both
+    // positions, whether the second position is next, and zoom mode.
+    QTest::addColumn<QString>("after");
 
-    QTest::addRow("37.5 days apart") << 2451000.25 << 2451037.75 << 37.5f;
-    QTest::addRow("backwards") << 2451037.75 << 2451000.25 << 37.5f;
-    QTest::addRow("short period, finer than a quarter day")
-        << 2451000.1 << 2451000.35 << static_cast<float>(2451000.35 - 2451000.1);
+    QTest::addRow("estimate 37.5")
+        << "click 2451000.25, click 2451037.75"
+        << "None Estimate; 2450000..2452000 P 37.5 n 2 at 2451000.25 2451037.75 2nd 0 Z 0";
+    QTest::addRow("estimate backwards")
+        << "click 2451037.75, click 2451000.25"
+        << "None Estimate; 2450000..2452000 P 37.5 n 2 at 2451037.75 2451000.25 2nd 0 Z 0";
+    QTest::addRow("estimate finer than a quarter day")
+        << "click 2451000.1, click 2451000.2"
+        << "None Estimate; 2450000..2452000 P 0.100000001 n 2 at 2451000.1 2451000.2 2nd 0 Z 0";
+    QTest::addRow("zoom forgets the earlier pair, left then right")
+        << "click 2451000, click 2451030, zoom, click 2450500.5, click 2451200.25"
+        << "None Estimate None Zoom; 2450500.5..2451200.25 P 30 n 0 at 2450500.5 2451200.25 2nd 0 "
+           "Z 0";
+    QTest::addRow("zoom right then left")
+        << "zoom, click 2451200.25, click 2450500.5"
+        << "None Zoom; 2450500.5..2451200.25 P 200 n 0 at 2451200.25 2450500.5 2nd 0 Z 0";
+    QTest::addRow("third click is the wrong number, all cleared")
+        << "click 2451000, click 2451030, click 2451060, wrong number closed"
+        << "None Estimate WrongNumber; 2450000..2452000 P 30 n 0 at 0 0 2nd 0 Z 0";
+    QTest::addRow("after a wrong number a fresh pair is needed")
+        << "click 2451000, click 2451030, click 2451060, wrong number closed, click 2451100, click "
+           "2451110"
+        << "None Estimate WrongNumber None Estimate; 2450000..2452000 P 10 n 2 at 2451100 2451110 "
+           "2nd 0 Z 0";
+    QTest::addRow("leftover position completes a pair after refresh")
+        << "click 2451000, click 2451030, refresh, click 2451010"
+        << "None Estimate Estimate; 2450000..2452000 P 20 n 1 at 2451010 2451030 2nd 1 Z 0";
+    QTest::addRow("clicks ignored while plotting")
+        << "plotting, click 2451000"
+        << "None; 2450000..2452000 P 200 n 0 at 0 0 2nd 0 Z 0";
+    QTest::addRow("slider at 50, the later half")
+        << "click 2451000, slider 50"
+        << "None; 2451000..2452000 P 200 n 0 at 2451000 0 2nd 1 Z 0";
+    QTest::addRow("slider at 0, only the last date")
+        << "click 2451000, slider 0"
+        << "None; 2452000..2452000 P 200 n 0 at 2451000 0 2nd 1 Z 0";
 }
 
-void TestClickPairs::estimateFromTwoClicks() {
-    QFETCH(double, first);
-    QFETCH(double, second);
-    QFETCH(float, period);
+// Guards the click pairs as the user meets them: the estimate is the JD distance of
+// two clicks kept as doubles, the zoom window runs from the smaller to the larger
+// click, a third click is the wrong number and clears everything, a leftover
+// position completes a pair, clicks during a plot change nothing, and the slider
+// window ends at MaxJD reaching back its share.
+void TestClickPairs::actions() {
+    QFETCH(QString, steps);
+    QFETCH(QString, after);
 
-    ProjectState s = loadedState();
+    ProjectState s; // data from JD 2450000 to 2452000, all of it shown
+    s.MinJD = s.JDFrom = 2450000;
+    s.MaxJD = s.JDTo = 2452000;
     ClickPairs clicks;
-
-    QCOMPARE(clicks.click(s, first), ClickOutcome::None);
-    QCOMPARE(clicks.click(s, second), ClickOutcome::Estimate);
-    QCOMPARE(s.Period, period);
-    QCOMPARE(s.JDFrom, 2450000.0);
-    QCOMPARE(s.JDTo, 2452000.0);
-    QCOMPARE(clicks.clickCount(), 2);
-}
-
-void TestClickPairs::zoomInEitherOrder_data() {
-    QTest::addColumn<double>("first");
-    QTest::addColumn<double>("second");
-
-    QTest::addRow("left then right") << 2450500.5 << 2451200.25;
-    QTest::addRow("right then left") << 2451200.25 << 2450500.5;
-}
-
-void TestClickPairs::zoomInEitherOrder() {
-    QFETCH(double, first);
-    QFETCH(double, second);
-
-    ProjectState s = loadedState();
-    s.Period = 123;
-    ClickPairs clicks;
-    clicks.zoom(s);
-    QCOMPARE(s.ZoomMode, true);
-
-    QCOMPARE(clicks.click(s, first), ClickOutcome::None);
-    QCOMPARE(clicks.click(s, second), ClickOutcome::Zoom);
-    QCOMPARE(s.JDFrom, 2450500.5);
-    QCOMPARE(s.JDTo, 2451200.25);
-    QCOMPARE(s.ZoomMode, false);
-    QCOMPARE(clicks.clickCount(), 0);
-    QCOMPARE(s.Period, 123.0f);
-}
-
-void TestClickPairs::thirdClickIsWrongNumber() {
-    ProjectState s = loadedState();
-    ClickPairs clicks = pairClicked(s);
-
-    QCOMPARE(clicks.click(s, 2451060), ClickOutcome::WrongNumber);
-    clicks.afterWrongNumber();
-    QCOMPARE(clicks.clickJD1(), 0.0);
-    QCOMPARE(clicks.clickJD2(), 0.0);
-    QCOMPARE(clicks.clickCount(), 0);
-
-    // A fresh pair is needed afterwards.
-    QCOMPARE(clicks.click(s, 2451100), ClickOutcome::None);
-    QCOMPARE(clicks.click(s, 2451110), ClickOutcome::Estimate);
-    QCOMPARE(s.Period, 10.0f);
-}
-
-void TestClickPairs::leftoverPositionCompletesPair() {
-    ProjectState s = loadedState();
-    ClickPairs clicks = pairClicked(s);
-    clicks.refresh(s);
-
-    // The new click takes the first position; the second is left over.
-    QCOMPARE(clicks.click(s, 2451010), ClickOutcome::Estimate);
-    QCOMPARE(s.Period, 20.0f);
-    QCOMPARE(clicks.secondClickNext(), true);
-}
-
-void TestClickPairs::zoomCommandNeedsTwoNewClicks() {
-    ProjectState s = loadedState();
-    ClickPairs clicks = pairClicked(s);
-    clicks.zoom(s);
-
-    QCOMPARE(clicks.click(s, 2451500), ClickOutcome::None);
-    QCOMPARE(clicks.click(s, 2451700), ClickOutcome::Zoom);
-    QCOMPARE(s.JDFrom, 2451500.0);
-    QCOMPARE(s.JDTo, 2451700.0);
-}
-
-void TestClickPairs::clicksIgnoredWhilePlotting() {
-    ProjectState s = loadedState();
-    s.Plotting = true;
-    ClickPairs clicks;
-
-    QCOMPARE(clicks.click(s, 2451000), ClickOutcome::None);
-    QCOMPARE(clicks.clickCount(), 0);
-    QCOMPARE(clicks.clickJD1(), 0.0);
-    QCOMPARE(clicks.secondClickNext(), false);
-}
-
-void TestClickPairs::sliderWindow_data() {
-    QTest::addColumn<int>("percent");
-    QTest::addColumn<double>("from");
-
-    QTest::addRow("100: all data") << 100 << 2450000.0;
-    QTest::addRow("50: the later half") << 50 << 2451000.0;
-    QTest::addRow("0: only the last date") << 0 << 2452000.0;
-}
-
-void TestClickPairs::sliderWindow() {
-    QFETCH(int, percent);
-    QFETCH(double, from);
-
-    ProjectState s = loadedState();
-    ClickPairs clicks;
-    clicks.click(s, 2451000);
-    clicks.slider(s, percent);
-
-    QCOMPARE(s.JDFrom, from);
-    QCOMPARE(s.JDTo, 2452000.0);
-    QCOMPARE(clicks.clickCount(), 0);
-}
-
-void TestClickPairs::clickLineColour() {
-    ProjectState s = loadedState();
-    QCOMPARE(ClickPairs::clickLineColor(s), 150 + 256 * 150 + 65536 * 150);
-    s.ZoomMode = true;
-    QCOMPARE(ClickPairs::clickLineColor(s), 128 + 256 * 255 + 65536 * 255);
+    QStringList seen;
+    for (const QString& step : steps.split(QStringLiteral(", "))) {
+        const double at = step.section(u' ', -1).toDouble();
+        if (step.startsWith(QStringLiteral("click")))
+            seen << QStringList{"None", "Estimate", "Zoom",
+                                "WrongNumber"}[int(clicks.click(s, at))];
+        else if (step == QStringLiteral("zoom"))
+            clicks.zoom(s);
+        else if (step == QStringLiteral("refresh"))
+            clicks.refresh(s);
+        else if (step == QStringLiteral("wrong number closed"))
+            clicks.afterWrongNumber();
+        else if (step == QStringLiteral("plotting"))
+            s.Plotting = true;
+        else if (step.startsWith(QStringLiteral("slider")))
+            clicks.slider(s, int(at));
+        else
+            QFAIL(qPrintable(step));
+    }
+    const QString state =
+        seen.join(u' ') +
+        QStringLiteral("; %1..%2 P %3 n %4 at %5 %6 2nd %7 Z %8")
+            .arg(QString::number(s.JDFrom, 'g', 15), QString::number(s.JDTo, 'g', 15),
+                 QString::number(s.Period, 'g', 9), QString::number(clicks.clickCount()),
+                 QString::number(clicks.clickJD1(), 'g', 15),
+                 QString::number(clicks.clickJD2(), 'g', 15))
+            .arg(clicks.secondClickNext())
+            .arg(s.ZoomMode);
+    QCOMPARE(state, after);
 }
 
 QTEST_GUILESS_MAIN(TestClickPairs)

@@ -26,6 +26,10 @@ QList<double> tickYs(const Canvas& c, double length) {
     return ys;
 }
 
+QList<double> userSystem(const Canvas& c) {
+    return {c.scaleLeft(), c.scaleTop(), c.scaleWidth(), c.scaleHeight()};
+}
+
 QStringList textsOf(const Canvas& c) {
     QStringList texts;
     for (const Canvas::Op& op : opsOf(c, Canvas::Op::Text))

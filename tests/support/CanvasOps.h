@@ -19,6 +19,8 @@ QList<double> tickXs(const Canvas& c, double top);
 /// y of the horizontal lines from x = 0 to x = length: the ticks of one
 /// length on a magnitude strip.
 QList<double> tickYs(const Canvas& c, double length);
+/// The user coordinate system: left, top, width and height.
+QList<double> userSystem(const Canvas& c);
 /// The printed texts, in order.
 QStringList textsOf(const Canvas& c);
 /// "'text' at (x, y)" for every printed text, for failure output.

@@ -14,13 +14,8 @@ void RecordingBusyView::hideBusyCaption() {
 }
 
 void RecordingBusyView::showProgress(int maximum) {
-    maxima << maximum;
     events << QStringLiteral("progress max %1").arg(maximum);
     progressShown = true;
-}
-
-void RecordingBusyView::setProgress(int value) {
-    values << value;
 }
 
 void RecordingBusyView::hideProgress() {

@@ -16,15 +16,13 @@ public:
     QStringList captions; // each caption shown
     /// "caption", "hide caption", "progress max N" and "hide progress", in order.
     QStringList events;
-    QList<int> maxima; // each progress maximum
-    QList<int> values; // each progress value
     bool captionShown = false;
     bool progressShown = false;
 
     void showBusyCaption(const QString& caption) override;
     void hideBusyCaption() override;
     void showProgress(int maximum) override;
-    void setProgress(int value) override;
+    void setProgress(int) override {}
     void hideProgress() override;
 };
 

@@ -78,7 +78,6 @@ private slots:
         QTest::addRow("below zero becomes one") << 0.5f << 1.f << false << false << 1.f << " 1";
         QTest::addRow("exactly zero stays") << 1.f << 1.f << false << false << 0.f << " 0";
         QTest::addRow("ctrl steps ten down") << 200.f << 0.5f << true << false << 195.f << " 195";
-        QTest::addRow("ctrl steps ten up") << 200.f << 0.1f << true << true << 201.f << " 201";
         QTest::addRow("plain up") << 200.f << 0.1f << false << true << 200.1f << " 200.1";
         QTest::addRow("fraction shown without zero")
             << 0.75f << 0.25f << false << false << 0.5f << " .5";
@@ -104,10 +103,8 @@ private slots:
         QTest::addColumn<float>("period");
         QTest::addRow("blanks around") << "  37.5 " << true << 37.5f;
         QTest::addRow("negative") << "-3" << true << 1.f;
-        QTest::addRow("zero") << "0" << true << 0.f;
         QTest::addRow("word") << "abc" << false << 0.f;
         QTest::addRow("trailing plus") << " 201+" << false << 0.f;
-        QTest::addRow("empty") << "" << false << 0.f;
         QTest::addRow("beyond a float") << "1e60" << false << 0.f;
     }
     void typed() {
@@ -127,7 +124,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addRow("whole data") << 2450000.0 << 2452000.0 << "Magnification = 1.0 X";
         QTest::addRow("half") << 2451000.0 << 2452000.0 << "Magnification = 2.0 X";
-        QTest::addRow("a third") << 2451333.0 << 2452000.0 << "Magnification = 3.0 X";
         QTest::addRow("empty window") << 2452000.0 << 2452000.0 << "Magnification = 1.0 X";
     }
     void magnification() {
