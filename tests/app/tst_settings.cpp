@@ -22,7 +22,6 @@ private slots:
         QTest::addRow("plain") << "/home/obs/data" << 0.1f << 0.1f << 16744448.0;
         QTest::addRow("increment rounded to four decimals")
             << "/d" << 12.34567f << 12.3457f << 255.0;
-        QTest::addRow("whole increment") << "/d" << 1.0f << 1.0f << 0.0;
         QTest::addRow("folder with = and blanks") << "/data/a=b c" << 0.0005f << 0.0005f << 65280.0;
     }
     void roundTrip() {
@@ -88,9 +87,6 @@ private slots:
         QTest::addRow("only the first = splits")
             << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nFilePath=/a=b\r\n") << false
             << "/a=b" << 0.0f << 0.0 << 0;
-        QTest::addRow("lower-case key ignored")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\ncolorvis=255\r\n") << false << ""
-            << 0.0f << 0.0 << 0;
         QTest::addRow("last of a repeated key wins, any order")
             << "Varilume.ini"
             << QByteArray("[Varilume.exe]\r\nColorVIS=1\r\nIncrement=3\r\nColorVIS=2\r\n") << false
@@ -104,13 +100,9 @@ private slots:
         QTest::addRow("line without = ignored")
             << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nnonsense\r\nIncrement=4\r\n")
             << false << "" << 4.0f << 0.0 << 0;
-        QTest::addRow("file ending after the section line")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]") << false << "" << 0.0f << 0.0 << 0;
-        QTest::addRow("LF line ends read too")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\nIncrement=0.25\nColorVIS=65280\n")
-            << false << "" << 0.25f << 65280.0 << 0;
-        QTest::addRow("empty file is corrupted")
-            << "Varilume.ini" << QByteArray() << false << "" << 0.0f << 0.0 << 1;
+        QTest::addRow("lower-case key ignored")
+            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\ncolorvis=255\r\n") << false << ""
+            << 0.0f << 0.0 << 0;
     }
     void reading() {
         QFETCH(QString, fileName);

@@ -45,33 +45,23 @@ void pressButton(QDialog& dialog, const char* name) {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    // Guards the ordinary start: store made, window open, no dialog.
+    // Guards the ordinary start over a stale store from an earlier run: the
+    // store is made afresh, the window opens at its design size, no dialog.
     void normalStart() {
-        ProgramFolder folder;
-        ScriptedPlatform platform;
-        Application app(platform, folder.dir.path());
-        QVERIFY(app.start());
-        QVERIFY(platform.dialogsShown.empty());
-        QVERIFY(QFile::exists(folder.file(QStringLiteral("Varilume.mdb"))));
-        QVERIFY(QDir(folder.file(QStringLiteral("files"))).exists());
-        QCOMPARE(app.state().Increment, 0.5f);
-        QCOMPARE(app.state().Period, 200.0f);
-        QVERIFY(app.mainWindow()->isVisible());
-        QCOMPARE(app.mainWindow()->windowTitle(), QStringLiteral("Varilume"));
-        QCOMPARE(app.mainWindow()->outerTwips(), QSizeF(11250, 8250));
-        auto* clear = app.mainWindow()->findChild<QAction*>(QStringLiteral("mnuClear"));
-        QVERIFY(clear && !clear->isEnabled());
-    }
-
-    // Guards against a stale store from an earlier run surviving the start.
-    void leftoverStoreReplaced() {
         ProgramFolder folder;
         QVERIFY(writeFile(folder.file(QStringLiteral("Varilume.mdb")), "not a database at all"));
         ScriptedPlatform platform;
         Application app(platform, folder.dir.path());
         QVERIFY(app.start());
+        QVERIFY2(platform.messages.empty() && platform.dialogsShown.empty(),
+                 qPrintable(platform.transcript()));
         QCOMPARE(app.store().count(), qint64(0));
-        QVERIFY2(platform.messages.empty(), qPrintable(platform.transcript()));
+        QVERIFY(QDir(folder.file(QStringLiteral("files"))).exists());
+        QCOMPARE(app.state().Increment, 0.5f);
+        QCOMPARE(app.mainWindow()->outerTwips(), QSizeF(11250, 8250));
+        QVERIFY(!app.mainWindow()->findChild<QAction*>(QStringLiteral("mnuClear"))->isEnabled());
+        app.mainWindow()->mnuClear(); // nothing loaded: no question
+        QVERIFY(platform.messages.empty());
     }
 
     // Guards the missing template: its message, then the end without a window.
@@ -143,17 +133,6 @@ private slots:
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Varilume.mdb"))));
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Template.mdb"))));
         QVERIFY(folder.read(QStringLiteral("Varilume.ini")).contains("Increment=0.25\r\n"));
-    }
-
-    // Guards the unload command with nothing loaded: no question, no change.
-    void clearWithoutStar() {
-        ProgramFolder folder;
-        ScriptedPlatform platform;
-        Application app(platform, folder.dir.path());
-        QVERIFY(app.start());
-        app.mainWindow()->mnuClear();
-        QVERIFY(platform.messages.empty());
-        QVERIFY(QFile::exists(folder.file(QStringLiteral("Varilume.mdb"))));
     }
 
     // Guards the about box: its version text and closing on a click on that text.

@@ -24,31 +24,24 @@ QByteArray readIni(const ProjectState& s) {
 class TestConfig : public QObject {
     Q_OBJECT
 private slots:
-    // Guards the activation values: an empty folder becomes the files folder,
-    // a zero increment shows as 1, a black colour shows as its default.
-    void activationDefaults() {
+    // Guards activation and Enter: an empty folder becomes the files folder, a
+    // zero increment shows and is stored as 1, a black colour as its default.
+    void activationAndEnter() {
         TestContext t;
-        t.folder.state.ColorR = 0;
-        t.folder.state.ColorV = 123;
+        ProjectState& s = t.folder.state;
+        s.ColorV = 123;
+        s.IniMissing = true;
         FrmConfig dlg(t.ctx);
-        QCOMPARE(t.folder.state.FilePath, t.folder.state.ProgramFolder + QStringLiteral("/files"));
-        QCOMPARE(box(dlg, "txtFilePath")->text(), t.folder.state.FilePath);
+        QCOMPARE(s.FilePath, s.ProgramFolder + QStringLiteral("/files"));
         QCOMPARE(box(dlg, "txtIncrement")->text(), QStringLiteral("1"));
         QCOMPARE(dlg.buttonColor(7), std::int32_t(255)); // R default
         QCOMPARE(dlg.buttonColor(5), std::int32_t(123));
-    }
-
-    // Guards Enter: the zero colour and increment are stored as their defaults.
-    void enterStoresValues() {
-        TestContext t;
-        t.folder.state.IniMissing = true;
-        FrmConfig dlg(t.ctx);
         dlg.cmdEnter();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(t.folder.state.Increment, 1.0f);
-        QCOMPARE(t.folder.state.ColorR, DefaultColor::R);
-        QVERIFY(!t.folder.state.IniMissing);
-        QVERIFY(readIni(t.folder.state).contains("ColorR=255\r\n"));
+        QCOMPARE(s.Increment, 1.0f);
+        QCOMPARE(s.ColorR, DefaultColor::R);
+        QVERIFY(!s.IniMissing);
+        QVERIFY(readIni(s).contains("ColorR=255\r\n"));
     }
 
     // Guards the colour dialog: OK changes the button only until Enter; Cancel changes nothing.
@@ -150,26 +143,25 @@ private slots:
 
     // Guards the folder browser: Cancel changes nothing; Enter hands the typed
     // path to the settings and to the configuration dialog's box.
+    void browse_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addRow("cancel") << "cmdCancel";
+        QTest::addRow("enter") << "cmdExit";
+    }
     void browse() {
+        QFETCH(QString, button);
         TestContext t;
-        t.folder.state.FilePath = t.folder.state.ProgramFolder;
+        ProjectState& s = t.folder.state;
+        s.FilePath = s.ProgramFolder;
         FrmConfig dlg(t.ctx);
-        const QString target = t.folder.state.FilesFolder;
         t.platform.dialogScripts.push_back([&](QDialog& d) {
-            box(d, "txtPath")->setText(target);
-            d.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+            box(d, "txtPath")->setText(s.FilesFolder);
+            d.findChild<QPushButton*>(button)->click();
         });
         dlg.cmdBrowse();
-        QCOMPARE(t.folder.state.FilePath, t.folder.state.ProgramFolder);
-        QCOMPARE(box(dlg, "txtFilePath")->text(), t.folder.state.ProgramFolder);
-
-        t.platform.dialogScripts.push_back([&](QDialog& d) {
-            box(d, "txtPath")->setText(target);
-            d.findChild<QPushButton*>(QStringLiteral("cmdExit"))->click();
-        });
-        dlg.cmdBrowse();
-        QCOMPARE(t.folder.state.FilePath, target);
-        QCOMPARE(box(dlg, "txtFilePath")->text(), target);
+        const QString expected = button == u"cmdExit" ? s.FilesFolder : s.ProgramFolder;
+        QCOMPARE(s.FilePath, expected);
+        QCOMPARE(box(dlg, "txtFilePath")->text(), expected);
     }
 
     // Guards a declined folder in the browser: the dialog stays open, the
