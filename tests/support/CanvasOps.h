@@ -23,7 +23,7 @@ QList<double> tickYs(const Canvas& c, double length);
 QList<double> userSystem(const Canvas& c);
 /// The printed texts, in order.
 QStringList textsOf(const Canvas& c);
-/// "'text' at (x, y)" for every printed text, for failure output.
+/// "'text' at (x, y)" for every printed text, x and y to 12 digits.
 QString describeTexts(const Canvas& c);
 
 } // namespace varilume::test

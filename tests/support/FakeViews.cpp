@@ -34,17 +34,9 @@ QString RecordingPlotView::withPlotting(const QString& call) const {
     return plotting ? call + QStringLiteral(" plotting %1").arg(*plotting) : call;
 }
 
-void RecordingPlotView::repaintCanvases() {
-    calls << QStringLiteral("repaint");
-}
-
 void RecordingPlotView::setStarCaption(const QString& text) {
     caption = text;
     calls << QStringLiteral("caption ") + text;
-}
-
-void RecordingPlotView::setViewEnabled(bool enabled) {
-    calls << withPlotting(QStringLiteral("enabled %1").arg(enabled));
 }
 
 void RecordingPlotView::HidePlot() {
@@ -52,41 +44,9 @@ void RecordingPlotView::HidePlot() {
     calls << QStringLiteral("HidePlot");
 }
 
-void RecordingPlotView::ShowPlot() {
-    ++showPlotCalls;
-    calls << withPlotting(QStringLiteral("ShowPlot"));
-}
-
-void RecordingPlotView::setRangeLabels(const QString& minJD, const QString& maxJD,
-                                       const QString& minMag, const QString& maxMag) {
-    rangeLabels = QStringList{minJD, maxJD, minMag, maxMag};
-}
-
-void RecordingPlotView::showBusyCaption(const QString& text) {
-    calls << QStringLiteral("busy ") + text;
-}
-
-void RecordingPlotView::hideBusyCaption() {
-    calls << QStringLiteral("busy hidden");
-}
-
-void RecordingPlotView::showProgress(int maximum) {
-    calls << QStringLiteral("progress of %1").arg(maximum);
-}
-
-void RecordingPlotView::hideProgress() {
-    calls << QStringLiteral("progress hidden");
-}
-
 FakePreviewView::FakePreviewView() {
     for (Canvas* c : {&view, &jdScale, &magScale})
         c->setRecording(true);
-}
-
-void FakePreviewView::setGoEnabled(bool enabled) {
-    goEnabled = enabled;
-    if (!enabled)
-        goDisabledMeanwhile = true;
 }
 
 } // namespace varilume::test

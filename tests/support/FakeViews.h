@@ -34,9 +34,7 @@ public:
     /// picMagScale 40 wide beside it.
     explicit RecordingPlotView(int widthPx = 400, int heightPx = 300);
 
-    Canvas view;
-    Canvas jdScale;
-    Canvas magScale;
+    Canvas view, jdScale, magScale;
     /// One line per call: "repaint", "caption <text>", "enabled 0|1", "HidePlot",
     /// "ShowPlot", "busy <caption>", "busy hidden", "progress of <maximum>" and
     /// "progress hidden". Range labels and progress values are kept apart.
@@ -47,24 +45,27 @@ public:
     QString caption;
     QStringList rangeLabels; // min JD, max JD, min Mag, max Mag of the last call
     int hidePlotCalls = 0;
-    int showPlotCalls = 0;
 
     Canvas& picView() override { return view; }
     Canvas& picJDScale() override { return jdScale; }
     Canvas& picMagScale() override { return magScale; }
-    void repaintCanvases() override;
+    void repaintCanvases() override { calls << "repaint"; }
     void setStarCaption(const QString& text) override;
     QString starCaption() const override { return caption; }
-    void setViewEnabled(bool enabled) override;
+    void setViewEnabled(bool on) override {
+        calls << withPlotting("enabled " + QString::number(on));
+    }
     void HidePlot() override;
-    void ShowPlot() override;
+    void ShowPlot() override { calls << withPlotting("ShowPlot"); }
     void setRangeLabels(const QString& minJD, const QString& maxJD, const QString& minMag,
-                        const QString& maxMag) override;
-    void showBusyCaption(const QString& text) override;
-    void hideBusyCaption() override;
-    void showProgress(int maximum) override;
+                        const QString& maxMag) override {
+        rangeLabels = {minJD, maxJD, minMag, maxMag};
+    }
+    void showBusyCaption(const QString& text) override { calls << "busy " + text; }
+    void hideBusyCaption() override { calls << "busy hidden"; }
+    void showProgress(int maximum) override { calls << "progress of " + QString::number(maximum); }
     void setProgress(int) override {}
-    void hideProgress() override;
+    void hideProgress() override { calls << "progress hidden"; }
 
 private:
     QString withPlotting(const QString& call) const;
@@ -76,19 +77,15 @@ class FakePreviewView : public PreviewView {
 public:
     FakePreviewView();
 
-    Canvas view{681, 353};
-    Canvas jdScale{681, 25};
-    Canvas magScale{25, 353};
+    Canvas view{681, 353}, jdScale{681, 25}, magScale{25, 353};
     QString caption;
-    bool goEnabled = true;
-    bool goDisabledMeanwhile = false; // Continue was disabled at some point
 
     Canvas& picView() override { return view; }
     Canvas& picJDScale() override { return jdScale; }
     Canvas& picMagScale() override { return magScale; }
     void repaintCanvases() override {}
     void setStarCaption(const QString& text) override { caption = text; }
-    void setGoEnabled(bool enabled) override;
+    void setGoEnabled(bool) override {}
 };
 
 } // namespace varilume::test
