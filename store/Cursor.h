@@ -73,6 +73,8 @@ struct Cursor {
     };
 
     Value value(const QString& field) const;
+    /// The current row's column c, read from the statement without copying.
+    Value liveValue(int c) const;
     double number(const QString& field) const;
 };
 

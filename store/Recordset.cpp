@@ -123,8 +123,8 @@ void Cursor::moveNext() {
     }
 }
 
-void Cursor::copyValue(int c, CopiedValue& v) const {
-    v.type = sqlite3_column_type(stmt, c);
+Cursor::Value Cursor::liveValue(int c) const {
+    Value v{sqlite3_column_type(stmt, c), 0, 0, nullptr, 0, single[c]};
     switch (v.type) {
     case SQLITE_INTEGER:
         v.i = sqlite3_column_int64(stmt, c);
@@ -133,18 +133,25 @@ void Cursor::copyValue(int c, CopiedValue& v) const {
         v.d = sqlite3_column_double(stmt, c);
         break;
     case SQLITE_TEXT:
-    case SQLITE_BLOB: {
-        // Resizing keeps the buffer of the row before: no allocation per row.
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-        const int n = sqlite3_column_bytes(stmt, c);
-        v.bytes.resize(n);
-        if (n > 0)
-            std::memcpy(v.bytes.data(), p, std::size_t(n));
+    case SQLITE_BLOB:
+        v.text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+        v.bytes = sqlite3_column_bytes(stmt, c);
         break;
-    }
     default:
         break;
     }
+    return v;
+}
+
+void Cursor::copyValue(int c, CopiedValue& v) const {
+    const Value live = liveValue(c);
+    v.type = live.type;
+    v.i = live.i;
+    v.d = live.d;
+    // Resizing keeps the buffer of the row before: no allocation per row.
+    v.bytes.resize(live.bytes);
+    if (live.bytes > 0)
+        std::memcpy(v.bytes.data(), live.text, std::size_t(live.bytes));
 }
 
 int Cursor::column(const QString& field) const {
@@ -176,23 +183,7 @@ Cursor::Value Cursor::value(const QString& field) const {
         v.bytes = int(cv.bytes.size());
         return v;
     }
-    v.type = sqlite3_column_type(stmt, c);
-    switch (v.type) {
-    case SQLITE_INTEGER:
-        v.i = sqlite3_column_int64(stmt, c);
-        break;
-    case SQLITE_FLOAT:
-        v.d = sqlite3_column_double(stmt, c);
-        break;
-    case SQLITE_TEXT:
-    case SQLITE_BLOB:
-        v.text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-        v.bytes = sqlite3_column_bytes(stmt, c);
-        break;
-    default:
-        break;
-    }
-    return v;
+    return liveValue(c);
 }
 
 double Cursor::number(const QString& field) const {
