@@ -32,12 +32,7 @@ bool Application::start() {
     }
     state_.LoadOK = true;
     state_.DefaultPrinter = ctx_.platform.defaultPrinterName();
-    try {
-        store_.bind(state_.storePath());
-    } catch (const StoreError& e) {
-        ctx_.platform.message(QStringLiteral("The working store cannot be opened: ") +
-                                  e.description(),
-                              QStringLiteral("File Missing"), Buttons::Ok, Icon::Critical);
+    if (!OpenWorkingStore(ctx_)) {
         endNow(1);
         return false;
     }

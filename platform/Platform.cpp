@@ -7,6 +7,10 @@ QString errorText(const QString& description, const QString& module) {
            module + QStringLiteral(".");
 }
 
+QString describe(const std::exception& e) {
+    return QString::fromUtf8(e.what());
+}
+
 void Platform::reportError(const QString& description, const QString& module) {
     message(errorText(description, module), QStringLiteral("Error"), Buttons::Ok, Icon::None);
 }

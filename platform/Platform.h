@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <exception>
 #include <optional>
 
 class QObject;
@@ -60,6 +61,10 @@ public:
     /// Error "<description>" encountered in module <module>.
     void reportError(const QString& description, const QString& module);
 };
+
+/// The description a caught failure carries (store and canvas errors keep
+/// theirs as UTF-8, like the standard ones).
+QString describe(const std::exception& e);
 
 /// Text of the program's error convention.
 QString errorText(const QString& description, const QString& module);

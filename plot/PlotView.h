@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/BusyView.h"
+#include "plot/Pictures.h"
 
 namespace varilume {
 
@@ -8,15 +9,8 @@ class Canvas;
 
 /// What the phase plot needs from the main window: its three canvases, the
 /// status caption and the switch between the plot look and the start screen.
-class PlotView : public BusyView {
+class PlotView : public BusyView, public Pictures {
 public:
-    virtual Canvas& picView() = 0;
-    virtual Canvas& picJDScale() = 0;
-    virtual Canvas& picMagScale() = 0;
-    /// Shows the canvases' current drawing on screen.
-    virtual void repaintCanvases() = 0;
-    /// lblStarName.
-    virtual void setStarCaption(const QString& caption) = 0;
     virtual QString starCaption() const = 0;
     /// picView takes no mouse input while disabled.
     virtual void setViewEnabled(bool enabled) = 0;

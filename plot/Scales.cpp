@@ -1,7 +1,6 @@
 #include "plot/Scales.h"
 
 #include "canvas/Canvas.h"
-#include "store/ObsStore.h"
 
 #include <cmath>
 #include <exception>
@@ -10,38 +9,36 @@ namespace varilume {
 
 namespace {
 
-QString describe(const std::exception& e) {
-    if (const auto* c = dynamic_cast<const CanvasError*>(&e))
-        return c->description();
-    if (const auto* s = dynamic_cast<const StoreError*>(&e))
-        return s->description();
-    return QString::fromUtf8(e.what());
-}
-
 void label(Canvas& c, double x, double y, const QString& text) {
     c.setCurrentXY(x, y);
     c.print(text);
 }
 
 // More ticks than this cannot be told apart on any screen; a range that wide
-// comes from a file whose magnitude column is not magnitudes.
+// comes from a file whose magnitude column is not magnitudes. One limit for
+// every magnitude strip.
 constexpr double kMaxMagTicks = 20000;
 
 } // namespace
 
-void Scaler(Context& ctx, PlotView& view) {
+void Scaler(Context& ctx, Pictures& view, double xFrom, double xTo) {
     const ProjectState& s = ctx.state;
-    const double half = s.TwoCycles ? 1.0 : 0.5;
     try {
-        // picView first: it is the one that can fail, so a failure changes nothing.
-        view.picView().setCoords(-half, s.MinMag, half, s.MaxMag);
+        // picView first: it fails on either empty range, so a failure leaves
+        // all three canvases with their previous systems.
+        view.picView().setCoords(xFrom, s.MinMag, xTo, s.MaxMag);
         view.picMagScale().setCoords(0, s.MinMag, 20, s.MaxMag);
-        view.picJDScale().setCoords(-half, 0, half, 20);
+        view.picJDScale().setCoords(xFrom, 0, xTo, 20);
     } catch (const std::exception& e) {
         const bool noData = s.MinJD == 0 && s.MinMag == 0 && s.MaxJD == 0 && s.MaxMag == 0;
         if (!noData)
             ctx.platform.reportError(describe(e), QStringLiteral("Scaler"));
     }
+}
+
+void Scaler(Context& ctx, PlotView& view) {
+    const double half = ctx.state.TwoCycles ? 1.0 : 0.5;
+    Scaler(ctx, view, -half, half);
 }
 
 void WriteJDScale(Context& ctx, PlotView& view) {
@@ -77,7 +74,7 @@ void WriteJDScale(Context& ctx, PlotView& view) {
     }
 }
 
-void WriteMagScale(Context& ctx, PlotView& view) {
+void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
     Canvas& c = view.picMagScale();
     try {
         c.clear();
@@ -98,8 +95,9 @@ void WriteMagScale(Context& ctx, PlotView& view) {
             const float m = lo + static_cast<float>(k);
             c.line(0, m, 5, m);
             const double whole = m == 0 ? 0.0 : double(m); // no "-0"
+            const bool signColumn = labels == MagLabels::SignColumn && whole >= 0;
             const QString text =
-                (whole >= 0 ? QStringLiteral(" ") : QString()) + QString::number(whole, 'f', 0);
+                (signColumn ? QStringLiteral(" ") : QString()) + QString::number(whole, 'f', 0);
             label(c, 6, m - c.textHeight(text) / 2, text);
         }
     } catch (const std::exception& e) {

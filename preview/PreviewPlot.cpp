@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "platform/EventPump.h"
 #include "plot/PlotView.h"
+#include "plot/Scales.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
 
@@ -19,16 +20,8 @@ namespace {
 // Rows drawn between two chances to yield: small enough to keep the window
 // responsive, large enough that the check costs nothing per dot.
 constexpr std::size_t kRowsPerBlock = 512;
-// No strip has room for more ticks than this; more means absurd data.
+// No JD strip has room for more ticks than this; more means absurd data.
 constexpr double kMaxTicks = 1e6;
-
-QString describe(const std::exception& e) {
-    if (const auto* c = dynamic_cast<const CanvasError*>(&e))
-        return c->description();
-    if (const auto* s = dynamic_cast<const StoreError*>(&e))
-        return s->description();
-    return QString::fromLocal8Bit(e.what());
-}
 
 double roundHalfEven(double v) {
     const double r = std::round(v); // halves away from zero
@@ -82,17 +75,7 @@ int PreviewJDStep(double span) {
 }
 
 void PreviewScaler(Context& ctx, PreviewView& view) {
-    const ProjectState& s = ctx.state;
-    try {
-        // picView first: it fails on either empty range, so a failure leaves
-        // all three canvases with their previous systems.
-        view.picView().setCoords(s.JDFrom, s.MinMag, s.JDTo, s.MaxMag);
-        view.picJDScale().setCoords(s.JDFrom, 0, s.JDTo, 20);
-        view.picMagScale().setCoords(0, s.MinMag, 20, s.MaxMag);
-    } catch (const std::exception& e) {
-        if (s.MinJD != 0 || s.MinMag != 0 || s.MaxJD != 0 || s.MaxMag != 0)
-            ctx.platform.reportError(describe(e), QStringLiteral("Scaler"));
-    }
+    Scaler(ctx, view, ctx.state.JDFrom, ctx.state.JDTo);
 }
 
 void PreviewJDScale(Context& ctx, PreviewView& view) {
@@ -125,34 +108,6 @@ void PreviewJDScale(Context& ctx, PreviewView& view) {
         }
     } catch (const std::exception& e) {
         ctx.platform.reportError(describe(e), QStringLiteral("WriteJDScale"));
-    }
-}
-
-void PreviewMagScale(Context& ctx, PreviewView& view) {
-    const ProjectState& s = ctx.state;
-    try {
-        Canvas& strip = view.picMagScale();
-        strip.clear();
-        view.repaintCanvases();
-        const float a = std::floor(s.MinMag);
-        const float b = std::floor(s.MaxMag);
-        if (!(b - a <= kMaxTicks))
-            throw std::overflow_error("Overflow");
-
-        // Counted loops give the same halves as adding 0.5 repeatedly.
-        for (int k = 0; a + 0.5f * k <= b; ++k) {
-            const float m = a + 0.5f * k;
-            strip.line(0, m, 2, m);
-        }
-        for (int k = 0; a + k <= b; ++k) {
-            const float m = a + k;
-            strip.line(0, m, 5, m);
-            const QString label = wholeNumber(m);
-            strip.setCurrentXY(6, m - strip.textHeight(label) / 2);
-            strip.print(label);
-        }
-    } catch (const std::exception& e) {
-        ctx.platform.reportError(describe(e), QStringLiteral("WriteMagScale"));
     }
 }
 
@@ -218,7 +173,7 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
 void PreviewFullRedraw(Context& ctx, PreviewView& view, PlotView& mainWindow) {
     PreviewScaler(ctx, view);
     PreviewJDScale(ctx, view);
-    PreviewMagScale(ctx, view);
+    WriteMagScale(ctx, view, MagLabels::Bare);
     PreviewPlotter(ctx, view, mainWindow);
 }
 

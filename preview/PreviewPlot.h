@@ -12,15 +12,10 @@ class PlotView;
 /// Throws std::overflow_error when the span does not fit a 32-bit count.
 int PreviewJDStep(double span);
 
-/// Coordinate systems of the preview: picView JDFrom..JDTo by MinMag..MaxMag,
-/// the JD strip JDFrom..JDTo by 0..20, the magnitude strip 0..20 by
-/// MinMag..MaxMag. On an empty range the canvases keep their systems and the
-/// error is reported (unless no data is loaded at all).
+/// Coordinate systems of the preview: Scaler over the JD window JDFrom..JDTo.
 void PreviewScaler(Context& ctx, PreviewView& view);
 /// Clears the JD strip and draws its ticks and whole-day labels.
 void PreviewJDScale(Context& ctx, PreviewView& view);
-/// Clears the magnitude strip and draws its ticks and whole-magnitude labels.
-void PreviewMagScale(Context& ctx, PreviewView& view);
 /// Draws every observation of the JD window that is not a fainter-than mark,
 /// each dot in its own colour, and writes the status line and PlotCaption.
 /// The main window is switched to its look without a plot meanwhile.

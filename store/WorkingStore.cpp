@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "store/Context.h"
 #include "store/State.h"
 
 #include <QFile>
@@ -36,6 +37,18 @@ bool PrepareStore(ProjectState& state, Platform& platform) {
     QFile(storePath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return true;
+}
+
+bool OpenWorkingStore(Context& ctx) {
+    try {
+        ctx.store.bind(ctx.state.storePath());
+        return true;
+    } catch (const StoreError& e) {
+        ctx.platform.message(QStringLiteral("The working store cannot be opened: ") +
+                                 e.description(),
+                             QStringLiteral("File Missing"), Buttons::Ok, Icon::Critical);
+        return false;
+    }
 }
 
 } // namespace varilume

@@ -145,6 +145,39 @@ private slots:
         QCOMPARE(userSystem(f.view.jdScale), (QList<double>{-0.5, 0, 1, 20}));
         QCOMPARE(userSystem(f.view.magScale), (QList<double>{0, 8, 20, 3}));
     }
+
+    void magnitudeTickLimit_data() {
+        QTest::addColumn<bool>("preview");
+        QTest::addColumn<float>("maxMag");
+        QTest::addColumn<QString>("reports");
+
+        QTest::addRow("phase plot, 10,000 magnitudes: drawn") << false << 10000.f << "";
+        QTest::addRow("preview, 10,000 magnitudes: drawn") << true << 10000.f << "";
+        QTest::addRow("phase plot, 10,001 magnitudes: refused")
+            << false << 10001.f << "WriteMagScale";
+        QTest::addRow("preview, 10,001 magnitudes: refused") << true << 10001.f << "WriteMagScale";
+    }
+
+    // Guards the two windows' strips drifting apart: both draw a wide range up to
+    // the same tick limit and refuse the same absurd one, with the same report.
+    void magnitudeTickLimit() {
+        QFETCH(bool, preview);
+        QFETCH(float, maxMag);
+        QFETCH(QString, reports);
+
+        TestContext t;
+        t.folder.state.MinMag = 0;
+        t.folder.state.MaxMag = maxMag;
+        RecordingPlotView main{60, 40};
+        FakePreviewView other;
+        Pictures& view = preview ? static_cast<Pictures&>(other) : main;
+        Scaler(t.ctx, view, 0, 1);
+        WriteMagScale(t.ctx, view, preview ? MagLabels::Bare : MagLabels::SignColumn);
+
+        QCOMPARE(t.platform.errorReports(), reports);
+        const std::size_t expected = reports.isEmpty() ? std::size_t(3 * 10000 + 2) : 0;
+        QCOMPARE(opsOf(view.picMagScale(), Canvas::Op::Line).size(), expected);
+    }
 };
 
 QTEST_MAIN(TestScales)

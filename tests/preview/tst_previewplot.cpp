@@ -1,6 +1,7 @@
 // The preview's drawing routines: the JD tick step, both scale strips, the
 // coordinate systems and the light-curve plot with its status line.
 #include "canvas/Canvas.h"
+#include "plot/Scales.h"
 #include "preview/PreviewPlot.h"
 #include "support/CanvasOps.h"
 #include "support/FakeViews.h"
@@ -102,7 +103,7 @@ private slots:
         f.folder.state.MaxMag = 12.3f;
         PreviewScaler(f.ctx, f.preview);
         PreviewJDScale(f.ctx, f.preview);
-        PreviewMagScale(f.ctx, f.preview);
+        WriteMagScale(f.ctx, f.preview, MagLabels::Bare);
 
         const Canvas& strip = f.preview.jdScale;
         QCOMPARE(tickXs(strip, 15), majors);

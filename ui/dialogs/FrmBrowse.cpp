@@ -64,17 +64,10 @@ void FrmBrowse::chooseFolder(const QString& path) {
 }
 
 void FrmBrowse::cmdExit() {
-    ProjectState& s = ctx_.state;
-    const QString previous = s.FilePath;
-    s.FilePath = txtPath_->text();
     if (configPath_)
-        configPath_->setText(s.FilePath);
-    const FolderAnswer folder = ensureFolder(ctx_.platform, s.FilePath);
-    if (folder == FolderAnswer::Declined || folder == FolderAnswer::Failed) {
-        s.FilePath = previous;
-        txtPath_->setText(previous);
-        if (folder == FolderAnswer::Declined)
-            s.IniMissing = true;
+        configPath_->setText(txtPath_->text());
+    if (!takeDataFolder(ctx_, txtPath_->text())) {
+        txtPath_->setText(ctx_.state.FilePath);
         return;
     }
     accept();

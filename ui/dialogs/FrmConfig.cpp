@@ -170,14 +170,8 @@ void FrmConfig::cmdBrowse() {
 
 void FrmConfig::cmdEnter() {
     ProjectState& s = ctx_.state;
-    const QString previous = s.FilePath;
-    s.FilePath = txtFilePath_->text();
-    const FolderAnswer folder = ensureFolder(ctx_.platform, s.FilePath);
-    if (folder == FolderAnswer::Declined || folder == FolderAnswer::Failed) {
-        s.FilePath = previous;
-        txtFilePath_->setText(previous);
-        if (folder == FolderAnswer::Declined)
-            s.IniMissing = true;
+    if (!takeDataFolder(ctx_, txtFilePath_->text())) {
+        txtFilePath_->setText(s.FilePath);
         return;
     }
     const auto increment = fmt::parseNumber(txtIncrement_->text());

@@ -80,16 +80,7 @@ bool FrmPlot::ClearStar() {
     state_.Period = 200;
     state_.StarLoaded = false;
     state_.Plotting = false;
-    if (!PrepareStore(state_, ctx_.platform)) {
-        host_.endNow(1);
-        return false;
-    }
-    try {
-        ctx_.store.bind(state_.storePath());
-    } catch (const StoreError& e) {
-        ctx_.platform.message(QStringLiteral("The working store cannot be opened: ") +
-                                  e.description(),
-                              QStringLiteral("File Missing"), Buttons::Ok, Icon::Critical);
+    if (!PrepareStore(state_, ctx_.platform) || !OpenWorkingStore(ctx_)) {
         host_.endNow(1);
         return false;
     }
