@@ -24,6 +24,10 @@ inline constexpr double H = 16744703;
 inline constexpr double J = 4227200;
 } // namespace DefaultColor
 
+/// The trial period in days before a star is loaded, after an unload and
+/// when the preview opens anew.
+inline constexpr float kDefaultPeriod = 200;
+
 /// The project-wide state shared by every window and routine. One instance is
 /// owned by the application and handed around by reference; tests build their own.
 struct ProjectState {
@@ -46,7 +50,7 @@ struct ProjectState {
     double JDFrom = 0;
     double JDTo = 0;
     double MidJD = 0;
-    float Period = 200;
+    float Period = kDefaultPeriod;
     float Increment = 0;
     bool TwoCycles = false;
     bool Plotting = false;

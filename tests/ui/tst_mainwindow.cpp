@@ -266,7 +266,7 @@ private slots:
         t.w().cmdLoad();
         QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
         QCOMPARE(t.s().Period, 37.5f);
-        QCOMPARE(t.child<QLineEdit>("txtPeriod")->text(), QStringLiteral("37.5"));
+        QCOMPARE(t.child<QLineEdit>("txtPeriod")->text(), QStringLiteral(" 37.5"));
         QCOMPARE(t.s().JDFrom, 2450050.0);
         QCOMPARE(t.s().JDTo, 2450100.0);
         QCOMPARE(t.s().MidJD, 2450075.0);

@@ -56,8 +56,7 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     qApp->installEventFilter(this);
 
     // Load event: period, cycle options, printers.
-    txtPeriod_->setText(QStringLiteral("200"));
-    state_.Period = 200;
+    period_->reset();
     fraUrCycles_->show();
     fraCycles_->show();
     selectCycles(false);
@@ -202,6 +201,7 @@ void FrmPlot::createControls() {
     txtPeriod_ = named(new QLineEdit(fraAction_), "txtPeriod");
     txtPeriod_->setGeometry(TwipRect{4680, 360, 975, 285}.px().adjusted(0, 0, 0, 3));
     txtPeriod_->setAlignment(Qt::AlignCenter);
+    period_.emplace(state_, *txtPeriod_);
     Label6_ = named(new QLabel(fraAction_), "Label6");
     Label3_ = named(new QLabel(fraAction_), "Label3");
     Label6_->setGeometry(TwipRect{9000, 240, 1455, 255}.px());

@@ -3,9 +3,11 @@
 #include "plot/PlotView.h"
 #include "store/Context.h"
 #include "ui/main/MainLayout.h"
+#include "ui/main/TrialPeriod.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -154,6 +156,7 @@ private:
     QToolButton* cmdReset_ = nullptr;
     QLabel* lblPeriod_ = nullptr;
     QLineEdit* txtPeriod_ = nullptr;
+    std::optional<TrialPeriod> period_; // made with txtPeriod
     QFrame* staPlot_ = nullptr;
     QLabel* panels_[3] = {};
 

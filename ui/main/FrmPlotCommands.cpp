@@ -49,7 +49,7 @@ bool FrmPlot::ClearStar() {
     }
     lblStarName_->clear();
     state_.StarName.clear();
-    txtPeriod_->setText(QStringLiteral("200"));
+    period_->reset();
     state_.NumRecords = 0;
     state_.MaxMag = state_.MinMag = 0;
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
@@ -77,7 +77,6 @@ bool FrmPlot::ClearStar() {
     DeleteFile(state_.storePath());
     state_.PlotCaption.clear();
     mnuClear_->setEnabled(false);
-    state_.Period = 200;
     state_.StarLoaded = false;
     state_.Plotting = false;
     if (!PrepareStore(state_, ctx_.platform) || !OpenWorkingStore(ctx_)) {
@@ -202,7 +201,8 @@ void FrmPlot::ShowPreview() {
     hide();
     state_.JDTo = state_.MaxJD;
     state_.JDFrom = state_.MinJD;
-    runPreview(ctx_, *this, [this](const QString& text) { txtPeriod_->setText(text); });
+    runPreview(ctx_, *this,
+               [this](float period) { period_->set(period, TrialPeriod::Source::Estimate); });
     ShowPlot();
     replot(true);
     show();
@@ -216,8 +216,7 @@ void FrmPlot::mnuPreview() {
                               QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
         return;
     }
-    state_.Period = 200;
-    txtPeriod_->setText(QStringLiteral("200"));
+    period_->reset();
     ShowPreview();
 }
 
@@ -245,8 +244,8 @@ void FrmPlot::replot(bool rescale) {
 void FrmPlot::cmdIncrDn() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    state_.Period = stepPeriodDown(state_.Period, state_.Increment, CtrlDown);
-    txtPeriod_->setText(periodText(state_.Period));
+    period_->set(stepPeriodDown(period_->value(), state_.Increment, CtrlDown),
+                 TrialPeriod::Source::Step);
     ctx_.platform.setBusyCursor(true);
     replot(false);
     ctx_.platform.setBusyCursor(false);
@@ -255,30 +254,15 @@ void FrmPlot::cmdIncrDn() {
 void FrmPlot::cmdIncrUp() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    state_.Period = stepPeriodUp(state_.Period, state_.Increment, CtrlDown);
-    txtPeriod_->setText(periodText(state_.Period));
+    period_->set(stepPeriodUp(period_->value(), state_.Increment, CtrlDown),
+                 TrialPeriod::Source::Step);
     ctx_.platform.setBusyCursor(true);
     replot(false);
     ctx_.platform.setBusyCursor(false);
 }
 
-// Reads the period box; a text that is not a number is reported and leaves
-// the period as it was.
-static bool takeTypedPeriod(Context& ctx, const QString& text) {
-    const auto p = typedPeriod(text);
-    if (!p) {
-        ctx.platform.message(QStringLiteral("The period \"") + text.trimmed() +
-                                 QStringLiteral("\" is not a number. The period stays at") +
-                                 periodText(ctx.state.Period) + QStringLiteral(" days."),
-                             QStringLiteral("Period"), Buttons::Ok, Icon::Exclamation);
-        return false;
-    }
-    ctx.state.Period = *p;
-    return true;
-}
-
 void FrmPlot::periodEntered() {
-    if (!state_.StarLoaded || !takeTypedPeriod(ctx_, txtPeriod_->text()))
+    if (!state_.StarLoaded || !period_->takeTyped(ctx_.platform))
         return;
     ctx_.platform.setBusyCursor(true);
     replot(false);
@@ -289,7 +273,7 @@ void FrmPlot::cmdRefresh() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
     state_.BinsShown = false;
-    if (!takeTypedPeriod(ctx_, txtPeriod_->text()))
+    if (!period_->takeTyped(ctx_.platform))
         return;
     ctx_.platform.setBusyCursor(true);
     replot(true);

@@ -32,18 +32,17 @@ template <typename W> W* named(W* widget, const char* name) {
 } // namespace
 
 void runPreview(Context& ctx, PlotView& mainWindow,
-                const std::function<void(const QString&)>& setMainPeriodText) {
-    FrmPreview preview(ctx, mainWindow, setMainPeriodText);
+                const std::function<void(float)>& setMainPeriod) {
+    FrmPreview preview(ctx, mainWindow, setMainPeriod);
     preview.activate();
     preview.fullRedraw();
     ctx.platform.execDialog(preview);
     ClickPairs::close(ctx.state);
 }
 
-FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow,
-                       std::function<void(const QString&)> setMainPeriodText, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), main_(mainWindow),
-      setMainPeriodText_(std::move(setMainPeriodText)) {
+FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(float)> setMainPeriod,
+                       QWidget* parent)
+    : QDialog(parent), ctx_(ctx), main_(mainWindow), setMainPeriod_(std::move(setMainPeriod)) {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowTitle(QStringLiteral("Varilume -  Preview"));
 
@@ -246,8 +245,8 @@ void FrmPreview::clickAt(double jd) {
     case ClickOutcome::Estimate: {
         const QString text = fmt::general(s.Period);
         txtPeriod_->setText(text);
-        if (setMainPeriodText_)
-            setMainPeriodText_(text);
+        if (setMainPeriod_)
+            setMainPeriod_(s.Period);
         break;
     }
     case ClickOutcome::Zoom:

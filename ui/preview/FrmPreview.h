@@ -21,17 +21,17 @@ class PlotView;
 
 /// Shows the light-curve preview modally for the JD window in force and returns
 /// when it closes; the window and period it hands back are in the state.
-/// setMainPeriodText writes an estimated period into the main window's box.
+/// setMainPeriod hands an estimated period to the main window.
 void runPreview(Context& ctx, PlotView& mainWindow,
-                const std::function<void(const QString&)>& setMainPeriodText);
+                const std::function<void(float)>& setMainPeriod);
 
 /// "Varilume -  Preview": the raw light curve, where the observer narrows the
 /// JD window (slider or two-click zoom) and estimates a period from two clicks.
 class FrmPreview : public QDialog, public PreviewView {
     Q_OBJECT
 public:
-    FrmPreview(Context& ctx, PlotView& mainWindow,
-               std::function<void(const QString&)> setMainPeriodText, QWidget* parent = nullptr);
+    FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(float)> setMainPeriod,
+               QWidget* parent = nullptr);
 
     // PreviewView
     Canvas& picView() override;
@@ -66,7 +66,7 @@ private:
 
     Context& ctx_;
     PlotView& main_;
-    std::function<void(const QString&)> setMainPeriodText_;
+    std::function<void(float)> setMainPeriod_;
     ClickPairs clicks_;
     QSize drawnSize_;
 
