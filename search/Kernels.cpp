@@ -12,7 +12,7 @@ namespace {
 // of the recurrence (its rounding grows by about one unit per step).
 constexpr std::size_t Block = 256;
 constexpr std::size_t Anchor = 512;
-constexpr std::size_t Lanes = 8;
+constexpr std::size_t Lanes = 4;
 
 typedef double Vec __attribute__((vector_size(Lanes * sizeof(double))));
 
@@ -34,33 +34,34 @@ template <typename V> [[gnu::always_inline]] inline double lanesSum(const V& v) 
 [[gnu::always_inline]] inline void body1(std::size_t nb, std::size_t nk, double* ar, double* ai,
                                          const double* rr, const double* ri, const double* sw,
                                          const double* swy, double* acc) {
+    // Two sets of accumulators, so that consecutive adds do not wait on each other.
     for (std::size_t k = 0; k < nk; ++k) {
-        Vec cc = {}, cs = {}, c = {}, s = {}, yc = {}, ys = {};
-        for (std::size_t j = 0; j < nb; j += Lanes) {
-            VL_LOAD(a, ar + j);
-            VL_LOAD(b, ai + j);
-            VL_LOAD(r, rr + j);
-            VL_LOAD(q, ri + j);
-            VL_LOAD(w, sw + j);
-            VL_LOAD(wy, swy + j);
-            cc += a * a;
-            cs += a * b;
-            c += w * a;
-            s += w * b;
-            yc += wy * a;
-            ys += wy * b;
-            const Vec na = a * r - b * q;
-            const Vec nb2 = a * q + b * r;
-            VL_STORE(ar + j, na);
-            VL_STORE(ai + j, nb2);
+        Vec sum[2][6] = {};
+        for (std::size_t j = 0; j < nb; j += 2 * Lanes) {
+            for (std::size_t h = 0; h < 2; ++h) {
+                const std::size_t o = j + h * Lanes;
+                VL_LOAD(a, ar + o);
+                VL_LOAD(b, ai + o);
+                VL_LOAD(r, rr + o);
+                VL_LOAD(q, ri + o);
+                VL_LOAD(w, sw + o);
+                VL_LOAD(wy, swy + o);
+                Vec* u = sum[h];
+                u[0] += a * a;
+                u[1] += a * b;
+                u[2] += w * a;
+                u[3] += w * b;
+                u[4] += wy * a;
+                u[5] += wy * b;
+                const Vec na = a * r - b * q;
+                const Vec nb2 = a * q + b * r;
+                VL_STORE(ar + o, na);
+                VL_STORE(ai + o, nb2);
+            }
         }
         double* out = acc + k * 6;
-        out[0] += lanesSum(cc);
-        out[1] += lanesSum(cs);
-        out[2] += lanesSum(c);
-        out[3] += lanesSum(s);
-        out[4] += lanesSum(yc);
-        out[5] += lanesSum(ys);
+        for (int m = 0; m < 6; ++m)
+            out[m] += lanesSum(sum[0][m] + sum[1][m]);
     }
 }
 
@@ -177,7 +178,7 @@ void trigSumsGrid(const Prepared& p, int H, const FrequencyGrid& grid, std::size
         const double f = grid.frequency(a0);
         for (std::size_t b0 = 0; b0 < n; b0 += Block) {
             const std::size_t nb = std::min(Block, n - b0);
-            const std::size_t padded = (nb + Lanes - 1) / Lanes * Lanes;
+            const std::size_t padded = (nb + 2 * Lanes - 1) / (2 * Lanes) * (2 * Lanes);
             for (std::size_t j = 0; j < padded; ++j) {
                 if (j >= nb) {
                     zr[j] = zi[j] = rr[j] = ri[j] = w[j] = wy[j] = 0;

@@ -6,8 +6,10 @@
 #include "search/StringLength.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 namespace varilume::detail {
 
@@ -22,6 +24,14 @@ bool better(bool higher, double a, double b) {
 
 bool near(double a, double b, double tol) {
     return std::abs(a - b) <= tol;
+}
+
+// Appended piecewise: GCC 12 warns falsely on operator+ chains at -O3.
+std::string tag(const char* what, int rank) {
+    std::string s(what);
+    s += " of #";
+    s += std::to_string(rank);
+    return s;
 }
 
 } // namespace
@@ -71,9 +81,38 @@ std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
 }
 
 RefinedPeak refine(const Prepared& p, const SearchSettings& s, double f, double halfWidth) {
-    // Nested scans, each a tenth as wide as the last: safe for the stepped
-    // statistics (PDM, string length) as well as the smooth power.
     const bool higher = higherIsBetter(s.method);
+    if (s.method == SearchMethod::Gls) {
+        // The power is smooth and the grid's best point lies within a step of
+        // the top: a golden-section search narrows that to a ten-millionth.
+        const double ratio = (std::sqrt(5.0) - 1) / 2;
+        double lo = std::max(f - halfWidth, 0.5 * f), hi = f + halfWidth;
+        double x1 = hi - ratio * (hi - lo), x2 = lo + ratio * (hi - lo);
+        double v1 = statistic(p, s, x1), v2 = statistic(p, s, x2);
+        for (int i = 0; i < 36; ++i) {
+            if (v1 >= v2) {
+                hi = x2;
+                x2 = x1;
+                v2 = v1;
+                x1 = hi - ratio * (hi - lo);
+                v1 = statistic(p, s, x1);
+            } else {
+                lo = x1;
+                x1 = x2;
+                v1 = v2;
+                x2 = lo + ratio * (hi - lo);
+                v2 = statistic(p, s, x2);
+            }
+        }
+        RefinedPeak best{f, statistic(p, s, f)};
+        if (v1 > best.value)
+            best = {x1, v1};
+        if (v2 > best.value)
+            best = {x2, v2};
+        return best;
+    }
+    // PDM and string length change in steps as points cross bin edges or
+    // swap order: nested scans, each a tenth as wide as the last.
     RefinedPeak best{f, statistic(p, s, f)};
     constexpr int Steps = 10;
     for (int level = 0; level < 4; ++level) {
@@ -131,22 +170,22 @@ void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span) {
         std::string note;
         for (std::size_t k = 0; k < j && note.empty(); ++k) {
             const double fk = peaks[k].frequency;
-            const std::string ref = "#" + std::to_string(peaks[k].rank);
+            const int ref = peaks[k].rank;
             for (int m = 2; m <= 3 && note.empty(); ++m) {
                 if (near(fj, m * fk, m * tol))
-                    note = "harmonic of " + ref;
+                    note = tag("harmonic", ref);
                 else if (near(fj * m, fk, m * tol))
-                    note = "subharmonic of " + ref;
+                    note = tag("subharmonic", ref);
             }
             for (int m = 1; m <= 2 && note.empty(); ++m) {
                 const double day = m * SiderealDay;
                 if (near(std::abs(fj - fk), day, tol) || near(fj + fk, day, tol))
-                    note = "1/day alias of " + ref;
+                    note = tag("1/day alias", ref);
             }
             for (int m = 1; m <= 2 && note.empty(); ++m) {
                 const double year = m / SiderealYear;
                 if (near(std::abs(fj - fk), year, tol) || near(fj + fk, year, tol))
-                    note = "1/year alias of " + ref;
+                    note = tag("1/year alias", ref);
             }
         }
         // A peak the sampling alone makes: the window is near its own maximum.
@@ -157,17 +196,28 @@ void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span) {
 }
 
 std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spectrum& spectrum,
-                           double span) {
+                           double span, int threads) {
     const std::size_t wanted = static_cast<std::size_t>(std::max(0, s.peaks));
     const std::vector<std::size_t> picked = pickPeaks(spectrum, wanted, 1.0 / span);
-    std::vector<Peak> peaks;
-    for (std::size_t k : picked) {
-        const RefinedPeak r = refine(p, s, spectrum.grid.frequency(k), spectrum.grid.step);
-        Peak peak;
-        peak.frequency = r.frequency;
-        peak.period = 1 / r.frequency;
-        peak.power = r.value;
-        peaks.push_back(peak);
+    std::vector<Peak> peaks(picked.size());
+    // Each peak on its own: shared out over the threads.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < picked.size();) {
+            const RefinedPeak r =
+                refine(p, s, spectrum.grid.frequency(picked[i]), spectrum.grid.step);
+            peaks[i].frequency = r.frequency;
+            peaks[i].period = 1 / r.frequency;
+            peaks[i].power = r.value;
+            peaks[i].sigmaPeriod =
+                periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, r.frequency);
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        for (int t = 1; t < std::min<int>(threads, static_cast<int>(picked.size())); ++t)
+            pool.emplace_back(work);
+        work();
     }
     const bool higher = higherIsBetter(s.method);
     std::stable_sort(peaks.begin(), peaks.end(), [&](const Peak& a, const Peak& b) {

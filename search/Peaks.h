@@ -31,6 +31,6 @@ void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span);
 
 /// Fills in the peak list of a finished spectrum.
 std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spectrum& spectrum,
-                           double span);
+                           double span, int threads);
 
 } // namespace varilume::detail

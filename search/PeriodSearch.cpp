@@ -200,7 +200,8 @@ struct PeriodSearch::Run {
         } else {
             result.spectrum.values = values;
             result.spectrum.window = window;
-            result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span);
+            result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
+                                            static_cast<int>(threads));
             result.status = SearchResult::Status::Done;
         }
         finished.store(true, std::memory_order_release);
