@@ -21,8 +21,9 @@ namespace {
 
 constexpr double ShortestDefaultPeriod = 0.05;
 constexpr std::size_t MinPoints = 5;
-// Beyond this the grid alone would take gigabytes, and hours.
-constexpr std::size_t MaxFrequencies = 50'000'000;
+// Beyond this the spectrum alone would take hundreds of megabytes, and the
+// run many minutes: decades of data searched to 0.05 d stay well below it.
+constexpr std::size_t MaxFrequencies = 20'000'000;
 // Trial frequencies per unit of work handed to a thread: a few milliseconds.
 constexpr std::size_t ChunkSize = 1024;
 

@@ -90,6 +90,7 @@ private slots:
     void aliasesTagged_data();
     void aliasesTagged();
     void pureNoiseHasNoSignificantPeak();
+    void samplingPeakTagged();
     void refinementBeatsGrid_data();
     void refinementBeatsGrid();
     void fullAndReducedJdAgree_data();
@@ -442,6 +443,24 @@ void TestPeriodSearch::pureNoiseHasNoSignificantPeak() {
         QVERIFY2(p.fap >= 0.01, qPrintable(describe(r.peaks)));
 }
 
+// Guards the "sampling" note: a nightly drift with the hour (an extinction
+// trend) makes a peak at one cycle a day that the spectral window shares.
+void TestPeriodSearch::samplingPeakTagged() {
+    Sampling nightly;
+    nightly.nights = 150;
+    nightly.perNight = 6;
+    nightly.sameHour = true;
+    const SearchData star = make(
+        nightly, [](double t) { return 12 + 3 * (frac(t) - 0.05); }, 0.002, 10);
+    SearchSettings s;
+    s.minPeriod = 0.5;
+    s.maxPeriod = 2;
+    const SearchResult r = runSearch(star, s);
+    QVERIFY2(r.ok(), r.reason.c_str());
+    QVERIFY2(std::abs(r.peaks[0].frequency - 1) < 0.01, qPrintable(describe(r.peaks)));
+    QCOMPARE(r.peaks[0].note, std::string("sampling"));
+}
+
 void TestPeriodSearch::refinementBeatsGrid_data() {
     QTest::addColumn<int>("method");
     QTest::addColumn<int>("harmonics");
@@ -616,6 +635,7 @@ void TestPeriodSearch::partialSpectrumIsFinalWhereDone() {
     const SearchData star = referenceStar();
     SearchSettings s;
     s.oversample = 50;
+    s.spectralWindow = true;
     PeriodSearch search(star, s);
     search.start();
     const Spectrum early = search.partial();
@@ -624,6 +644,11 @@ void TestPeriodSearch::partialSpectrumIsFinalWhereDone() {
     QCOMPARE(early.values.size(), r.spectrum.values.size());
     for (std::size_t k = 0; k < early.values.size(); ++k)
         QVERIFY(std::isnan(early.values[k]) || early.values[k] == r.spectrum.values[k]);
+    // The window trace comes with the result, on the same grid.
+    QCOMPARE(r.spectrum.window.size(), r.spectrum.values.size());
+    for (std::size_t k = 0; k < r.spectrum.window.size(); k += 997)
+        QVERIFY(relative(r.spectrum.window[k],
+                         spectralWindowAt(star, s, r.spectrum.grid.frequency(k))) < 1e-9);
     const Spectrum late = search.partial();
     QVERIFY(std::none_of(late.values.begin(), late.values.end(),
                          [](double v) { return std::isnan(v); }));
