@@ -84,6 +84,10 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
                     "): there is no variation to search.");
     if (s.method == SearchMethod::Gls && (s.harmonics < 1 || s.harmonics > detail::MaxHarmonics))
         return fail("The number of harmonics must be 1 to 4.");
+    if (s.method == SearchMethod::Gls && n < static_cast<std::size_t>(2 * s.harmonics + 3))
+        return fail("GLS with " + std::to_string(s.harmonics) + " harmonics needs at least " +
+                    std::to_string(2 * s.harmonics + 3) + " observations, not " +
+                    std::to_string(n) + ".");
     if (s.method == SearchMethod::Pdm &&
         (s.pdmBins < 2 || s.pdmBins > 100 || s.pdmCovers < 1 || s.pdmCovers > 10))
         return fail("PDM needs 2 to 100 bins and 1 to 10 covers.");

@@ -565,6 +565,12 @@ void TestPeriodSearch::badInput_data() {
     nan.mags[3] = std::nan("");
     QTest::addRow("not a number") << nan << 0.0 << 0.0
                                   << "Observation 4 has a time or magnitude that is not a number.";
+    SearchData seven = good;
+    seven.times.resize(7);
+    seven.mags.resize(7);
+    seven.errors.resize(7);
+    QTest::addRow("more harmonics than the points carry")
+        << seven << 0.0 << 0.0 << "GLS with 3 harmonics needs at least 9 observations, not 7.";
     QTest::addRow("range upside down")
         << good << 10.0 << 2.0 << "The shortest period (10 d) must be less than the longest (2 d).";
     QTest::addRow("grid too large") << good << 0.0001 << 400.0
@@ -579,6 +585,7 @@ void TestPeriodSearch::badInput() {
     QFETCH(double, maxPeriod);
     QFETCH(QString, reason);
     SearchSettings s;
+    s.harmonics = 3;
     s.minPeriod = minPeriod;
     s.maxPeriod = maxPeriod;
     const SearchPlan plan = planSearch(data, s);
