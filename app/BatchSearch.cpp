@@ -4,6 +4,8 @@
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
+#include "platform/SilentPlatform.h"
+#include "plot/OffscreenPlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "store/Context.h"
@@ -20,48 +22,6 @@
 namespace varilume {
 
 namespace {
-
-// Batch runs answer no questions: every message is kept for the error line.
-class BatchPlatform : public Platform {
-public:
-    QString lastMessage;
-    Answer message(const QString& text, const QString&, Buttons buttons, Icon) override {
-        lastMessage = text;
-        return buttons == Buttons::Ok ? Answer::Ok
-                                      : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
-    }
-    std::optional<QString> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QDialog&) override { return 0; }
-    QStringList printerNames() override { return {}; }
-    QString defaultPrinterName() override { return {}; }
-    bool openUrl(const QString&) override { return false; }
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-};
-
-// The main window's three canvases at their design size, off screen.
-class BatchPlotView : public PlotView {
-public:
-    Canvas view{681, 353}, jd{681, 25}, mag{25, 353};
-    QString caption;
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jd; }
-    Canvas& picMagScale() override { return mag; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString& c) override { caption = c; }
-    QString starCaption() const override { return caption; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override {}
-    void ShowPlot() override {}
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-};
 
 QString oneLine(QString text) {
     return text
@@ -107,7 +67,7 @@ QString number(double v, int digits) {
 }
 
 // Magnitude scale, plot, and JD scale as one picture, with the star and the period above.
-QImage composePlot(const BatchPlotView& v, const QString& title) {
+QImage composePlot(const OffscreenPlotView& v, const QString& title) {
     const int top = 24, w = v.mag.image().width() + v.view.image().width();
     const int h = top + v.view.image().height() + v.jd.image().height();
     QImage out(w, h, QImage::Format_RGB32);
@@ -224,9 +184,9 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
     for (const ColorClass& c : kColorClasses)
         state.*c.member = c.defaultValue;
     ObsStore store;
-    BatchPlatform platform;
+    SilentPlatform platform;
     Context ctx{state, store, platform};
-    BatchPlotView view;
+    OffscreenPlotView view;
     SearchData data;
     try {
         store.bind(ObsStore::InMemory);
