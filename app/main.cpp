@@ -1,6 +1,6 @@
 #include "app/Application.h"
 #include "app/BatchSearch.h"
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QFont>
