@@ -1,10 +1,16 @@
 #include "app/Application.h"
+#include "app/BatchSearch.h"
 #include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QFont>
 
 int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (varilume::isBatchSearch(args))
+        return varilume::batchSearchMain(argc, argv);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varilume"));
     // The window's layout is laid out in fixed places; a compact font keeps

@@ -9,6 +9,8 @@
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
+#include "platform/SilentPlatform.h"
+#include "plot/OffscreenPlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "preview/PreviewPlot.h"
@@ -29,44 +31,17 @@ using namespace varilume;
 
 namespace {
 
-class QuietPlatform : public Platform {
+// Messages are printed as they come: a benchmark that hits one is suspect.
+class QuietPlatform : public SilentPlatform {
 public:
-    Answer message(const QString& text, const QString& title, Buttons, Icon) override {
+    Answer message(const QString& text, const QString& title, Buttons b, Icon i) override {
         std::fprintf(stderr, "message [%s] %s\n", qPrintable(title), qPrintable(text));
-        return Answer::Ok;
+        return SilentPlatform::message(text, title, b, i);
     }
-    std::optional<QString> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QObject&) override { return 0; }
-    QStringList printerNames() override { return {}; }
-    QString defaultPrinterName() override { return {}; }
-    bool openUrl(const QString&) override { return false; }
     void processEvents() override { QCoreApplication::processEvents(); }
-    void setBusyCursor(bool) override {}
 };
 
-// The main window's canvases at their design size (10215 x 5295 twips).
-class BenchPlotView : public PlotView {
-public:
-    Canvas view{681, 353}, jd{681, 25}, mag{25, 353};
-    QString caption;
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jd; }
-    Canvas& picMagScale() override { return mag; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString& c) override { caption = c; }
-    QString starCaption() const override { return caption; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override {}
-    void ShowPlot() override {}
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-};
+using BenchPlotView = OffscreenPlotView;
 
 class BenchPreviewView : public PreviewView {
 public:

@@ -2,6 +2,7 @@
 
 #include "format/NumberFormat.h"
 #include "store/Cursor.h"
+#include "store/SchemaText.h"
 #include "store/Sqlite.h"
 
 #include <QByteArray>
@@ -149,6 +150,22 @@ struct ObsStore::Impl {
         clearColumns();
     }
 
+    // A fresh store that lives and dies with the process: nothing on disk.
+    void openInMemory() {
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK) {
+            sqlite3_close(db);
+            db = nullptr;
+            throw StoreError(StoreError::Engine,
+                             QStringLiteral("Could not make a store in memory: out of memory."));
+        }
+        if (sqlite3_exec(db, kSchemaSql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const QString why = sqlite::engineMessage(db);
+            throw StoreError(StoreError::Engine,
+                             QStringLiteral("Could not make a store in memory: %1.").arg(why));
+        }
+    }
+
     void clearColumns() {
         // Swapping with empties gives the memory back, not just the size.
         std::vector<double>().swap(jd);
@@ -162,15 +179,19 @@ struct ObsStore::Impl {
     void open(const QString& file) {
         const QFileInfo info(file);
         const QString shown = QDir::toNativeSeparators(file);
-        if (!info.exists())
+        const bool inMemory = file == ObsStore::InMemory;
+        if (inMemory) {
+            openInMemory();
+        } else if (!info.exists())
             throw StoreError(StoreError::Engine,
                              QStringLiteral("Could not find file '%1'.").arg(shown));
-        if (!info.isFile())
+        else if (!info.isFile())
             throw StoreError(
                 StoreError::Engine,
                 QStringLiteral("'%1' is not a store file: it is a folder.").arg(shown));
         const QByteArray name = QFile::encodeName(file);
-        if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+        if (!inMemory &&
+            sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                             nullptr) != SQLITE_OK) {
             const QString why = db ? sqlite::engineMessage(db) : QStringLiteral("out of memory");
             sqlite3_close(db);
