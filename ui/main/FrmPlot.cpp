@@ -504,6 +504,12 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
         clearReadouts();
         return false;
     }
+    if (type == QEvent::ShortcutOverride && watched == txtPeriod_ &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        // Ctrl+A is the menu's "Average Line", not the period box's select-all.
+        event->ignore();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return QMainWindow::eventFilter(watched, event);
     // The window sees each key before its controls: act once, on the first receiver.
