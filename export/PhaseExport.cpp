@@ -120,48 +120,14 @@ std::vector<PhaseMag> phaseSortedRows(ObsStore& store) {
     return rows;
 }
 
-ExportResult SavePhaseSorted(Context& ctx, PlotView& view, const QString& path,
-                             const QDateTime& when) {
-    ExportResult result;
-    if (ctx.state.Plotting) {
-        result.status = ExportResult::Status::Busy;
-        return result;
-    }
-    const BusyFlag busy(ctx.state.Plotting);
-    const SavingDisplay display(view, ctx.state.NumRecords);
-    Pacer pacer(ctx.platform, [&view](int done) { view.setProgress(done); });
-    pacer.now(0);
+namespace {
 
-    std::vector<PhaseMag> rows;
-    try {
-        rows = phaseSortedRows(ctx.store);
-    } catch (const StoreError& e) {
-        result.status = ExportResult::Status::Failed;
-        result.error = e.description();
-        return result;
-    }
-
-    TextFileWriter file(path);
-    QByteArray& out = file.buffer();
-    out.append(exporttext::createdLine(when));
-    out.append("\r\n    Phase       Mag\r\n\r\n");
-    for (const PhaseMag& r : rows) {
-        if (file.failed())
-            break;
-        exporttext::appendSortedLine(out, r.phase, r.mag);
-        ++result.lines;
-        file.flushIfFull();
-        pacer.tick(result.lines);
-    }
-    file.close();
-    if (file.failed()) {
-        result.status = ExportResult::Status::Failed;
-        result.error = file.error();
-    }
-    return result;
-}
-
-ExportResult SaveFile(Context& ctx, PlotView& view, const QString& path, const QDateTime& when) {
+// The frame both exports share: refused while busy, the busy display, the file
+// with its four header lines, and every failure turned into the result. body
+// writes the data lines; lines already written stay when it throws.
+template <typename Body>
+ExportResult savePhases(Context& ctx, PlotView& view, const QString& path, const QDateTime& when,
+                        const char* columns, Body&& body) {
     ExportResult result;
     if (ctx.state.Plotting) {
         result.status = ExportResult::Status::Busy;
@@ -173,40 +139,17 @@ ExportResult SaveFile(Context& ctx, PlotView& view, const QString& path, const Q
     pacer.now(0);
 
     TextFileWriter file(path);
-    if (file.failed()) {
-        result.status = ExportResult::Status::Failed;
-        result.error = file.error();
-        return result;
-    }
-    QByteArray& out = file.buffer();
-    out.append(exporttext::createdLine(when));
-    out.append("\r\n    JD             Phase       Mag\r\n\r\n");
-    try {
-        // Only JD and Mag are read: the phases are computed afresh, so the
-        // stored ones need not be written back first.
-        Recordset rs = ctx.store.queryWithoutPhases(kLoadOrderQuery);
-        const PhaseRule phaseOf(ctx.state);
-        MagFields mags;
-        const QByteArray nullMag = exporttext::jdOrderMagField(QString());
-        const QString jdField = QStringLiteral("JD"), magField = QStringLiteral("Mag");
-        while (!rs.eof() && !file.failed()) {
-            if (rs.isNull(jdField))
-                throw StoreError(StoreError::InvalidUseOfNull, QStringLiteral("Type mismatch"));
-            const double jd = throughText(rs.number(jdField));
-            const float phase = phaseOf(jd);
-            exporttext::appendJDLine(
-                out, jd, phase, rs.isNull(magField) ? nullMag : mags.field(rs.single(magField)));
-            ++result.lines;
-            file.flushIfFull();
-            pacer.tick(result.lines);
-            rs.moveNext();
+    if (!file.failed()) {
+        file.buffer().append(exporttext::createdLine(when) + "\r\n" + columns + "\r\n\r\n");
+        try {
+            body(file, pacer, result.lines);
+        } catch (const StoreError& e) {
+            result.status = ExportResult::Status::Failed;
+            result.error = e.description();
+        } catch (const PhaseError& e) {
+            result.status = ExportResult::Status::Failed;
+            result.error = e.description();
         }
-    } catch (const StoreError& e) {
-        result.status = ExportResult::Status::Failed;
-        result.error = e.description();
-    } catch (const PhaseError& e) {
-        result.status = ExportResult::Status::Failed;
-        result.error = e.description();
     }
     file.close();
     if (file.failed() && result.ok()) {
@@ -214,6 +157,49 @@ ExportResult SaveFile(Context& ctx, PlotView& view, const QString& path, const Q
         result.error = file.error();
     }
     return result;
+}
+
+} // namespace
+
+ExportResult SavePhaseSorted(Context& ctx, PlotView& view, const QString& path,
+                             const QDateTime& when) {
+    return savePhases(ctx, view, path, when, "    Phase       Mag",
+                      [&ctx](TextFileWriter& file, Pacer& pacer, qint64& lines) {
+                          for (const PhaseMag& r : phaseSortedRows(ctx.store)) {
+                              if (file.failed())
+                                  break;
+                              exporttext::appendSortedLine(file.buffer(), r.phase, r.mag);
+                              ++lines;
+                              file.flushIfFull();
+                              pacer.tick(lines);
+                          }
+                      });
+}
+
+ExportResult SaveFile(Context& ctx, PlotView& view, const QString& path, const QDateTime& when) {
+    return savePhases(
+        ctx, view, path, when, "    JD             Phase       Mag",
+        [&ctx](TextFileWriter& file, Pacer& pacer, qint64& lines) {
+            // Only JD and Mag are read: the phases are computed afresh, so the
+            // stored ones need not be written back first.
+            Recordset rs = ctx.store.queryWithoutPhases(kLoadOrderQuery);
+            const PhaseRule phaseOf(ctx.state);
+            MagFields mags;
+            const QByteArray nullMag = exporttext::jdOrderMagField(QString());
+            const QString jdField = QStringLiteral("JD"), magField = QStringLiteral("Mag");
+            while (!rs.eof() && !file.failed()) {
+                if (rs.isNull(jdField))
+                    throw StoreError(StoreError::InvalidUseOfNull, QStringLiteral("Type mismatch"));
+                const double jd = throughText(rs.number(jdField));
+                exporttext::appendJDLine(file.buffer(), jd, phaseOf(jd),
+                                         rs.isNull(magField) ? nullMag
+                                                             : mags.field(rs.single(magField)));
+                ++lines;
+                file.flushIfFull();
+                pacer.tick(lines);
+                rs.moveNext();
+            }
+        });
 }
 
 } // namespace varilume
