@@ -3,6 +3,7 @@
 #include "format/NumberFormat.h"
 
 #include <QLocale>
+#include <charconv>
 
 namespace varilume::exporttext {
 
@@ -58,10 +59,16 @@ void appendJDLine(QByteArray& out, double jd, float phase, const QByteArray& mag
     fmt::appendPattern(out, jd, u"0000000.0000");
     out.append("   ");
     // The phase goes through its seven-digit text before the eight-decimal pattern.
-    const QString text = fmt::general(phase);
-    if (!text.startsWith(u'-'))
+    // The text is put at the end of the line, read back and taken away again.
+    const qsizetype mark = out.size();
+    fmt::appendGeneral(out, phase);
+    const bool negative = out.at(mark) == '-';
+    double value = 0;
+    std::from_chars(out.constData() + mark, out.constData() + out.size(), value);
+    out.truncate(mark);
+    if (!negative)
         out.append(' ');
-    fmt::appendPattern(out, fmt::parseNumber(text).value_or(0.0), u"#0.00000000");
+    fmt::appendPattern(out, value, u"#0.00000000");
     out.append("    ");
     out.append(magField);
     out.append(kLineEnd);
