@@ -3,7 +3,7 @@
 #include "export/ExportText.h"
 #include "export/TextFileWriter.h"
 #include "format/NumberFormat.h"
-#include "ui/main/MainLayout.h"
+#include "ui/widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QDateTime>
