@@ -6,6 +6,8 @@
 //   varilume_bench --size N        one size (what the children run)
 #include "OrbisGenerator.h"
 #include "canvas/Canvas.h"
+#include "export/Bins.h"
+#include "export/PhaseExport.h"
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
@@ -24,6 +26,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -96,6 +99,53 @@ double importOrbis(Folder& f, PlotView& view, const QString& file, int expectMin
     return elapsed;
 }
 
+// Wall and processor time of one run: the machine is shared, so the processor
+// time says what the work itself costs when others load the cores.
+struct Timing {
+    double wallMs = 0, cpuMs = 0;
+};
+
+template <typename F> Timing timed(F&& work) {
+    QElapsedTimer t;
+    t.start();
+    const std::clock_t c = std::clock();
+    work();
+    return {ms(t), double(std::clock() - c) * 1000.0 / CLOCKS_PER_SEC};
+}
+
+// The exports and the averaging, each measured after a fresh replot (phases in
+// memory, not yet written back), from the start of the work to the file closed.
+void exportsAndBins(Folder& f, BenchPlotView& view, int n) {
+    const QString sortedPath = f.dir.filePath(QStringLiteral("sorted.txt"));
+    const QString jdPath = f.dir.filePath(QStringLiteral("jd.txt"));
+    const QDateTime when = QDateTime::currentDateTime();
+
+    Plotter(f.ctx, view);
+    const Timing sorted = timed([&] { SavePhaseSorted(f.ctx, view, sortedPath, when); });
+    Plotter(f.ctx, view);
+    const Timing jd = timed([&] { SaveFile(f.ctx, view, jdPath, when); });
+    Plotter(f.ctx, view);
+    BinTable table;
+    const Timing bins = timed([&] {
+        Pacer pacer(f.platform, {});
+        table = LoadBins(f.store, binEdges(0.1f, false), pacer);
+    });
+
+    QString check = QStringLiteral("-");
+    if (n <= 100000) {
+        // The memory reads against the queries themselves.
+        Pacer pacer(f.platform, {});
+        const bool same = table == binsByQuery(f.store, binEdges(0.1f, false), pacer) &&
+                          phaseSortedRows(f.store) == phaseSortedRowsByQuery(f.store);
+        check = same ? QStringLiteral("same") : QStringLiteral("DIFFERENT");
+    }
+    std::printf("%9d  sorted %7.0f ms (cpu %6.0f)  JD order %7.0f ms (cpu %6.0f)  bins %6.0f ms "
+                "(cpu %5.0f)  vs queries: %s\n",
+                n, sorted.wallMs, sorted.cpuMs, jd.wallMs, jd.cpuMs, bins.wallMs, bins.cpuMs,
+                qPrintable(check));
+    std::fflush(stdout);
+}
+
 void runSize(int n) {
     QTemporaryDir work;
     const QString legacy = work.filePath(QStringLiteral("legacy.txt"));
@@ -143,6 +193,8 @@ void runSize(int n) {
         Plotter(f.ctx, view);
     }
     const double replot = ms(t) / runs;
+    exportsAndBins(f, view, n);
+    Plotter(f.ctx, view);
     t.restart();
     f.store.flushPhases();
     const double flush = ms(t);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -36,6 +37,12 @@ QString signedSingle(float value);
 /// blank; used for numbers placed in query texts. Infinities become "1e999" and
 /// "-1e999" and NaN "NULL", which is how SQLite stores a NaN.
 QString query(double value);
+
+/// The texts of pattern() and general(), appended to out as Latin-1: for files
+/// of many lines, without a string per number.
+void appendPattern(QByteArray& out, double value, QStringView pattern, int sigDigits = 15);
+void appendGeneral(QByteArray& out, double value);
+void appendGeneral(QByteArray& out, float value);
 
 /// Reads a number the way the store converts text: optional blanks (spaces,
 /// tabs) before and after, an optional sign, digits with an optional "." and

@@ -115,6 +115,9 @@ struct ObsStore::Impl {
     std::vector<std::int64_t> id;
     std::vector<float> phase;
     std::size_t dirtyFirst = 0, dirtyLast = 0;
+    // Rows the plot columns cannot stand for in the phase readers' queries
+    // (Faint <> '<'): a null JD, or a Faint holding "<" among other text.
+    std::int64_t irregular = 0;
 
     ~Impl() { close(); }
 
@@ -174,6 +177,7 @@ struct ObsStore::Impl {
         std::vector<std::int64_t>().swap(id);
         std::vector<float>().swap(phase);
         dirtyFirst = dirtyLast = 0;
+        irregular = 0;
     }
 
     void open(const QString& file) {
@@ -253,19 +257,21 @@ struct ObsStore::Impl {
         clearColumns();
         // Read in table order and sorted here: most files come sorted by date,
         // so this is one pass instead of SQLite sorting a million rows.
-        sqlite::Stmt q = sqlite::prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas FROM Obs "
-                                             "WHERE Faint <> '<' AND JD IS NOT NULL ORDER BY ID");
+        sqlite::Stmt q = sqlite::prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas, "
+                                             "instr(Faint, '<') FROM Obs WHERE Faint <> '<' "
+                                             "ORDER BY ID");
         int rc;
         while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+            const bool noDate = sqlite3_column_type(q.get(), 1) == SQLITE_NULL;
+            if (noDate || sqlite3_column_int(q.get(), 5) != 0)
+                ++irregular;
+            if (noDate)
+                continue;
             id.push_back(sqlite3_column_int64(q.get(), 0));
             jd.push_back(sqlite3_column_double(q.get(), 1));
-            mag.push_back(sqlite3_column_type(q.get(), 2) == SQLITE_NULL
-                              ? std::numeric_limits<float>::quiet_NaN()
-                              : float(sqlite3_column_double(q.get(), 2)));
+            mag.push_back(singleColumn(q.get(), 2));
             color.push_back(std::int32_t(sqlite3_column_int64(q.get(), 3)));
-            phase.push_back(sqlite3_column_type(q.get(), 4) == SQLITE_NULL
-                                ? std::numeric_limits<float>::quiet_NaN()
-                                : float(sqlite3_column_double(q.get(), 4)));
+            phase.push_back(singleColumn(q.get(), 4));
         }
         if (rc != SQLITE_DONE)
             sqlite::failEngine(db);
@@ -274,6 +280,19 @@ struct ObsStore::Impl {
         if (sqlite3_step(m.get()) != SQLITE_ROW)
             sqlite::failEngine(db);
         nextId = sqlite3_column_int64(m.get(), 0) + 1;
+    }
+
+    // A Mag or Phas column as a single (NaN for a null). A value that no single
+    // holds exactly (written by a statement from outside) makes the row one the
+    // plot columns cannot stand for: queries compare the double.
+    float singleColumn(sqlite3_stmt* q, int c) {
+        if (sqlite3_column_type(q, c) == SQLITE_NULL)
+            return std::numeric_limits<float>::quiet_NaN();
+        const double x = sqlite3_column_double(q, c);
+        const float f = float(x);
+        if (double(f) != x)
+            ++irregular;
+        return f;
     }
 
     void bindSlot(sqlite3_stmt* s, int first, Slot& slot, bool rebindText) {
@@ -368,6 +387,8 @@ struct ObsStore::Impl {
         slot.bound = true;
 
         slot.plotted = r.Faint != u"<";
+        if (slot.plotted && r.Faint.contains(u'<'))
+            ++irregular;
         if (slot.plotted) {
             jd.push_back(slot.jd);
             mag.push_back(magSingle);
@@ -489,8 +510,13 @@ bool ObsStore::isBound() const {
 
 Recordset ObsStore::query(const QString& sql) {
     d->requireBound();
-    d->syncRows();
     d->flushPhases();
+    return queryWithoutPhases(sql);
+}
+
+Recordset ObsStore::queryWithoutPhases(const QString& sql) {
+    d->requireBound();
+    d->syncRows();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
@@ -644,6 +670,12 @@ void ObsStore::setPhases(std::size_t first, std::span<const float> phases) {
 
 void ObsStore::flushPhases() {
     d->flushPhases();
+}
+
+std::optional<ObsStore::PhaseColumns> ObsStore::phaseColumns() const {
+    if (!d->db || d->irregular != 0)
+        return std::nullopt;
+    return PhaseColumns{d->id, d->phase, d->mag};
 }
 
 } // namespace varilume

@@ -100,6 +100,10 @@ public:
     /// Runs a query text as it stands (SQLite dialect, plus the aggregate StDev).
     /// Only reading statements; the result stands on its first record.
     Recordset query(const QString& sql);
+    /// The same for a query whose reader takes no phases: the phases of the last
+    /// plot are not written to Obs.Phas first, which costs more than the query.
+    /// Every field but Phas reads as query() would give it.
+    Recordset queryWithoutPhases(const QString& sql);
     /// Runs statements that return no rows; the plot columns are reloaded when
     /// they changed the table.
     void execute(const QString& sql);
@@ -138,6 +142,18 @@ public:
     void setPhases(std::size_t first, std::span<const float> phases);
     /// Writes pending phases into Obs.Phas. query() calls it first.
     void flushPhases();
+
+    /// The phases as query() would read them from Obs.Phas, without writing
+    /// them there first: one entry per row whose Faint is not "<", in the order
+    /// of plotColumns(), with its ID, its phase (NaN for a null) and its Mag
+    /// (NaN for a null). nullopt when some such row has no JD or a Faint holding
+    /// "<" among other text: those rows only the queries themselves describe.
+    struct PhaseColumns {
+        std::span<const std::int64_t> id;
+        std::span<const float> phase;
+        std::span<const float> mag;
+    };
+    std::optional<PhaseColumns> phaseColumns() const;
 
 private:
     struct Impl;

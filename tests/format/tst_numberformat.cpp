@@ -1,7 +1,11 @@
 #include "format/NumberFormat.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <charconv>
+#include <string>
 
 #include <cmath>
 #include <limits>
@@ -14,6 +18,39 @@ namespace {
 // where QCOMPARE on doubles would be fuzzy.
 QString exact(double v) {
     return QString::number(v, 'g', 17);
+}
+
+// Rounds a digit string half up at index keep: digits from there on become 0.
+void roundAt(std::string& d, int keep) {
+    if (keep < 0 || keep >= int(d.size()))
+        return;
+    bool up = d[std::size_t(keep)] >= '5';
+    for (std::size_t i = std::size_t(keep); i < d.size(); ++i)
+        d[i] = '0';
+    for (int i = keep - 1; up && i >= 0; --i) {
+        char& c = d[std::size_t(i)];
+        up = c == '9';
+        c = up ? '0' : char(c + 1);
+    }
+}
+
+// The value's exact expansion (60 decimals hold every value used here) rounded
+// half up to sig significant digits, then to `decimals` decimals.
+double roundedExactly(double v, int sig, int decimals) {
+    char text[512];
+    const auto res =
+        std::to_chars(text, text + sizeof text, std::fabs(v), std::chars_format::fixed, 60);
+    std::string d(text, res.ptr);
+    const int point = int(d.find('.')) + 1; // after the leading 0 added below
+    d.erase(d.find('.'), 1);
+    d.insert(0, "0"); // room for a carry
+    const auto first = d.find_first_not_of('0');
+    if (first == std::string::npos)
+        return 0;
+    roundAt(d, int(first) + sig);
+    roundAt(d, point + decimals);
+    d.insert(std::size_t(point), ".");
+    return (v < 0 ? -1 : 1) * std::stod(d);
 }
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -48,6 +85,11 @@ private slots:
         QTest::addRow("rounding to zero unsigned") << -0.00004 << "#0.0000" << 15 << "0.0000";
         QTest::addRow("wider than the pattern") << 123.5 << "0.0" << 15 << "123.5";
         QTest::addRow("not a number") << std::nan("") << "#0.0000" << 15 << "NaN";
+        QTest::addRow("single exactly half at its eighth digit")
+            << double(0.14453125f) << "#0.0000000" << 7 << "0.1445313";
+        QTest::addRow("half at the last significant digit") << 1.125 << "0.000" << 3 << "1.130";
+        QTest::addRow("significant digits rounded before the decimals")
+            << 0.012345649 << "#0.0000000" << 7 << "0.0123457";
     }
 
     // Guards the rounding (half away from zero on the decimal text of sigDigits
@@ -58,6 +100,45 @@ private slots:
         QFETCH(int, sigDigits);
         QFETCH(QString, expected);
         QCOMPARE(fmt::pattern(value, pattern, sigDigits), expected);
+    }
+
+    void exactDecimals_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("sigDigits");
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<bool>("single");
+        QTest::addRow("phases") << "#0.0000000" << 7 << -1.0 << 1.0 << true;
+        QTest::addRow("magnitudes") << "00.000#" << 7 << -2.0 << 25.0 << true;
+        QTest::addRow("Julian Dates") << "0000000.0000" << 15 << 0.0 << 2500000.0 << false;
+        QTest::addRow("tiny values") << "#0.00000000" << 15 << -1e-6 << 1e-6 << false;
+    }
+
+    // Guards the digits against an independent oracle: the value's exact decimal
+    // expansion rounded half up, first to the significant digits, then to the
+    // decimals, over many random values and exact binary fractions.
+    void exactDecimals() {
+        QFETCH(QString, pattern);
+        QFETCH(int, sigDigits);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(bool, single);
+        QRandomGenerator rng(5);
+        const int decimals = int(pattern.size() - pattern.indexOf(u'.') - 1);
+        for (int i = 0; i < 20000; ++i) {
+            double v = from + (to - from) * rng.generateDouble();
+            if (i % 2)
+                v = std::ldexp(std::round(std::ldexp(v, 16)), -16); // ties are likely
+            if (single)
+                v = double(float(v));
+            const double oracle = roundedExactly(v, sigDigits, decimals);
+            const QString got = fmt::pattern(v, pattern, sigDigits);
+            if (got.toDouble() != oracle)
+                QFAIL(qPrintable(QString("%1 gives %2, the oracle %3")
+                                     .arg(v, 0, 'g', 17)
+                                     .arg(got)
+                                     .arg(oracle, 0, 'g', 17)));
+        }
     }
 
     void texts_data() {

@@ -190,7 +190,6 @@ void FrmPlot::createControls() {
     cmdIncrUp_->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     cmdRefresh_->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     cmdBins_->setIcon(makeBinsIcon());
-    cmdBins_->setEnabled(false); // phase binning is not available yet
     cmdReset_->setStyleSheet(
         QStringLiteral("QToolButton { background: #d01010; border: 1px solid #600; }"));
 
@@ -212,6 +211,7 @@ void FrmPlot::createControls() {
     connect(cmdIncrUp_, &QToolButton::clicked, this, &FrmPlot::cmdIncrUp);
     connect(cmdRefresh_, &QToolButton::clicked, this, &FrmPlot::cmdRefresh);
     connect(cmdReset_, &QToolButton::clicked, this, &FrmPlot::cmdReset);
+    connect(cmdBins_, &QToolButton::clicked, this, &FrmPlot::mnuAverage);
     connect(optOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
     connect(optTwoCycles_, &QRadioButton::clicked, this, [this] { selectCycles(true); });
     connect(optUrOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
@@ -245,8 +245,10 @@ void FrmPlot::createMenu() {
     connect(item(files, "mnuXYZ", QStringLiteral("Load 2-Column File (JD, Mag)")),
             &QAction::triggered, this, &FrmPlot::cmdLoadXYZ);
     files->addSeparator();
-    item(files, "mnuSaveJD", QStringLiteral("Save to File (JD Order)"))->setEnabled(false);
-    item(files, "mnuSaveSort", QStringLiteral("Save to File (Sorted - to +)"))->setEnabled(false);
+    connect(item(files, "mnuSaveJD", QStringLiteral("Save to File (JD Order)")),
+            &QAction::triggered, this, &FrmPlot::mnuSaveJD);
+    connect(item(files, "mnuSaveSort", QStringLiteral("Save to File (Sorted - to +)")),
+            &QAction::triggered, this, &FrmPlot::mnuSaveSort);
     files->addSeparator();
     mnuClear_ = item(files, "mnuClear", QStringLiteral("Clear Loaded File"));
     connect(mnuClear_, &QAction::triggered, this, &FrmPlot::mnuClear);
@@ -266,7 +268,7 @@ void FrmPlot::createMenu() {
     connect(mnuPreview_, &QAction::triggered, this, &FrmPlot::mnuPreview);
     QAction* average = item(tools, "mnuAverage", QStringLiteral("Average Line"));
     average->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
-    average->setEnabled(false);
+    connect(average, &QAction::triggered, this, &FrmPlot::mnuAverage);
     tools->addSeparator();
     item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)"))->setEnabled(false);
     tools->addSeparator();
@@ -289,7 +291,7 @@ void FrmPlot::createMenu() {
     connect(exit, &QAction::triggered, this, [this] { host_.ShutDown(); });
 
     // Commands not built yet stay disabled, so nothing on screen pretends to
-    // work: the exports, the average line, printing, the bitmap, the viewers.
+    // work: printing, the bitmap, the viewers.
 }
 
 void FrmPlot::fillPrinterMenu() {
@@ -501,6 +503,12 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseMove && watched == client_) {
         clearReadouts();
         return false;
+    }
+    if (type == QEvent::ShortcutOverride && watched == txtPeriod_ &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        // Ctrl+A is the menu's "Average Line", not the period box's select-all.
+        event->ignore();
+        return true;
     }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return QMainWindow::eventFilter(watched, event);

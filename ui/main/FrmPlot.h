@@ -81,6 +81,9 @@ public:
     void cmdReset();
     void periodEntered();
     void mnuPreview();
+    void mnuSaveSort();
+    void mnuSaveJD();
+    void mnuAverage();
     /// Scaler (when rescale) and Plotter; a request during a running plot is
     /// deferred until it ends, so runs never nest.
     void replot(bool rescale);

@@ -1,0 +1,308 @@
+#include "app/Application.h"
+#include "canvas/Canvas.h"
+#include "support/Files.h"
+#include "support/ScriptedPlatform.h"
+#include "ui/widgets/CanvasWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace varilume;
+using varilume::test::readFile;
+using varilume::test::ScriptedPlatform;
+using varilume::test::writeFile;
+
+namespace {
+
+// A started program over a temporary program folder; load() reads a star of
+// 40 observations and leaves the preview with Continue.
+struct Session {
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    std::unique_ptr<Application> app;
+
+    Session() {
+        QFile::copy(QStringLiteral(VARILUME_TEMPLATE), dir.filePath("Template.mdb"));
+        writeFile(dir.filePath("Varilume.ini"),
+                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() + "\r\nIncrement=1.0\r\n");
+        app = std::make_unique<Application>(platform, dir.path());
+        app->start();
+        QApplication::setActiveWindow(app->mainWindow());
+    }
+    FrmPlot& w() { return *app->mainWindow(); }
+    ProjectState& s() { return app->state(); }
+    template <typename T> T* child(const char* name) {
+        return w().findChild<T*>(QLatin1String(name));
+    }
+    Canvas& plot() { return child<CanvasWidget>("picView")->canvas(); }
+    void load() {
+        QByteArray lines;
+        for (int i = 0; i < 40; ++i)
+            lines += QByteArray::number(2450000.0 + i * 2.5, 'f', 4) + "," +
+                     QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2) +
+                     ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
+        const QString orbis = dir.filePath("rr lyr.txt");
+        writeFile(orbis, lines);
+        platform.files.push_back(orbis);
+        platform.dialogScripts.push_back(
+            [](QDialog& d) { d.findChild<QPushButton*>("cmdGo")->click(); });
+        w().cmdLoad();
+        QApplication::setActiveWindow(app->mainWindow());
+        platform.messages.clear();
+        platform.fileRequests.clear();
+        platform.dialogsShown.clear();
+    }
+    // Opens "Load Bins" and runs script on it.
+    void bins(std::function<void(QDialog&)> script) {
+        platform.dialogScripts.push_back(std::move(script));
+        w().mnuAverage();
+    }
+};
+
+void type(QDialog& d, const char* box, const QString& text) {
+    d.findChild<QLineEdit*>(box)->setText(text);
+}
+
+void press(QDialog& d, const char* button) {
+    d.findChild<QPushButton*>(button)->click();
+}
+
+// The circles of the mean curve (the plot's dots are drawn one pixel wide).
+int binCircles(const Canvas& c) {
+    int n = 0;
+    for (const Canvas::Op& op : c.ops())
+        n += op.kind == Canvas::Op::Circle && op.lineWidth == 2;
+    return n;
+}
+
+} // namespace
+
+class TestExportCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noStar_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addRow("sorted file") << "mnuSaveSort";
+        QTest::addRow("JD-ordered file") << "mnuSaveJD";
+        QTest::addRow("average line") << "mnuAverage";
+    }
+
+    void noStar() {
+        QFETCH(QString, command);
+        Session t;
+        t.w().findChild<QAction*>(command)->trigger();
+        QCOMPARE(t.platform.messages.size(), std::size_t(1));
+        QCOMPARE(t.platform.messages[0].text, "No star file is loaded.");
+        QCOMPARE(t.platform.messages[0].title, "No Star Loaded");
+        QCOMPARE(t.platform.messages[0].icon, Icon::Critical);
+        QVERIFY(t.platform.fileRequests.empty());
+        QVERIFY(t.platform.dialogsShown.empty());
+    }
+
+    void exports_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addRow("sorted") << "mnuSaveSort" << QByteArray("    Phase       Mag\r\n");
+        QTest::addRow("JD order") << "mnuSaveJD"
+                                  << QByteArray("    JD             Phase       Mag\r\n");
+    }
+
+    // Guards Cancel (nothing written, the display untouched), a file that cannot
+    // be written (its message, the display back, the program going on) and a
+    // normal save, in that order on one star.
+    void exports() {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, header);
+        Session t;
+        t.load();
+        QAction* action = t.w().findChild<QAction*>(command);
+        const QString before = t.s().FileName;
+
+        t.platform.files.push_back(QString());
+        action->trigger();
+        QCOMPARE(t.platform.fileRequests.size(), std::size_t(1));
+        QCOMPARE(t.platform.fileRequests[0].spec.filterIndex, 2);
+        QVERIFY(t.platform.messages.empty());
+        QCOMPARE(t.s().FileName, before);
+
+        t.platform.files.push_back(t.dir.path()); // a folder cannot be opened as a file
+        action->trigger();
+        QCOMPARE(t.platform.errorReports(), "SaveFile");
+        QVERIFY(t.child<CanvasWidget>("picView")->isVisibleTo(&t.w()));
+        QVERIFY(!t.s().Plotting);
+
+        const QString path = t.dir.filePath("out.txt");
+        t.platform.files.push_back(path);
+        action->trigger();
+        QCOMPARE(t.platform.messages.size(), std::size_t(1));
+        const QByteArray file = readFile(path).value_or(QByteArray());
+        QCOMPARE(file.split('\n').size(), 4 + 40 + 1);
+        QCOMPARE(file.split('\n')[2] + '\n', header);
+        QCOMPARE(t.s().FileName, path);
+    }
+
+    // Guards the whole averaging: Enter replots, draws the mean curve and closes.
+    void averageDrawn() {
+        Session t;
+        t.load();
+        t.plot().setRecording(true);
+        int result = -1;
+        t.bins([&](QDialog& d) {
+            QCOMPARE(d.windowTitle(), "Load Bins");
+            QCOMPARE(d.findChild<QLineEdit*>("txtBinWid")->text(), "0.10");
+            QCOMPARE(d.findChild<QLineEdit*>("txtSigma")->text(), "2");
+            type(d, "txtBinWid", "0.25");
+            type(d, "txtSigma", "3");
+            press(d, "cmdEnter");
+            result = d.result();
+        });
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(t.s().BinParam, 3);
+        QCOMPARE(t.s().BinCount, 4);
+        QVERIFY(t.s().BinsShown);
+        QCOMPARE(binCircles(t.plot()), int(t.s().BinPhase.size()));
+        QVERIFY(t.s().BinPhase.size() >= 2);
+    }
+
+    void badEntries_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("sigma");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("width not a number")
+            << "x"
+            << "2"
+            << "The bin size \"x\" is not a number above 0 and below 1.";
+        QTest::addRow("width 0") << "0"
+                                 << "2"
+                                 << "The bin size \"0\" is not a number above 0 and below 1.";
+        QTest::addRow("error bar not a number")
+            << "0.1"
+            << "two"
+            << "Error \"Type mismatch\" encountered in module frmBins Enter.";
+    }
+
+    // Guards that a bad entry is said, changes nothing and leaves the dialog
+    // open; a good one then goes on.
+    void badEntries() {
+        QFETCH(QString, width);
+        QFETCH(QString, sigma);
+        QFETCH(QString, message);
+        Session t;
+        t.load();
+        t.plot().setRecording(true);
+        t.bins([&](QDialog& d) {
+            type(d, "txtBinWid", width);
+            type(d, "txtSigma", sigma);
+            press(d, "cmdEnter");
+            QCOMPARE(d.result(), int(QDialog::Rejected));
+            QVERIFY(t.plot().ops().empty()); // the plot was not touched
+            type(d, "txtBinWid", "0.25");
+            type(d, "txtSigma", "2");
+            press(d, "cmdEnter");
+        });
+        QCOMPARE(t.platform.messages.size(), std::size_t(1));
+        QCOMPARE(t.platform.messages[0].text, message);
+        QVERIFY(binCircles(t.plot()) >= 2);
+    }
+
+    // Guards Cancel in the dialog: nothing is redrawn.
+    void cancelDialog() {
+        Session t;
+        t.load();
+        t.plot().setRecording(true);
+        t.bins([](QDialog& d) { press(d, "cmdCancel"); });
+        QVERIFY(t.plot().ops().empty());
+        QVERIFY(t.s().BinPhase.empty());
+        QVERIFY(t.platform.messages.empty());
+    }
+
+    void binFile_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QList<int>>("answers"); // No = 0, Yes = 1
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<bool>("written");
+        QTest::addRow("new file") << false << QList<int>{} << 1 << true;
+        QTest::addRow("overwrite: No, No, Yes") << true << QList<int>{0, 0, 1} << 3 << true;
+        QTest::addRow("Cancel in the save dialog") << false << QList<int>{} << 1 << false;
+    }
+
+    // Guards the bin file: the overwrite question asked again after each No,
+    // Cancel unchecking the box with the averaging still drawn.
+    void binFile() {
+        QFETCH(bool, exists);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, dialogs);
+        QFETCH(bool, written);
+        Session t;
+        t.load();
+        const QString path = t.dir.filePath("rr lyr Avg.txt");
+        if (exists)
+            writeFile(path, "old");
+        for (int i = 0; i < dialogs; ++i)
+            t.platform.files.push_back(written ? path : QString());
+        for (int a : answers)
+            t.platform.answers.push_back(a ? Answer::Yes : Answer::No);
+        t.plot().setRecording(true);
+        bool checkedAfter = true;
+        t.bins([&](QDialog& d) {
+            type(d, "txtBinWid", "0.25");
+            d.findChild<QCheckBox*>("chkBinFil")->setChecked(true);
+            press(d, "cmdEnter");
+            checkedAfter = d.findChild<QCheckBox*>("chkBinFil")->isChecked();
+        });
+        QCOMPARE(int(t.platform.fileRequests.size()), dialogs);
+        QCOMPARE(t.platform.fileRequests[0].spec.fileName,
+                 t.s().FileName + "/" + t.s().StarName.trimmed() + " Avg.txt");
+        QCOMPARE(int(t.platform.messages.size()), answers.size());
+        for (const auto& m : t.platform.messages) {
+            QCOMPARE(m.text,
+                     "The file " + path + " already exists.\r\nDo you want to overwrite it?");
+            QCOMPARE(m.buttons, Buttons::YesNo);
+        }
+        QCOMPARE(checkedAfter, written);
+        const QByteArray file = readFile(path).value_or(QByteArray());
+        QCOMPARE(file.startsWith("Bins plotted by Varilume for rr lyr\r\n"), written);
+        if (written)
+            QCOMPARE(file.count("\r\n"), 4 + int(t.s().BinPhase.size()));
+        QVERIFY(binCircles(t.plot()) >= 2);
+    }
+
+    // Guards a table with no qualifying bin: the message, and the plain plot again.
+    void tooFewBins() {
+        Session t;
+        t.load();
+        t.bins([](QDialog& d) {
+            type(d, "txtBinWid", "0.0001");
+            press(d, "cmdEnter");
+        });
+        QCOMPARE(t.platform.textsTitled("Error"),
+                 QStringList{"Too few bins for the number of days in plot."});
+        QVERIFY(!t.s().BinsShown);
+        QVERIFY(t.s().BinPhase.empty());
+    }
+
+    // Guards the bins button and Ctrl+A, also from the period box.
+    void shortcuts() {
+        Session t;
+        t.load();
+        t.child<QToolButton>("cmdBins")->click();
+        QCOMPARE(t.platform.dialogsShown, std::vector<QString>{"frmBins"});
+        QLineEdit* period = t.child<QLineEdit>("txtPeriod");
+        period->setFocus();
+        QTest::keyClick(period, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(t.platform.dialogsShown.size(), std::size_t(2));
+    }
+};
+
+QTEST_MAIN(TestExportCommands)
+#include "tst_exportcommands.moc"
