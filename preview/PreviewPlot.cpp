@@ -44,7 +44,10 @@ std::int32_t wholeHundreds(std::int32_t q) {
 }
 
 QString wholeNumber(double v) {
-    return QString::number(static_cast<qint64>(v));
+    // Beyond a 64-bit integer the conversion would be undefined.
+    if (std::fabs(v) < 9e18)
+        return QString::number(static_cast<qint64>(v));
+    return QString::number(v, 'f', 0);
 }
 
 QString pointsCaption(const ProjectState& s, std::size_t points) {
@@ -111,11 +114,16 @@ void PreviewJDScale(Context& ctx, PreviewView& view) {
         if (hi >= first && (hi - first) / half > kMaxTicks)
             throw std::overflow_error("Overflow");
 
-        for (double x = first; x <= hi; x += half) {
+        // Counted, not summed: far from zero x + half can round back to x and
+        // a summing loop would never end.
+        const double ticks = hi >= first ? std::floor((hi - first) / half) : -1;
+        for (double k = 0; k <= ticks; ++k) {
+            const double x = first + k * half;
             if (static_cast<float>(std::fmod(x, step)) == step / 2.0f)
                 strip.line(x, 17.5, x, 20);
         }
-        for (double x = first; x <= hi; x += half) {
+        for (double k = 0; k <= ticks; ++k) {
+            const double x = first + k * half;
             if (std::fmod(x, step) != 0)
                 continue;
             strip.line(x, 15, x, 20);
@@ -136,15 +144,19 @@ void PreviewMagScale(Context& ctx, PreviewView& view) {
         view.repaintCanvases();
         const float a = std::floor(s.MinMag);
         const float b = std::floor(s.MaxMag);
-        if (!(b - a <= kMaxTicks))
+        // More whole magnitudes than the strip has pixel rows cannot be told
+        // apart, and drawing a million labels would freeze the window.
+        if (!(double(b) - double(a) <= std::max(strip.heightPx(), 1)))
             throw std::overflow_error("Overflow");
 
-        // Counted loops give the same halves as adding 0.5 repeatedly.
-        for (int k = 0; a + 0.5f * k <= b; ++k) {
+        // Counted loops give the same halves as adding 0.5 repeatedly, and end
+        // where a + 0.5 * k no longer changes (huge magnitudes).
+        const int halves = b >= a ? static_cast<int>((double(b) - double(a)) * 2) : -1;
+        for (int k = 0; k <= halves; ++k) {
             const float m = a + 0.5f * k;
             strip.line(0, m, 2, m);
         }
-        for (int k = 0; a + k <= b; ++k) {
+        for (int k = 0; k <= (halves < 0 ? -1 : halves / 2); ++k) {
             const float m = a + k;
             strip.line(0, m, 5, m);
             const QString label = wholeNumber(m);

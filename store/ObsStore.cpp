@@ -2,6 +2,7 @@
 
 #include "format/NumberFormat.h"
 #include "store/Cursor.h"
+#include "store/Schema.h"
 #include "store/Sqlite.h"
 
 #include <QByteArray>
@@ -22,6 +23,8 @@ StoreError::StoreError(int code, const QString& description)
     : std::runtime_error(description.toStdString()), code_(code), description_(description) {}
 
 namespace {
+
+constexpr char kInMemory[] = ":memory:";
 
 // The text fields in the order of the INSERT's columns after ID, JD, Mag, PunktFarb.
 struct TextField {
@@ -160,6 +163,10 @@ struct ObsStore::Impl {
     }
 
     void open(const QString& file) {
+        if (file == QLatin1String(kInMemory)) {
+            openInMemory();
+            return;
+        }
         const QFileInfo info(file);
         const QString shown = QDir::toNativeSeparators(file);
         if (!info.exists())
@@ -226,6 +233,25 @@ struct ObsStore::Impl {
                 StoreError::Engine,
                 QStringLiteral("Could not read store file '%1': %2.").arg(shown, e.description()));
         }
+    }
+
+    // A private store with the template's empty table, for tools and fuzzing
+    // that must not touch the disk.
+    void openInMemory() {
+        if (sqlite3_open_v2(kInMemory, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_close(db);
+            db = nullptr;
+            throw StoreError(StoreError::Engine,
+                             QStringLiteral("Could not make a store in memory."));
+        }
+        path = QLatin1String(kInMemory);
+        sqlite::exec(db, kObsSchemaSql);
+        sqlite::registerStDev(db);
+        insertMany = sqlite::prepare(db, insertSql(kRowsPerInsert).constData());
+        insertOne = sqlite::prepare(db, insertSql(1).constData());
+        updatePhase = sqlite::prepare(db, "UPDATE Obs SET Phas = ? WHERE ID = ?");
+        nextId = 1;
     }
 
     void loadColumns() {

@@ -89,6 +89,7 @@ public:
     ObsStore& operator=(const ObsStore&) = delete;
 
     /// Opens the store file (record source Obs) and loads the plot columns.
+    /// ":memory:" makes a fresh empty store in memory instead, gone at unbind().
     void bind(const QString& path);
     /// Releases the file so that it can be replaced or deleted. An open append
     /// batch is committed first; phases not yet flushed are dropped.
