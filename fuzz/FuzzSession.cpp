@@ -92,3 +92,9 @@ void Session::afterLoad(float period) {
 }
 
 } // namespace varilume::fuzz
+
+// libFuzzer calls this once before the first input, for every target.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    varilume::fuzz::startQt();
+    return 0;
+}

@@ -13,7 +13,8 @@
 
 namespace varilume::fuzz {
 
-/// Starts the Qt pieces the drawing needs (offscreen), once per process.
+/// Starts the Qt pieces the drawing needs (offscreen), once per process; the
+/// shared LLVMFuzzerInitialize of every target calls it.
 void startQt();
 
 /// A platform that answers every message with its first button and every dialog

@@ -9,11 +9,6 @@
 
 using namespace varilume;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray raw = fuzz::bytes(data, size);
     const QString text = QString::fromUtf8(raw);

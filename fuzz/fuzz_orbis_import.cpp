@@ -7,11 +7,6 @@
 
 using namespace varilume;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Session s;
     s.state.FileName = s.write(QStringLiteral("star.txt"), fuzz::bytes(data, size));

@@ -36,11 +36,6 @@ void lineRoutines(const QByteArray& raw) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray line = fuzz::bytes(data, size);
     lineRoutines(line);

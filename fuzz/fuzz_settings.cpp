@@ -2,8 +2,8 @@
 // colours, and the period stepped both ways by its increment.
 #include "FuzzSession.h"
 
-#include "settings/Settings.h"
 #include "import/TwoColumnImport.h"
+#include "settings/Settings.h"
 #include "ui/main/PeriodSteps.h"
 
 #include <cmath>
@@ -12,11 +12,6 @@ using namespace varilume;
 
 namespace {
 const QByteArray kStar = "2451000.5 10.1\n2451003.25 10.6\n2451007.75 <11.2\n2451010.5 9.8\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startQt();
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,11 +6,6 @@
 
 using namespace varilume;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Session s;
     const QString path = s.write(QStringLiteral("SS Cyg.txt"), fuzz::bytes(data, size));
