@@ -48,7 +48,7 @@ bool Application::showConfig() {
 }
 
 void Application::configure() {
-    if (state_.Plotting)
+    if (state_.storeBusy())
         return;
     if (state_.StarLoaded) {
         const Answer a = ctx_.platform.message(
@@ -81,7 +81,11 @@ void Application::ShutDown() {
     if (ended_)
         return;
     ended_ = true;
-    WriteSettings(state_);
+    QString why;
+    if (!WriteSettings(state_, &why))
+        // Said, not swallowed: the next start would silently use older settings.
+        ctx_.platform.message(why + QStringLiteral("\r\nThe settings of this session are lost."),
+                              QStringLiteral("Settings Not Saved"), Buttons::Ok, Icon::Exclamation);
     store_.unbind();
     DeleteFile(state_.storePath());
     for (QWidget* w : QApplication::topLevelWidgets())

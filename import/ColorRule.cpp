@@ -36,7 +36,7 @@ std::int32_t orbisColor(const ProjectState& s, QStringView field2, QStringView f
         c = s.ColorB;
     else if (band.contains(u'I'))
         c = s.ColorI;
-    return static_cast<std::int32_t>(std::llround(c));
+    return colorValue(c);
 }
 
 } // namespace varilume

@@ -7,7 +7,7 @@
 
 namespace varilume {
 
-void FindExtremes(Context& ctx, PlotView& view) {
+bool FindExtremes(Context& ctx, PlotView& view) {
     ProjectState& s = ctx.state;
     try {
         const std::optional<ObsStore::Extremes> e = ctx.store.extremes();
@@ -17,7 +17,7 @@ void FindExtremes(Context& ctx, PlotView& view) {
                                  QStringLiteral("No Observations"), Buttons::Ok, Icon::None);
             s.LoadOK = false;
             view.HidePlot();
-            return;
+            return false;
         }
         s.MinMag = e->minMag;
         s.MaxMag = e->maxMag;
@@ -35,11 +35,13 @@ void FindExtremes(Context& ctx, PlotView& view) {
                             QStringLiteral("Max JD= ") + fmt::general(s.MaxJD),
                             QStringLiteral("Min Mag = ") + fmt::general(s.MinMag),
                             QStringLiteral("Max Mag = ") + fmt::general(s.MaxMag));
+        return true;
     } catch (const StoreError& e) {
         ctx.platform.reportError(e.description(), QStringLiteral("FindExtremes"));
     } catch (const std::exception& e) {
         ctx.platform.reportError(QString::fromUtf8(e.what()), QStringLiteral("FindExtremes"));
     }
+    return false;
 }
 
 } // namespace varilume

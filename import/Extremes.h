@@ -10,6 +10,7 @@ namespace varilume {
 /// A single observation widens the ranges by 1 magnitude and 100 days each way.
 /// An empty table is said in a "No Observations" box; LoadOK turns false, the plot
 /// area is hidden and the ranges keep their values.
-void FindExtremes(Context& ctx, PlotView& view);
+/// Returns true when the ranges were set.
+bool FindExtremes(Context& ctx, PlotView& view);
 
 } // namespace varilume

@@ -7,15 +7,16 @@
 namespace varilume {
 
 /// Outcome of an import, for the load command to show. The importer knows what
-/// went wrong; the window decides how to say it.
+/// went wrong; the window decides how to say it. Every failure carries its text.
 struct ImportResult {
     enum class Status {
-        Loaded,      // at least one record stored
+        Loaded,      // at least one record stored (two-column: the whole file read)
         NoRecords,   // nothing usable in the file
         EmptyFile,   // nothing to read at all
-        BadValue,    // a value the store cannot convert
-        FileError,   // cannot open or read the file
-        Interrupted, // any other error: stop without a message
+        BadValue,    // a value that is no sound number (two-column) or that the store refused
+        FileError,   // cannot open, read or write a file
+        Changed,     // the file shrank or changed while it was read
+        StoreFailed, // the store refused the rows
     };
     Status status = Status::Loaded;
     int records = 0;  // records stored
@@ -27,6 +28,17 @@ struct ImportResult {
     Icon icon = Icon::None;
 
     bool ok() const { return status == Status::Loaded; }
+
+    /// A failure with its message box.
+    static ImportResult failed(Status status, const QString& text, const QString& title,
+                               Icon icon) {
+        ImportResult r;
+        r.status = status;
+        r.text = text;
+        r.title = title;
+        r.icon = icon;
+        return r;
+    }
 };
 
 } // namespace varilume

@@ -1,109 +1,67 @@
 #include "import/TwoColumnImport.h"
 
+#include "import/LineReader.h"
+#include "import/ObsValues.h"
+#include "import/OrbisImport.h"
+#include "import/TwoColumnLine.h"
 #include "platform/BusyView.h"
+#include "platform/EventPump.h"
 #include "store/Context.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <limits>
 
 namespace varilume {
 
 namespace {
 
-// Progress and window events are serviced by time: once per line would cost
-// more than the parsing itself on a file of a million lines.
-constexpr int kYieldIntervalMs = 8;
-constexpr unsigned kLinesPerClockCheck = 512;
-
-bool isLineEnd(char c) {
-    return c == '\n' || c == '\r';
+ImportResult loadError(ImportResult::Status status, const QString& description) {
+    return ImportResult::failed(
+        status, QStringLiteral("Error in loading database. Check source file.\r\n") + description,
+        QStringLiteral("Error"), Icon::Critical);
 }
 
-// Lines as a text reader sees them: ended by LF, CR LF or a lone CR; a last
-// line without an ending counts, an ending at the very end adds no empty line.
-std::int32_t countLines(const char* data, qsizetype size) {
-    std::int32_t lines = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] == '\n')
-            ++lines;
-        else if (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'))
-            ++lines;
-    }
-    if (size > 0 && !isLineEnd(data[size - 1]))
-        ++lines;
-    return lines;
-}
+/// Appends every line's record; returns the reason the load stopped, or an empty
+/// result when the whole file went in.
+ImportResult storeLines(Context& ctx, BusyView& busy, LineReader& lines, int& stored) {
+    ObsRecord rec;
+    rec.Star = ctx.state.StarName;
+    rec.PunktFarb = colorValue(ctx.state.ColorVIS);
+    const QString faintMark = QStringLiteral("<");
+    const QString noText = QStringLiteral("");
+    EventPump pump(ctx.platform);
 
-// A line split into values the way the file format wants it: tabs, commas and
-// blanks separate (runs of them count once), every "<" is dropped and marks
-// the line fainter-than. Only the first three values are kept, as spans of the
-// line; a value with a "<" inside is mended when it is converted.
-struct SplitLine {
-    struct Span {
-        const char* begin = nullptr;
-        const char* end = nullptr;
-        bool hasMark = false; // a "<" inside, to be dropped
-    };
-    Span value[3];
-    int values = 0;
-    bool faint = false;
-};
-
-SplitLine splitLine(const char* p, const char* end) {
-    SplitLine line;
-    bool inValue = false;
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (c == ' ' || c == '\t' || c == ',') {
-            inValue = false;
+    QByteArrayView raw;
+    while (lines.next(raw)) {
+        if (pump.tick())
+            busy.setProgress(stored);
+        const TwoColumnLine line = splitTwoColumnLine(raw);
+        // A line without any value (most often an empty last line) carries
+        // no observation; skipping it beats failing the whole load.
+        if (line.values == 0)
             continue;
-        }
-        if (c == '<') {
-            line.faint = true;
-            if (inValue && line.values <= 3)
-                line.value[line.values - 1].hasMark = true;
-            continue;
-        }
-        if (!inValue) {
-            inValue = true;
-            if (++line.values <= 3)
-                line.value[line.values - 1].begin = p;
-        }
-        if (line.values <= 3)
-            line.value[line.values - 1].end = p + 1;
+        if (line.values < 2)
+            return loadError(ImportResult::Status::BadValue,
+                             QStringLiteral("Subscript out of range"));
+        rec.JD = line.value[0].text();
+        rec.Mag = line.value[1].text();
+        const QString fault = checkObsNumbers(rec.JD, rec.Mag);
+        if (!fault.isEmpty())
+            return loadError(ImportResult::Status::BadValue,
+                             QStringLiteral("Line %1: %2.").arg(lines.lineNumber()).arg(fault));
+        rec.Uncertain = line.values == 3 ? line.value[2].text() : noText;
+        rec.Faint = line.faint ? faintMark : noText;
+        ctx.store.append(rec);
+        ++stored;
     }
-    return line;
-}
-
-// The text of a value, without the "<" marks it may hold.
-QString valueText(const SplitLine::Span& v) {
-    if (!v.hasMark)
-        return QString::fromLatin1(v.begin, v.end - v.begin);
-    QString text;
-    text.reserve(v.end - v.begin);
-    for (const char* p = v.begin; p != v.end; ++p) {
-        if (*p != '<')
-            text.append(QLatin1Char(*p));
-    }
-    return text;
-}
-
-ImportResult failure(ImportResult::Status status, const QString& text, const QString& title,
-                     Icon icon) {
-    ImportResult r;
-    r.status = status;
-    r.text = text;
-    r.title = title;
-    r.icon = icon;
-    return r;
-}
-
-ImportResult loadError(const QString& description) {
-    return failure(ImportResult::Status::BadValue,
-                   QStringLiteral("Error in loading database. Check source file.\r\n") +
-                       description,
-                   QStringLiteral("Error"), Icon::Critical);
+    if (lines.error() != LineReader::Error::None)
+        return loadError(lines.error() == LineReader::Error::Changed
+                             ? ImportResult::Status::Changed
+                             : ImportResult::Status::FileError,
+                         lines.errorText());
+    return ImportResult();
 }
 
 } // namespace
@@ -120,119 +78,40 @@ ImportResult ImportTwoColumnFile(Context& ctx, BusyView& busy, const QString& pa
     ProjectState& state = ctx.state;
 
     if (!QFileInfo::exists(path)) {
-        return failure(ImportResult::Status::FileError,
-                       QStringLiteral("File ") + path + QStringLiteral(" not found."),
-                       QStringLiteral("File Error"), Icon::Exclamation);
+        return ImportResult::failed(ImportResult::Status::FileError,
+                                    QStringLiteral("File ") + path + QStringLiteral(" not found."),
+                                    QStringLiteral("File Error"), Icon::Exclamation);
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        state.LoadOK = false;
-        ImportResult r = loadError(file.errorString());
-        r.status = ImportResult::Status::FileError;
-        return r;
-    }
-
-    // One read of the whole file (mapped when the system allows it): the lines
-    // are counted first for the progress bar, then parsed in place.
-    const qint64 size = file.size();
-    QByteArray buffer;
-    const char* data = nullptr;
-    qsizetype length = 0;
-    if (size > 0)
-        data = reinterpret_cast<const char*>(file.map(0, size));
-    if (data) {
-        length = size;
-    } else {
-        buffer = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            state.LoadOK = false;
-            ImportResult r = loadError(file.errorString());
-            r.status = ImportResult::Status::FileError;
-            return r;
-        }
-        data = buffer.constData();
-        length = buffer.size();
-    }
-
-    state.NumRecords = countLines(data, length);
+    if (!file.open(QIODevice::ReadOnly))
+        return loadError(ImportResult::Status::FileError, file.errorString());
+    const std::int64_t count = std::max<std::int64_t>(CountFileLines(path), 0);
+    state.NumRecords = static_cast<std::int32_t>(
+        std::min<std::int64_t>(count, std::numeric_limits<std::int32_t>::max() - 10));
     busy.showBusyCaption(QStringLiteral("Loading ") + QString::number(state.NumRecords) +
                          QStringLiteral(" Records."));
     busy.showProgress(state.NumRecords + 10);
 
-    ObsRecord rec;
-    rec.Star = state.StarName;
-    rec.PunktFarb = colorValue(state.ColorVIS);
-    const QString faintMark = QStringLiteral("<");
-    const QString noText = QStringLiteral("");
-
-    ImportResult result;
     int stored = 0;
-    QElapsedTimer clock;
-    clock.start();
-    unsigned sinceCheck = 0;
-    QString failedOn; // description of the error that ended the load
-
-    ObsStore& store = ctx.store;
+    ImportResult result;
     try {
-        store.beginAppend();
+        ctx.store.beginAppend();
+        LineReader lines(file, path);
+        result = storeLines(ctx, busy, lines, stored);
     } catch (const StoreError& e) {
-        busy.hideBusyCaption();
-        busy.hideProgress();
-        state.LoadOK = false;
-        return loadError(e.description());
-    }
-    try {
-        const char* p = data;
-        const char* const end = data + length;
-        while (p < end) {
-            const char* eol = p;
-            while (eol < end && !isLineEnd(*eol))
-                ++eol;
-            const SplitLine line = splitLine(p, eol);
-            p = eol;
-            if (p < end && *p++ == '\r' && p < end && *p == '\n')
-                ++p;
-
-            if (++sinceCheck == kLinesPerClockCheck) {
-                sinceCheck = 0;
-                if (clock.elapsed() >= kYieldIntervalMs) {
-                    busy.setProgress(stored);
-                    ctx.platform.processEvents();
-                    clock.restart();
-                }
-            }
-
-            // A line without any value (most often an empty last line) carries
-            // no observation; skipping it beats failing the whole load.
-            if (line.values == 0)
-                continue;
-            if (line.values < 2) {
-                failedOn = QStringLiteral("Subscript out of range");
-                break;
-            }
-            rec.JD = valueText(line.value[0]);
-            rec.Mag = valueText(line.value[1]);
-            rec.Uncertain = line.values == 3 ? valueText(line.value[2]) : noText;
-            rec.Faint = line.faint ? faintMark : noText;
-            store.append(rec);
-            ++stored;
-        }
-    } catch (const StoreError& e) {
-        failedOn = e.description();
+        result =
+            loadError(e.code() == StoreError::ConversionError ? ImportResult::Status::BadValue
+                                                              : ImportResult::Status::StoreFailed,
+                      e.description());
     }
     // Rows appended before a bad line are committed too, so that the batch is
     // closed; the caller clears the store after a failed load anyway.
     try {
-        store.commitAppend();
+        ctx.store.commitAppend();
     } catch (const StoreError& e) {
-        if (failedOn.isNull())
-            failedOn = e.description();
+        if (result.ok())
+            result = loadError(ImportResult::Status::StoreFailed, e.description());
     }
-    if (!failedOn.isNull()) {
-        state.LoadOK = false;
-        result = loadError(failedOn);
-    }
-
     busy.hideBusyCaption();
     busy.hideProgress();
     result.records = stored;

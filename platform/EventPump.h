@@ -15,14 +15,16 @@ public:
         timer_.start();
     }
 
-    /// Call once per record; cheap when no yield is due.
-    void tick() {
+    /// Call once per record; cheap when no yield is due. True when it yielded,
+    /// the moment to update a progress display too.
+    bool tick() {
         if (++calls_ % 64 != 0)
-            return;
-        if (timer_.elapsed() >= intervalMs_) {
-            platform_.processEvents();
-            timer_.restart();
-        }
+            return false;
+        if (timer_.elapsed() < intervalMs_)
+            return false;
+        platform_.processEvents();
+        timer_.restart();
+        return true;
     }
     /// Yield now, whatever the time.
     void now() {

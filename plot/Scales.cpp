@@ -2,6 +2,7 @@
 
 #include "canvas/Canvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -13,11 +14,6 @@ void label(Canvas& c, double x, double y, const QString& text) {
     c.setCurrentXY(x, y);
     c.print(text);
 }
-
-// More ticks than this cannot be told apart on any screen; a range that wide
-// comes from a file whose magnitude column is not magnitudes. One limit for
-// every magnitude strip.
-constexpr double kMaxMagTicks = 20000;
 
 } // namespace
 
@@ -82,7 +78,9 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         const float lo = std::floor(ctx.state.MinMag);
         const float hi = std::floor(ctx.state.MaxMag);
         const double span = double(hi) - double(lo);
-        if (!std::isfinite(span) || span * 2 > kMaxMagTicks)
+        // More whole magnitudes than the strip has pixel rows cannot be told apart;
+        // such a range comes from a column that is not magnitudes.
+        if (!std::isfinite(span) || span > std::max(c.heightPx(), 1))
             throw std::overflow_error("Overflow");
         // Counted steps instead of adding to a float: the same values for any
         // real magnitude, and no endless loop where m + 0.5 rounds back to m.

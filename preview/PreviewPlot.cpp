@@ -37,7 +37,10 @@ std::int32_t wholeHundreds(std::int32_t q) {
 }
 
 QString wholeNumber(double v) {
-    return QString::number(static_cast<qint64>(v));
+    // Beyond a 64-bit integer the conversion would be undefined.
+    if (std::fabs(v) < 9e18)
+        return QString::number(static_cast<qint64>(v));
+    return QString::number(v, 'f', 0);
 }
 
 QString pointsCaption(const ProjectState& s, std::size_t points) {
@@ -94,11 +97,16 @@ void PreviewJDScale(Context& ctx, PreviewView& view) {
         if (hi >= first && (hi - first) / half > kMaxTicks)
             throw std::overflow_error("Overflow");
 
-        for (double x = first; x <= hi; x += half) {
+        // Counted, not summed: far from zero x + half can round back to x and
+        // a summing loop would never end.
+        const double ticks = hi >= first ? std::floor((hi - first) / half) : -1;
+        for (double k = 0; k <= ticks; ++k) {
+            const double x = first + k * half;
             if (static_cast<float>(std::fmod(x, step)) == step / 2.0f)
                 strip.line(x, 17.5, x, 20);
         }
-        for (double x = first; x <= hi; x += half) {
+        for (double k = 0; k <= ticks; ++k) {
+            const double x = first + k * half;
             if (std::fmod(x, step) != 0)
                 continue;
             strip.line(x, 15, x, 20);

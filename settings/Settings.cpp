@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace varilume {
 
@@ -15,25 +16,39 @@ namespace {
 const QString kSection = QStringLiteral("[Varilume.exe]");
 const QString kFileName = QStringLiteral("Varilume.ini");
 
+// A settings file this large was not written by the program; reading it whole
+// would only cost memory.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+// The largest increment the period box can still step from (a single's range).
+constexpr double kMaxIncrement = 1e30;
+
 // Stores one key's value; unknown keys and values that are not numbers are
-// ignored, so a damaged line keeps that setting at its start value.
+// ignored, so a damaged line keeps that setting at its start value. An increment
+// that is not a positive number of days would step the period below zero or to
+// infinity; colours beyond 24 bits are no colours and are clamped.
 void applySetting(ProjectState& state, QStringView key, QStringView value) {
     if (key == u"FilePath") {
         state.FilePath = value.toString();
         return;
     }
     if (key == u"Increment") {
-        if (auto v = fmt::parseNumber(value))
+        const auto v = fmt::parseNumber(value);
+        if (v && *v > 0 && *v <= kMaxIncrement && static_cast<float>(*v) > 0)
             state.Increment = static_cast<float>(*v);
         return;
     }
     for (const ColorClass& c : kColorClasses) {
         if (key == QLatin1String(c.key)) {
             if (auto v = fmt::parseNumber(value))
-                state.*(c.member) = *v;
+                state.*(c.member) = std::clamp(*v, 0.0, double(kMaxColor));
             return;
         }
     }
+}
+
+void reportCorrupted(Platform& platform) {
+    platform.message(QStringLiteral("File Varilume.ini missing or corrupted."),
+                     QStringLiteral("INI File Missing"), Buttons::OkCancel, Icon::None);
 }
 
 QStringView chompCr(QStringView line) {
@@ -43,6 +58,10 @@ QStringView chompCr(QStringView line) {
 } // namespace
 
 void ReadSettings(ProjectState& state, Platform& platform) {
+    // Colours the file does not give (or gives unreadably) keep their defaults,
+    // not 0: black dots on the black plot.
+    for (const ColorClass& c : kColorClasses)
+        state.*(c.member) = c.defaultValue;
     // The listing, not the file system, decides: "varilume.ini" does not count.
     const QStringList names = QDir(state.ProgramFolder).entryList(QDir::Files);
     if (!names.contains(kFileName, Qt::CaseSensitive)) {
@@ -54,12 +73,15 @@ void ReadSettings(ProjectState& state, Platform& platform) {
         state.IniMissing = true;
         return;
     }
-    const QString content = QString::fromLocal8Bit(file.readAll());
+    if (file.size() > kMaxSettingsBytes) {
+        reportCorrupted(platform);
+        return;
+    }
+    const QString content = QString::fromLocal8Bit(file.read(kMaxSettingsBytes));
     file.close();
     const QList<QStringView> lines = QStringView(content).split(u'\n');
     if (lines.isEmpty() || chompCr(lines.front()) != kSection)
-        platform.message(QStringLiteral("File Varilume.ini missing or corrupted."),
-                         QStringLiteral("INI File Missing"), Buttons::OkCancel, Icon::None);
+        reportCorrupted(platform);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = chompCr(lines[i]);
         const qsizetype eq = line.indexOf(u'=');

@@ -89,7 +89,7 @@ public:
     ObsStore& operator=(const ObsStore&) = delete;
 
     /// Opens the store file (record source Obs) and loads the plot columns.
-    /// InMemory gives a fresh, empty store that leaves nothing on disk.
+    /// InMemory (":memory:") gives a fresh, empty store that leaves nothing on disk.
     void bind(const QString& path);
     static inline const QString InMemory = QStringLiteral(":memory:");
     /// Releases the file so that it can be replaced or deleted. An open append

@@ -54,6 +54,7 @@ struct ProjectState {
     float Increment = 0;
     bool TwoCycles = false;
     bool Plotting = false;
+    bool Loading = false; // an import is running; it yields, so commands must wait
     bool BinsShown = false;
     bool ZoomMode = false;
     std::int32_t PointColor = 0;
@@ -81,6 +82,10 @@ struct ProjectState {
     std::int32_t BinCount = 0;
     std::int16_t BinParam = 0;
     std::int16_t Sigma = 2;
+
+    /// True while a load or a plot yields to the event loop: nothing may change
+    /// the store or start another load meanwhile.
+    bool storeBusy() const { return Loading || Plotting; }
 
     QString storePath() const { return ProgramFolder + QStringLiteral("/Varilume.mdb"); }
     QString templatePath() const { return ProgramFolder + QStringLiteral("/Template.mdb"); }
@@ -112,9 +117,17 @@ inline constexpr ColorClass kColorClasses[] = {
     {"ColorJ", &ProjectState::ColorJ, DefaultColor::J},
 };
 
-/// A colour setting as stored in PunktFarb.
+/// The largest colour value: white, 24 bits.
+inline constexpr std::int32_t kMaxColor = 16777215;
+
+/// A colour setting as stored in PunktFarb, clamped to 0..kMaxColor (a value
+/// beyond an int would be undefined to convert).
 inline std::int32_t colorValue(double setting) {
-    return static_cast<std::int32_t>(setting < 0 ? setting - 0.5 : setting + 0.5);
+    if (!(setting > 0))
+        return 0;
+    if (setting >= kMaxColor)
+        return kMaxColor;
+    return static_cast<std::int32_t>(setting + 0.5);
 }
 
 } // namespace varilume

@@ -98,7 +98,8 @@ private slots:
         const QByteArray ini = folder.read(QStringLiteral("Varilume.ini"));
         QVERIFY2(ini.startsWith("[Varilume.exe]\r\n"), ini.constData());
         QVERIFY(ini.contains("\r\nIncrement=0.0\r\n"));
-        QVERIFY(ini.contains("\r\nColorVIS=0\r\n"));
+        // Colours never set keep their defaults, not 0 (black dots on black).
+        QVERIFY(ini.contains("\r\nColorVIS=65280\r\n"));
 
         ScriptedPlatform again;
         Application app(again, folder.dir.path());
@@ -134,6 +135,24 @@ private slots:
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Varilume.mdb"))));
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Template.mdb"))));
         QVERIFY(folder.read(QStringLiteral("Varilume.ini")).contains("Increment=0.25\r\n"));
+    }
+
+    // Guards a shutdown that cannot write the settings: it says so, and still
+    // leaves no working store behind.
+    void shutDownReportsUnwrittenSettings() {
+        ProgramFolder folder;
+        ScriptedPlatform platform;
+        Application app(platform, folder.dir.path());
+        QVERIFY(app.start());
+        // A folder where the settings file should be: no file can replace it.
+        QVERIFY(QFile::remove(folder.file(QStringLiteral("Varilume.ini"))));
+        QVERIFY(QDir(folder.dir.path()).mkdir(QStringLiteral("Varilume.ini")));
+        app.mainWindow()->close();
+        QVERIFY(app.ended());
+        const QStringList said = platform.textsTitled(QStringLiteral("Settings Not Saved"));
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(QStringLiteral("Varilume.ini")), qPrintable(said[0]));
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Varilume.mdb"))));
     }
 
     // Guards the about box: its version text and closing on a click on that text.

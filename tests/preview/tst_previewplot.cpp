@@ -130,6 +130,30 @@ private slots:
         QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
     }
 
+    // Guards the hang on huge JDs and magnitudes: where adding a tick step no
+    // longer changes the number, the strips still finish, with finite labels.
+    void scaleStripsFarOut_data() {
+        QTest::addColumn<double>("jd");
+        QTest::addColumn<float>("mag");
+        QTest::addRow("JD 1e18, equal") << 1e18 << 10.0f;
+        QTest::addRow("JD 6e17") << 6e17 << 10.0f;
+        QTest::addRow("magnitude 1e18") << 2451000.5 << 1e18f;
+        QTest::addRow("magnitude 3e38") << 2451000.5 << 3e38f;
+    }
+    void scaleStripsFarOut() {
+        QFETCH(double, jd);
+        QFETCH(float, mag);
+        Fixture f;
+        ProjectState& s = f.folder.state;
+        s.MinJD = s.JDFrom = jd;
+        s.MaxJD = s.JDTo = jd;
+        s.MinMag = s.MaxMag = mag;
+        PreviewJDScale(f.ctx, f.preview);
+        WriteMagScale(f.ctx, f.preview, MagLabels::Bare);
+        QVERIFY(opsOf(f.preview.jdScale, Canvas::Op::Line).size() <= 2);
+        QVERIFY(opsOf(f.preview.magScale, Canvas::Op::Line).size() <= 2);
+    }
+
     // Guards the status line of both kinds of file and of a window without
     // drawable rows (PlotCaption then kept, the main window shown), an empty JD
     // window (a Scaler error unless nothing is loaded, old systems kept, that

@@ -72,7 +72,10 @@ private slots:
         QVERIFY(lines[16].isEmpty());
     }
 
-    // Guards the reader's edge cases: names, keys, order, damaged lines.
+    // Guards the reader's edge cases: names, keys, order, damaged lines, and the
+    // values that broke the program: colours beyond an int (undefined conversion),
+    // missing colours (black dots on black), increments that step the period
+    // below zero or to infinity, and files of garbage or of huge size.
     void reading_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
@@ -81,28 +84,47 @@ private slots:
         QTest::addColumn<float>("increment");
         QTest::addColumn<double>("colorVIS");
         QTest::addColumn<int>("messages");
+        const double vis = DefaultColor::VIS;
+        const QByteArray head = "[Varilume.exe]\r\n";
         QTest::addRow("lower-case file name counts as missing")
-            << "varilume.ini" << QByteArray("[Varilume.exe]\r\nIncrement=2\r\n") << true << ""
-            << 0.0f << 0.0 << 0;
-        QTest::addRow("only the first = splits")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nFilePath=/a=b\r\n") << false
-            << "/a=b" << 0.0f << 0.0 << 0;
+            << "varilume.ini" << head + "Increment=2\r\n"
+            << true << "" << 0.0f << vis << 0;
+        QTest::addRow("only the first = splits") << "Varilume.ini" << head + "FilePath=/a=b\r\n"
+                                                 << false << "/a=b" << 0.0f << vis << 0;
         QTest::addRow("last of a repeated key wins, any order")
-            << "Varilume.ini"
-            << QByteArray("[Varilume.exe]\r\nColorVIS=1\r\nIncrement=3\r\nColorVIS=2\r\n") << false
-            << "" << 3.0f << 2.0 << 0;
+            << "Varilume.ini" << head + "ColorVIS=1\r\nIncrement=3\r\nColorVIS=2\r\n"
+            << false << "" << 3.0f << 2.0 << 0;
         QTest::addRow("wrong section line asks and reads on")
             << "Varilume.ini" << QByteArray("[Other]\r\nIncrement=0.5\r\n") << false << "" << 0.5f
-            << 0.0 << 1;
-        QTest::addRow("value that is not a number keeps the start value")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nIncrement=abc\r\nColorVIS=x1\r\n")
-            << false << "" << 0.0f << 0.0 << 0;
+            << vis << 1;
+        QTest::addRow("value that is not a number keeps the default")
+            << "Varilume.ini" << head + "Increment=abc\r\nColorVIS=x1\r\n"
+            << false << "" << 0.0f << vis << 0;
         QTest::addRow("line without = ignored")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\nnonsense\r\nIncrement=4\r\n")
-            << false << "" << 4.0f << 0.0 << 0;
-        QTest::addRow("lower-case key ignored")
-            << "Varilume.ini" << QByteArray("[Varilume.exe]\r\ncolorvis=255\r\n") << false << ""
-            << 0.0f << 0.0 << 0;
+            << "Varilume.ini" << head + "nonsense\r\nColorVIS\r\nIncrement=4\r\n"
+            << false << "" << 4.0f << vis << 0;
+        QTest::addRow("lower-case key ignored") << "Varilume.ini" << head + "colorvis=255\r\n"
+                                                << false << "" << 0.0f << vis << 0;
+        QTest::addRow("colour above 2^31 clamped to white")
+            << "Varilume.ini" << head + "ColorVIS=3e9\r\n"
+            << false << "" << 0.0f << 16777215.0 << 0;
+        QTest::addRow("negative colour clamped to black")
+            << "Varilume.ini" << head + "ColorVIS=-5\r\n"
+            << false << "" << 0.0f << 0.0 << 0;
+        QTest::addRow("negative increment ignored") << "Varilume.ini" << head + "Increment=-1\r\n"
+                                                    << false << "" << 0.0f << vis << 0;
+        QTest::addRow("huge increment ignored") << "Varilume.ini" << head + "Increment=1e300\r\n"
+                                                << false << "" << 0.0f << vis << 0;
+        QTest::addRow("increment below a single's range ignored")
+            << "Varilume.ini" << head + "Increment=1e-50\r\n"
+            << false << "" << 0.0f << vis << 0;
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage += char((i * 7919) % 251);
+        QTest::addRow("garbage") << "Varilume.ini" << garbage << false << "" << 0.0f << vis << 1;
+        QTest::addRow("huge file not read")
+            << "Varilume.ini" << head + "Increment=5\r\n" + QByteArray(2 << 20, '=') << false << ""
+            << 0.0f << vis << 1;
     }
     void reading() {
         QFETCH(QString, fileName);
@@ -122,6 +144,8 @@ private slots:
         QCOMPARE(s.FilePath, folder);
         QCOMPARE(s.Increment, increment);
         QCOMPARE(s.ColorVIS, colorVIS);
+        // Colours the file does not give keep their defaults.
+        QCOMPARE(s.ColorJ, DefaultColor::J);
         QCOMPARE(int(platform.messages.size()), messages);
         if (messages) {
             QCOMPARE(platform.messages[0].title, QStringLiteral("INI File Missing"));

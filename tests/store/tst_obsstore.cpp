@@ -289,6 +289,30 @@ private slots:
         QCOMPARE(s.store.count(), qint64(0));
         QVERIFY(s.store.plotColumns().jd.empty());
     }
+
+    // Guards the store kept in memory: the template's table, the same conversion
+    // and queries, nothing written to disk, and empty again after a rebind.
+    void inMemory() {
+        QTemporaryDir cwd;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(cwd.path());
+        ObsStore store;
+        store.bind(QStringLiteral(":memory:"));
+        store.beginAppend();
+        for (const ObsRecord& r : kTable)
+            store.append(r);
+        store.commitAppend();
+        QCOMPARE(store.count(), qint64(kTable.size()));
+        QCOMPARE(store.plotColumns().jd.size(), std::size_t(kTable.size() - 1));
+        Recordset rs = store.query(QStringLiteral("SELECT StDev(Mag) AS s FROM Obs"));
+        QVERIFY(!rs.isNull(QStringLiteral("s")));
+        store.unbind();
+        store.bind(QStringLiteral(":memory:"));
+        QCOMPARE(store.count(), qint64(0));
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QDir::setCurrent(before);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestObsStore)

@@ -2,6 +2,7 @@
 #include "ui/main/PeriodSteps.h"
 
 #include <QTest>
+#include <limits>
 
 using namespace varilume;
 
@@ -67,7 +68,9 @@ private slots:
         QCOMPARE(l->fraAction.top, current.fraAction.top);
     }
 
-    // Guards the period steps and their bounds.
+    // Guards the period steps, their bounds, and the refused ones: an increment
+    // that is not a finite positive number, or a step out of the finite range
+    // (the period would stay at infinity for good).
     void steps_data() {
         QTest::addColumn<float>("period");
         QTest::addColumn<float>("increment");
@@ -75,13 +78,39 @@ private slots:
         QTest::addColumn<bool>("up");
         QTest::addColumn<float>("expected");
         QTest::addColumn<QString>("text");
-        QTest::addRow("below zero becomes one") << 0.5f << 1.f << false << false << 1.f << " 1";
-        QTest::addRow("exactly zero stays") << 1.f << 1.f << false << false << 0.f << " 0";
-        QTest::addRow("ctrl steps ten down") << 200.f << 0.5f << true << false << 195.f << " 195";
-        QTest::addRow("plain up") << 200.f << 0.1f << false << true << 200.1f << " 200.1";
+        QTest::addColumn<QString>("refused");
+        const float inf = std::numeric_limits<float>::infinity();
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const QString bad = "is not a positive number of days";
+        QTest::addRow("below zero becomes one") << 0.5f << 1.f << false << false << 1.f << " 1"
+                                                << "";
+        QTest::addRow("exactly zero stays") << 1.f << 1.f << false << false << 0.f << " 0"
+                                            << "";
+        QTest::addRow("ctrl steps ten down") << 200.f << 0.5f << true << false << 195.f << " 195"
+                                             << "";
+        QTest::addRow("plain up") << 200.f << 0.1f << false << true << 200.1f << " 200.1"
+                                  << "";
         QTest::addRow("fraction shown without zero")
-            << 0.75f << 0.25f << false << false << 0.5f << " .5";
-        QTest::addRow("no upper bound") << 1e6f << 1e6f << false << true << 2e6f << " 2000000";
+            << 0.75f << 0.25f << false << false << 0.5f << " .5"
+            << "";
+        QTest::addRow("large but finite up") << 1e6f << 1e6f << false << true << 2e6f << " 2000000"
+                                             << "";
+        QTest::addRow("negative increment up refused")
+            << 200.f << -5.f << false << true << 200.f << " 200" << bad;
+        QTest::addRow("negative increment down refused")
+            << 200.f << -5.f << false << false << 200.f << " 200" << bad;
+        QTest::addRow("zero increment refused")
+            << 200.f << 0.f << false << true << 200.f << " 200" << bad;
+        QTest::addRow("NaN increment refused")
+            << 200.f << nan << false << true << 200.f << " 200" << bad;
+        QTest::addRow("infinite increment refused")
+            << 200.f << inf << false << false << 200.f << " 200" << bad;
+        QTest::addRow("ten huge increments overflow, refused")
+            << 200.f << 1e38f << true << true << 200.f << " 200"
+            << "beyond any number";
+        QTest::addRow("step to infinity refused")
+            << 3e38f << 3e38f << false << true << 3e38f << " 3E+38"
+            << "beyond any number";
     }
     void steps() {
         QFETCH(float, period);
@@ -90,10 +119,16 @@ private slots:
         QFETCH(bool, up);
         QFETCH(float, expected);
         QFETCH(QString, text);
-        const float p =
+        QFETCH(QString, refused);
+        const PeriodStep p =
             up ? stepPeriodUp(period, increment, ctrl) : stepPeriodDown(period, increment, ctrl);
-        QCOMPARE(p, expected);
-        QCOMPARE(periodText(p), text);
+        QCOMPARE(p.period, expected);
+        QCOMPARE(periodText(p.period), text);
+        QVERIFY2(refused.isEmpty() ? p.refused.isEmpty() : p.refused.contains(refused),
+                 qPrintable(p.refused));
+        if (!refused.isEmpty())
+            QVERIFY2(p.refused.endsWith(" The period stays at" + text + " days."),
+                     qPrintable(p.refused));
     }
 
     // Guards the typed period: blanks allowed, negatives become one, words refused.

@@ -337,6 +337,72 @@ private slots:
         QCOMPARE(t.s().Period, 50.0f);
     }
 
+    // Guards a load started while another load yields: it is refused, and the
+    // first load ends whole (it used to break both).
+    void loadRefusedDuringLoad() {
+        Session t;
+        t.platform.yieldInterval = 0;
+        int tries = 0;
+        t.platform.onProcessEvents = [&] {
+            if (!t.s().Loading || tries > 0)
+                return;
+            ++tries;
+            t.platform.files.push_back(t.orbis);
+            t.w().cmdLoad();
+            t.w().cmdLoadXYZ();
+            t.w().mnuClear();
+        };
+        t.load();
+        t.platform.onProcessEvents = nullptr;
+        QCOMPARE(tries, 1);
+        QCOMPARE(t.platform.fileRequests.size(), size_t(1)); // no second file dialog
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QVERIFY(t.s().StarLoaded);
+        QCOMPARE(t.app->store().count(), qint64(41));
+    }
+
+    // Guards rows left behind: a load that fails after storing rows (here the
+    // file shrinks under it) says why, and empties the store before the next load.
+    void failedLoadEmptiesStore() {
+        Session t;
+        const QString big = t.dir.filePath(QStringLiteral("big.txt"));
+        QByteArray lines;
+        for (int i = 0; i < 100'000; ++i)
+            lines +=
+                QByteArray::number(2450000.5 + i, 'f', 1) + ",9.5,,,V,ABC,,,,,,0,,Z,,,,big\r\n";
+        QVERIFY(writeFile(big, lines));
+        t.platform.yieldInterval = 0;
+        int yields = 0;
+        t.platform.onProcessEvents = [&] {
+            if (t.s().Loading && ++yields == 5)
+                QFile(big).resize(100);
+        };
+        t.platform.files.push_back(big);
+        t.w().cmdLoad();
+        t.platform.onProcessEvents = nullptr;
+        QCOMPARE(t.platform.messages.size(), size_t(1));
+        QVERIFY2(t.platform.messages[0].text.contains(QStringLiteral("it ended after")),
+                 qPrintable(t.platform.transcript()));
+        QVERIFY(!t.s().StarLoaded);
+        QCOMPARE(t.app->store().count(), qint64(0));
+        QVERIFY(t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
+        t.load();
+        QCOMPARE(t.app->store().count(), qint64(41));
+        QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
+    }
+
+    // Guards the period steps with an increment from a damaged settings file.
+    void refusedStepSaysWhy() {
+        Session t;
+        t.load();
+        const QString shown = t.child<QLineEdit>("txtPeriod")->text();
+        t.s().Increment = -3;
+        t.w().cmdIncrUp();
+        QCOMPARE(t.platform.textsTitled(QStringLiteral("Period")).size(), 1);
+        QCOMPARE(t.s().Period, 200.0f);
+        QCOMPARE(t.child<QLineEdit>("txtPeriod")->text(), shown);
+    }
+
     // Guards the preview command without a star.
     void previewWithoutStar() {
         Session t;

@@ -259,7 +259,7 @@ void FrmPlot::createMenu() {
     mnuSaveImage_ = item(files, "mnuSaveImage", QStringLiteral("Save BMP File"));
     files->addSeparator();
     connect(item(files, "mnuExit1", QStringLiteral("Exit")), &QAction::triggered, this,
-            [this] { host_.ShutDown(); });
+            [this] { shutDownWhenIdle(); });
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
@@ -288,7 +288,7 @@ void FrmPlot::createMenu() {
 
     QAction* exit = menuBar()->addAction(QStringLiteral("Exit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, [this] { host_.ShutDown(); });
+    connect(exit, &QAction::triggered, this, [this] { shutDownWhenIdle(); });
 
     // Commands not built yet stay disabled, so nothing on screen pretends to
     // work: printing, the bitmap, the viewers.
@@ -490,8 +490,11 @@ void FrmPlot::changeEvent(QEvent* event) {
 }
 
 void FrmPlot::closeEvent(QCloseEvent* event) {
-    event->accept();
-    host_.ShutDown();
+    // Closed while a load yields: the load finishes first, then the program ends.
+    if (shutDownWhenIdle())
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/ImportResult.h"
 #include "plot/PlotView.h"
 #include "store/Context.h"
 #include "ui/main/MainLayout.h"
@@ -7,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -23,6 +25,7 @@ class QToolButton;
 namespace varilume {
 
 class CanvasWidget;
+struct PeriodStep;
 
 /// What the main window asks of the application.
 class AppHost {
@@ -108,6 +111,15 @@ private:
     void applyLayout();
     void selectCycles(bool two);
     void afterImport(bool ok);
+    /// Runs an import with Loading set; nullopt when the program was closed
+    /// meanwhile and has shut down.
+    std::optional<ImportResult> runImport(const std::function<ImportResult()>& import);
+    /// Reports a failed load and returns to the start screen with an empty store.
+    void failedLoad(const ImportResult& result);
+    /// ShutDown, or once the running load has finished; false when deferred.
+    bool shutDownWhenIdle();
+    /// Takes a period step and replots, or says why the step was refused.
+    void stepPeriod(const PeriodStep& step);
     bool askUnload(const QString& title, const QString& textStart);
     void ShowPreview();
     void onViewMoved(double x, double y);
@@ -126,6 +138,7 @@ private:
     bool pendingRescale_ = false;
     bool busyLookWanted_ = false;
     bool inPlotRun_ = false;
+    bool closeAfterLoad_ = false;
     QElapsedTimer busySince_;
 
     QWidget* client_ = nullptr;

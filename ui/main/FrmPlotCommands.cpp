@@ -37,7 +37,7 @@ bool FrmPlot::askUnload(const QString& title, const QString& textStart) {
 }
 
 void FrmPlot::mnuClear() {
-    if (state_.StarLoaded && !state_.Plotting)
+    if (state_.StarLoaded && !state_.storeBusy())
         askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star "));
 }
 
@@ -87,12 +87,14 @@ bool FrmPlot::ClearStar() {
 }
 
 void FrmPlot::cmdLoad() {
-    if (state_.Plotting)
-        return; // a plot is yielding; the store must not change under it
+    if (state_.storeBusy())
+        return; // a load or plot is yielding; the store must not change under it
     if (state_.StarLoaded &&
         !askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star ")))
         return;
     ctx_.platform.processEvents();
+    if (state_.storeBusy())
+        return;
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
     if (!file)
         return;
@@ -105,29 +107,56 @@ void FrmPlot::cmdLoad() {
     cmdLoadXYZ_->hide();
     fraUrCycles_->hide();
     mnuClear_->setEnabled(true);
-    const ImportResult result = ImportOrbisFile(ctx_, *this);
-    if (result.ok()) {
-        hideBusyCaption();
-        hideProgress();
-        state_.StarLoaded = true;
-        mnuPreview_->setEnabled(true);
-        FindExtremes(ctx_, *this);
-        if (state_.LoadOK)
-            ShowPreview();
-        state_.LoadOK = true;
-    } else {
-        if (!result.text.isEmpty())
-            ctx_.platform.message(result.text, result.title, Buttons::Ok, result.icon);
-        state_.LoadOK = false;
-        if (result.status != ImportResult::Status::NoRecords &&
-            result.status != ImportResult::Status::Interrupted && !ClearStar())
-            return;
+    const auto ran = runImport([this] { return ImportOrbisFile(ctx_, *this); });
+    if (!ran)
+        return;
+    const ImportResult& result = *ran;
+    if (!result.ok()) {
+        failedLoad(result);
+        return;
     }
+    hideBusyCaption();
+    hideProgress();
+    state_.StarLoaded = true;
+    mnuPreview_->setEnabled(true);
+    if (FindExtremes(ctx_, *this))
+        ShowPreview();
+    state_.LoadOK = true;
     QString panel = QStringLiteral("File: ") + state_.FileName;
     if (result.excluded > 0)
         panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
     setStatusPanel(1, panel);
-    afterImport(state_.LoadOK && state_.StarLoaded);
+    afterImport(state_.StarLoaded);
+}
+
+std::optional<ImportResult> FrmPlot::runImport(const std::function<ImportResult()>& import) {
+    state_.Loading = true;
+    ImportResult result = import();
+    state_.Loading = false;
+    if (closeAfterLoad_) {
+        // The window was closed while the load yielded; the close waited for it.
+        closeAfterLoad_ = false;
+        host_.ShutDown();
+        return std::nullopt;
+    }
+    return result;
+}
+
+bool FrmPlot::shutDownWhenIdle() {
+    if (state_.Loading) {
+        closeAfterLoad_ = true;
+        return false;
+    }
+    host_.ShutDown();
+    return true;
+}
+
+void FrmPlot::failedLoad(const ImportResult& result) {
+    // Whatever the reason, nothing of a failed load may stay behind: the next
+    // load would add to it.
+    ctx_.platform.message(result.text, result.title, Buttons::Ok, result.icon);
+    state_.LoadOK = true;
+    ClearStar();
 }
 
 void FrmPlot::afterImport(bool ok) {
@@ -155,12 +184,14 @@ void FrmPlot::afterImport(bool ok) {
 }
 
 void FrmPlot::cmdLoadXYZ() {
-    if (state_.Plotting)
-        return; // a plot is yielding; the store must not change under it
+    if (state_.storeBusy())
+        return; // a load or plot is yielding; the store must not change under it
     if (state_.StarLoaded &&
         !askUnload(QStringLiteral("Unload Current File?"), QStringLiteral("Unload current file ")))
         return;
     ctx_.platform.processEvents();
+    if (state_.storeBusy())
+        return;
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
     if (!file)
         return;
@@ -173,20 +204,20 @@ void FrmPlot::cmdLoadXYZ() {
     cmdLoadXYZ_->hide();
     fraUrCycles_->hide();
     mnuClear_->setEnabled(true);
-    const ImportResult result = ImportTwoColumnFile(ctx_, *this, state_.XYZFileName);
+    const auto ran =
+        runImport([this] { return ImportTwoColumnFile(ctx_, *this, state_.XYZFileName); });
+    if (!ran)
+        return;
+    const ImportResult& result = *ran;
     hideBusyCaption();
     hideProgress();
     if (!result.ok()) {
-        ctx_.platform.message(result.text, result.title, Buttons::Ok, result.icon);
-        state_.LoadOK = true;
-        if (ClearStar())
-            setStatusPanel(1, QString());
+        failedLoad(result);
         return;
     }
     mnuPreview_->setEnabled(true);
     state_.StarLoaded = true;
-    FindExtremes(ctx_, *this);
-    if (!state_.LoadOK) {
+    if (!FindExtremes(ctx_, *this)) {
         // An empty file: nothing to show.
         state_.LoadOK = true;
         ClearStar();
@@ -242,20 +273,24 @@ void FrmPlot::replot(bool rescale) {
 }
 
 void FrmPlot::cmdIncrDn() {
-    if (state_.Plotting || !state_.StarLoaded)
+    if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    period_->set(stepPeriodDown(period_->value(), state_.Increment, CtrlDown),
-                 TrialPeriod::Source::Step);
-    ctx_.platform.setBusyCursor(true);
-    replot(false);
-    ctx_.platform.setBusyCursor(false);
+    stepPeriod(stepPeriodDown(period_->value(), state_.Increment, CtrlDown));
 }
 
 void FrmPlot::cmdIncrUp() {
-    if (state_.Plotting || !state_.StarLoaded)
+    if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    period_->set(stepPeriodUp(period_->value(), state_.Increment, CtrlDown),
-                 TrialPeriod::Source::Step);
+    stepPeriod(stepPeriodUp(period_->value(), state_.Increment, CtrlDown));
+}
+
+void FrmPlot::stepPeriod(const PeriodStep& step) {
+    if (!step.refused.isEmpty()) {
+        ctx_.platform.message(step.refused, QStringLiteral("Period"), Buttons::Ok,
+                              Icon::Exclamation);
+        return;
+    }
+    period_->set(step.period, TrialPeriod::Source::Step);
     ctx_.platform.setBusyCursor(true);
     replot(false);
     ctx_.platform.setBusyCursor(false);
@@ -283,7 +318,7 @@ void FrmPlot::cmdRefresh() {
 void FrmPlot::cmdReset() {
     // During a plot the request is dropped: a reset opens the preview, which
     // plots too, and runs never nest.
-    if (!state_.StarLoaded || state_.Plotting)
+    if (!state_.StarLoaded || state_.storeBusy())
         return;
     ctx_.platform.setBusyCursor(true);
     state_.BinsShown = false;

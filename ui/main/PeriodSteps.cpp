@@ -7,16 +7,48 @@
 
 namespace varilume {
 
-float stepPeriodDown(float period, float increment, bool ctrl) {
-    const float step = ctrl ? 10.0f * increment : increment;
-    float p = period - step;
-    if (p < 0)
-        p = 1.0f;
-    return p;
+namespace {
+
+QString stays(float period) {
+    return QStringLiteral(" The period stays at") + periodText(period) + QStringLiteral(" days.");
 }
 
-float stepPeriodUp(float period, float increment, bool ctrl) {
-    return period + (ctrl ? 10.0f * increment : increment);
+// The step (infinite when ten huge increments overflow), or nullopt when the
+// increment is no finite positive number.
+std::optional<float> stepOf(float increment, bool ctrl) {
+    if (!(increment > 0) || !std::isfinite(increment))
+        return std::nullopt;
+    return ctrl ? 10.0f * increment : increment;
+}
+
+QString badIncrement(float period, float increment) {
+    return QStringLiteral("The period increment") + periodText(increment) +
+           QStringLiteral(" is not a positive number of days; set it under Configure.") +
+           stays(period);
+}
+
+} // namespace
+
+PeriodStep stepPeriodDown(float period, float increment, bool ctrl) {
+    const auto step = stepOf(increment, ctrl);
+    if (!step)
+        return {period, badIncrement(period, increment)};
+    float p = period - *step;
+    if (p < 0)
+        p = 1.0f;
+    return {p, QString()};
+}
+
+PeriodStep stepPeriodUp(float period, float increment, bool ctrl) {
+    const auto step = stepOf(increment, ctrl);
+    if (!step)
+        return {period, badIncrement(period, increment)};
+    const float p = period + *step;
+    if (!std::isfinite(p))
+        return {period, QStringLiteral("A step of") + periodText(*step) +
+                            QStringLiteral(" days would take the period beyond any number.") +
+                            stays(period)};
+    return {p, QString()};
 }
 
 std::optional<float> typedPeriod(const QString& text) {

@@ -5,11 +5,19 @@
 
 namespace varilume {
 
+/// A period step, or why it was refused.
+struct PeriodStep {
+    float period = 0;
+    QString refused; // empty when the step was made
+};
 /// The period after a step down: Period - Increment (ten increments with Ctrl),
 /// in 32-bit arithmetic; a negative result becomes 1 (exactly 0 stays 0).
-float stepPeriodDown(float period, float increment, bool ctrl);
-/// The period after a step up; no bound applies.
-float stepPeriodUp(float period, float increment, bool ctrl);
+/// Refused when the increment is not a finite positive number.
+PeriodStep stepPeriodDown(float period, float increment, bool ctrl);
+/// The period after a step up. Refused when the increment is not a finite
+/// positive number or the period would leave the finite range: no step could
+/// bring it back.
+PeriodStep stepPeriodUp(float period, float increment, bool ctrl);
 /// A typed period: blanks allowed around it, a negative value becomes 1;
 /// nullopt when the text is not a number (the period then stays as it was).
 std::optional<float> typedPeriod(const QString& text);

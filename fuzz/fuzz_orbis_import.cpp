@@ -1,0 +1,17 @@
+// A whole ORBIS file: the line reader (encodings, line ends), layout detection,
+// field splitting, the value checks and the store, then everything a successful
+// load goes on to (extremes, preview, scales, plots).
+#include "FuzzSession.h"
+
+#include "import/OrbisImport.h"
+
+using namespace varilume;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Session s;
+    s.state.FileName = s.write(QStringLiteral("star.txt"), fuzz::bytes(data, size));
+    const ImportResult r = ImportOrbisFile(s.ctx, s.views);
+    if (r.ok())
+        s.afterLoad(float(size % 97) + 0.37f);
+    return 0;
+}
