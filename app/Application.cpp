@@ -7,12 +7,22 @@
 #include "ui/dialogs/FrmConfig.h"
 
 #include <QApplication>
+#include <QFont>
 
 namespace varilume {
 
 Application::Application(Platform& platform, const QString& programFolder)
     : ctx_{state_, store_, platform} {
     state_.ProgramFolder = programFolder;
+}
+
+void Application::setDesktopLook() {
+    QApplication::setApplicationName(QStringLiteral("Varilume"));
+    // The window's layout is laid out in fixed places; a compact font keeps
+    // captions inside their controls.
+    QFont font = QApplication::font();
+    font.setPointSizeF(8.5);
+    QApplication::setFont(font);
 }
 
 Application::~Application() {
@@ -86,6 +96,8 @@ void Application::ShutDown() {
     if (ended_)
         return;
     ended_ = true;
+    if (frmPlot_)
+        frmPlot_->keepPlace();
     WriteSettings(state_);
     store_.unbind();
     DeleteFile(state_.storePath());

@@ -96,17 +96,28 @@ bool FrmPlot::ClearStar() {
     return true;
 }
 
-void FrmPlot::cmdLoad() {
+bool FrmPlot::readyToLoad(bool twoColumn) {
     if (state_.Plotting)
-        return; // a plot is yielding; the store must not change under it
-    if (state_.StarLoaded &&
-        !askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star ")))
-        return;
+        return false; // a plot is yielding; the store must not change under it
+    if (state_.StarLoaded && !(twoColumn ? askUnload(QStringLiteral("Unload Current File?"),
+                                                     QStringLiteral("Unload current file "))
+                                         : askUnload(QStringLiteral("Unload Current Star?"),
+                                                     QStringLiteral("Unload current star "))))
+        return false;
     ctx_.platform.processEvents();
-    const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
-    if (!file)
+    return true;
+}
+
+void FrmPlot::cmdLoad() {
+    if (!readyToLoad(false))
         return;
-    state_.FileName = *file;
+    const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
+    if (file)
+        loadOrbisFile(*file);
+}
+
+void FrmPlot::loadOrbisFile(const QString& file) {
+    state_.FileName = file;
     state_.BinPhase.clear();
     state_.BinMag.clear();
     state_.BinSD.clear();
@@ -138,6 +149,8 @@ void FrmPlot::cmdLoad() {
         panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
     setStatusPanel(1, panel);
     afterImport(state_.LoadOK && state_.StarLoaded);
+    if (state_.StarLoaded)
+        rememberFile(file);
 }
 
 void FrmPlot::afterImport(bool ok) {
@@ -165,18 +178,17 @@ void FrmPlot::afterImport(bool ok) {
 }
 
 void FrmPlot::cmdLoadXYZ() {
-    if (state_.Plotting)
-        return; // a plot is yielding; the store must not change under it
-    if (state_.StarLoaded &&
-        !askUnload(QStringLiteral("Unload Current File?"), QStringLiteral("Unload current file ")))
+    if (!readyToLoad(true))
         return;
-    ctx_.platform.processEvents();
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
-    if (!file)
-        return;
-    state_.XYZFileName = *file;
+    if (file)
+        loadTwoColumnFile(*file);
+}
+
+void FrmPlot::loadTwoColumnFile(const QString& file) {
+    state_.XYZFileName = file;
     state_.XYZLoaded = true;
-    state_.StarName = StarNameFromPath(*file);
+    state_.StarName = StarNameFromPath(file);
     setStatusPanel(1, QStringLiteral("File: ") + state_.XYZFileName);
 
     cmdLoad_->hide();
@@ -205,6 +217,7 @@ void FrmPlot::cmdLoadXYZ() {
     ShowPreview();
     afterImport(true);
     fraUrCycles_->hide();
+    rememberFile(file);
 }
 
 void FrmPlot::ShowPreview() {
