@@ -5,6 +5,7 @@
 #include "store/WorkingStore.h"
 #include "ui/dialogs/FrmAbout.h"
 #include "ui/dialogs/FrmConfig.h"
+#include "ui/main/Logo.h"
 
 #include <QApplication>
 #include <QFont>
@@ -23,6 +24,10 @@ void Application::setDesktopLook() {
     QFont font = QApplication::font();
     font.setPointSizeF(8.5);
     QApplication::setFont(font);
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addPixmap(makeLogo(QSize(size, size)));
+    QApplication::setWindowIcon(icon);
 }
 
 Application::~Application() {

@@ -9,6 +9,7 @@
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
+#include "platform/QuietPlatform.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "preview/PreviewPlot.h"
@@ -28,24 +29,6 @@
 using namespace varilume;
 
 namespace {
-
-class QuietPlatform : public Platform {
-public:
-    Answer message(const QString& text, const QString& title, Buttons, Icon) override {
-        std::fprintf(stderr, "message [%s] %s\n", qPrintable(title), qPrintable(text));
-        return Answer::Ok;
-    }
-    std::optional<QString> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QObject&) override { return 0; }
-    QStringList printerNames() override { return {}; }
-    QString defaultPrinterName() override { return {}; }
-    ShellResult openUrl(const QString&) override { return ShellResult::Failed; }
-    ShellResult openPath(const QString&) override { return ShellResult::Failed; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void setBusyCursor(bool) override {}
-};
 
 // The main window's canvases at their design size (10215 x 5295 twips).
 class BenchPlotView : public PlotView {

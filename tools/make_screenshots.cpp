@@ -3,11 +3,12 @@
 // Ends with a failure when a window does not render (an empty or one-colour
 // picture) or an unexpected message box appears, so the build stops there.
 #include "app/Application.h"
-#include "platform/Platform.h"
+#include "platform/QuietPlatform.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/dialogs/FrmConfig.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -53,7 +54,6 @@ public:
         }
         return true;
     }
-    void fail() { ok_ = false; }
     bool ok() const { return ok_; }
 
 private:
@@ -62,23 +62,16 @@ private:
 };
 
 // Answers the program's requests: the sample star for the file dialog, a
-// script for each modal window; any message box means the windows are not
+// script for each modal window. Any message box means the windows are not
 // what the manual shows.
-class ScreenshotPlatform : public Platform {
+class ScreenshotPlatform : public QuietPlatform {
 public:
-    ScreenshotPlatform(Camera& camera, QString sample)
-        : camera_(camera), sample_(std::move(sample)) {}
+    explicit ScreenshotPlatform(QString sample) : sample_(std::move(sample)) {}
     std::function<void(QDialog&)> onDialog;
 
-    Answer message(const QString& text, const QString& title, Buttons, Icon) override {
-        std::fprintf(stderr, "unexpected message [%s] %s\n", qPrintable(title), qPrintable(text));
-        camera_.fail();
-        return Answer::Ok;
-    }
     std::optional<QString> openFile(const FileDialogSpec&) override { return sample_; }
-    std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QDialog& dialog) override {
+    int execDialog(QObject& window) override {
+        auto& dialog = static_cast<QDialog&>(window); // every modal window is a QDialog
         if (onDialog) {
             dialog.show();
             onDialog(dialog);
@@ -86,15 +79,8 @@ public:
         dialog.hide();
         return dialog.result();
     }
-    QStringList printerNames() override { return {}; }
-    QString defaultPrinterName() override { return {}; }
-    ShellResult openUrl(const QString&) override { return ShellResult::Failed; }
-    ShellResult openPath(const QString&) override { return ShellResult::Failed; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void setBusyCursor(bool) override {}
 
 private:
-    Camera& camera_;
     QString sample_;
 };
 
@@ -134,8 +120,8 @@ int main(int argc, char** argv) {
     }
 
     Camera camera(out);
-    ScreenshotPlatform platform(camera, folder.path() + QStringLiteral("/files/") +
-                                            QFileInfo(sample).fileName());
+    ScreenshotPlatform platform(folder.path() + QStringLiteral("/files/") +
+                                QFileInfo(sample).fileName());
     Application app(platform, folder.path());
     if (!app.start() || !app.mainWindow())
         return 1;
@@ -171,5 +157,5 @@ int main(int argc, char** argv) {
     config.hide();
 
     app.ShutDown();
-    return camera.ok() ? 0 : 1;
+    return camera.ok() && platform.messagesShown == 0 ? 0 : 1;
 }
