@@ -4,8 +4,8 @@
 // picture) or an unexpected message box appears, so the build stops there.
 #include "app/Application.h"
 #include "platform/QuietPlatform.h"
-#include "ui/preview/FrmPreview.h"
 #include "ui/dialogs/FrmConfig.h"
+#include "ui/preview/FrmPreview.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -2,9 +2,9 @@
 // last in the "Files" menu, and its place and size kept between runs.
 #include "ui/main/FrmPlot.h"
 
+#include "import/DataFileKind.h"
 #include "platform/FileSystem.h"
 #include "settings/Settings.h"
-#include "import/DataFileKind.h"
 #include "ui/main/MainLayout.h"
 
 #include <QAction>
