@@ -5,14 +5,29 @@
 #include "store/WorkingStore.h"
 #include "ui/dialogs/FrmAbout.h"
 #include "ui/dialogs/FrmConfig.h"
+#include "ui/main/Logo.h"
 
 #include <QApplication>
+#include <QFont>
 
 namespace varilume {
 
 Application::Application(Platform& platform, const QString& programFolder)
     : ctx_{state_, store_, platform} {
     state_.ProgramFolder = programFolder;
+}
+
+void Application::setDesktopLook() {
+    QApplication::setApplicationName(QStringLiteral("Varilume"));
+    // The window's layout is laid out in fixed places; a compact font keeps
+    // captions inside their controls.
+    QFont font = QApplication::font();
+    font.setPointSizeF(8.5);
+    QApplication::setFont(font);
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addPixmap(makeLogo(QSize(size, size)));
+    QApplication::setWindowIcon(icon);
 }
 
 Application::~Application() {
@@ -81,6 +96,8 @@ void Application::ShutDown() {
     if (ended_)
         return;
     ended_ = true;
+    if (frmPlot_)
+        frmPlot_->keepPlace();
     QString why;
     if (!WriteSettings(state_, &why))
         // Said, not swallowed: the next start would silently use older settings.

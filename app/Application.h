@@ -14,6 +14,10 @@ public:
     Application(Platform& platform, const QString& programFolder);
     ~Application() override;
 
+    /// Name and font every window of the program is laid out for; called once
+    /// the QApplication exists.
+    static void setDesktopLook();
+
     /// Start-up up to the visible main window. False when the program must end
     /// (missing template, first-run configuration abandoned).
     bool start();

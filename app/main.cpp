@@ -1,9 +1,10 @@
 #include "app/Application.h"
 #include "app/BatchSearch.h"
+#include "app/ProgramFolder.h"
 #include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
-#include <QFont>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
     QStringList args;
@@ -12,14 +13,21 @@ int main(int argc, char** argv) {
     if (varilume::isBatchSearch(args))
         return varilume::batchSearchMain(argc, argv);
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varilume"));
-    // The window's layout is laid out in fixed places; a compact font keeps
-    // captions inside their controls.
-    QFont font = QApplication::font();
-    font.setPointSizeF(8.5);
-    QApplication::setFont(font);
+    varilume::Application::setDesktopLook();
     varilume::QtPlatform platform;
-    varilume::Application app(platform, QCoreApplication::applicationDirPath());
+
+    // A build or unpacked folder is its own program folder; an installed
+    // program keeps its files in the user's data folder.
+    const QString executable = QCoreApplication::applicationDirPath();
+    const auto choice = varilume::chooseProgramFolder(
+        {executable, varilume::folderIsWritable(executable),
+         executable + QStringLiteral("/" VARILUME_DATA_FROM_BIN),
+         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
+    if (!choice.error.isEmpty())
+        platform.message(choice.error, QStringLiteral("Program Folder"), varilume::Buttons::Ok,
+                         varilume::Icon::Exclamation);
+
+    varilume::Application app(platform, choice.folder);
     if (!app.start())
         return app.exitCode();
     platform.setOwner(app.mainWindow());

@@ -11,7 +11,7 @@
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
-#include "platform/SilentPlatform.h"
+#include "platform/QuietPlatform.h"
 #include "plot/OffscreenPlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
@@ -33,16 +33,6 @@
 using namespace varilume;
 
 namespace {
-
-// Messages are printed as they come: a benchmark that hits one is suspect.
-class QuietPlatform : public SilentPlatform {
-public:
-    Answer message(const QString& text, const QString& title, Buttons b, Icon i) override {
-        std::fprintf(stderr, "message [%s] %s\n", qPrintable(title), qPrintable(text));
-        return SilentPlatform::message(text, title, b, i);
-    }
-    void processEvents() override { QCoreApplication::processEvents(); }
-};
 
 using BenchPlotView = OffscreenPlotView;
 

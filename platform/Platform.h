@@ -13,6 +13,8 @@ namespace varilume {
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Icon { None, Critical, Question, Exclamation };
 enum class Answer { Ok, Cancel, Yes, No };
+/// What became of a request to the desktop shell.
+enum class ShellResult { Opened, NoHandler, Failed };
 
 /// Settings of an open or save file dialog. The filter uses the "Text|pattern|"
 /// form ("All Files (*.*)|*.*|"); filterIndex counts from 1.
@@ -46,8 +48,12 @@ public:
     virtual QStringList printerNames() = 0;
     virtual QString defaultPrinterName() = 0;
 
-    /// Desktop shell: open a document or address with its associated program.
-    virtual bool openUrl(const QString& url) = 0;
+    /// Desktop shell: opens a web address in the browser; NoHandler when the
+    /// desktop has no browser at all. Returns at once, without waiting.
+    virtual ShellResult openUrl(const QString& url) = 0;
+    /// Opens a local file or folder with the program the desktop associates
+    /// with it (the file manager for a folder, the text editor for a text file).
+    virtual ShellResult openPath(const QString& path) = 0;
 
     /// Lets pending window events run (called by long loops, by time).
     virtual void processEvents() = 0;

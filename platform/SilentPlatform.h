@@ -27,7 +27,8 @@ public:
     int execDialog(QObject&) override { return 0; }
     QStringList printerNames() override { return {}; }
     QString defaultPrinterName() override { return {}; }
-    bool openUrl(const QString&) override { return false; }
+    ShellResult openUrl(const QString&) override { return ShellResult::Failed; }
+    ShellResult openPath(const QString&) override { return ShellResult::Failed; }
     void processEvents() override {}
     void setBusyCursor(bool) override {}
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cmath>
 
 namespace varilume {
 
@@ -21,6 +22,16 @@ const QString kFileName = QStringLiteral("Varilume.ini");
 constexpr qint64 kMaxSettingsBytes = 1 << 20;
 // The largest increment the period box can still step from (a single's range).
 constexpr double kMaxIncrement = 1e30;
+struct WindowKey {
+    const char* key;
+    std::int32_t ProjectState::*member;
+};
+constexpr WindowKey kWindowKeys[] = {
+    {"WindowLeft", &ProjectState::WindowLeft},
+    {"WindowTop", &ProjectState::WindowTop},
+    {"WindowWidth", &ProjectState::WindowWidth},
+    {"WindowHeight", &ProjectState::WindowHeight},
+};
 
 // Stores one key's value; unknown keys and values that are not numbers are
 // ignored, so a damaged line keeps that setting at its start value. An increment
@@ -29,6 +40,27 @@ constexpr double kMaxIncrement = 1e30;
 void applySetting(ProjectState& state, QStringView key, QStringView value) {
     if (key == u"FilePath") {
         state.FilePath = value.toString();
+        return;
+    }
+    if (key == u"DataURL") {
+        state.DataURL = value.toString();
+        return;
+    }
+    for (const WindowKey& w : kWindowKeys) {
+        if (key == QLatin1String(w.key)) {
+            const auto v = fmt::parseNumber(value);
+            if (v && std::abs(*v) < 1e7)
+                state.*(w.member) = static_cast<std::int32_t>(*v);
+            return;
+        }
+    }
+    if (key.startsWith(u"Recent") && key.size() == 7) {
+        const int n = key.back().digitValue();
+        if (n >= 1 && n <= kMaxRecentFiles) {
+            while (state.RecentFiles.size() < n)
+                state.RecentFiles << QString();
+            state.RecentFiles[n - 1] = value.toString();
+        }
         return;
     }
     if (key == u"Increment") {
@@ -89,6 +121,7 @@ void ReadSettings(ProjectState& state, Platform& platform) {
             continue;
         applySetting(state, line.left(eq), line.mid(eq + 1));
     }
+    state.RecentFiles.removeAll(QString());
 }
 
 bool WriteSettings(const ProjectState& state, QString* error) {
@@ -99,6 +132,14 @@ bool WriteSettings(const ProjectState& state, QString* error) {
     for (const ColorClass& c : kColorClasses)
         text +=
             QLatin1String(c.key) + u'=' + fmt::general(state.*(c.member)) + QStringLiteral("\r\n");
+    text += QStringLiteral("DataURL=") + state.DataURL + QStringLiteral("\r\n");
+    if (state.WindowWidth > 0 && state.WindowHeight > 0)
+        for (const WindowKey& w : kWindowKeys)
+            text += QLatin1String(w.key) + u'=' + QString::number(state.*(w.member)) +
+                    QStringLiteral("\r\n");
+    for (qsizetype i = 0; i < state.RecentFiles.size() && i < kMaxRecentFiles; ++i)
+        text +=
+            QStringLiteral("Recent%1=").arg(i + 1) + state.RecentFiles[i] + QStringLiteral("\r\n");
 
     QSaveFile file(state.settingsPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toLocal8Bit()) < 0 || !file.commit()) {

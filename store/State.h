@@ -37,6 +37,7 @@ struct ProjectState {
     QString FileName;
     QString XYZFileName;
     QString FilePath;
+    QString DataURL; // the archive's data-download page; the user's to give
     QString FilesFolder;
     std::int32_t NumRecords = 0;
     bool StarLoaded = false;
@@ -75,6 +76,14 @@ struct ProjectState {
     double ColorCR = 0;
     double ColorH = 0;
     double ColorJ = 0;
+
+    // Kept between runs: the main window's place and size in twips (0 width:
+    // never kept yet) and the files loaded last, newest first.
+    std::int32_t WindowLeft = 0;
+    std::int32_t WindowTop = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
+    QStringList RecentFiles;
 
     std::vector<float> BinPhase;
     std::vector<float> BinMag;

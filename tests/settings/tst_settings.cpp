@@ -62,14 +62,15 @@ private slots:
         const auto content = readFile(dir.filePath(QStringLiteral("Varilume.ini")));
         QVERIFY(content);
         const QList<QByteArray> lines = content->split('\n');
-        QCOMPARE(lines.size(), 17); // sixteen lines and the empty rest after the last CRLF
+        QCOMPARE(lines.size(), 18); // seventeen lines and the empty rest after the last CRLF
         QCOMPARE(lines[0], QByteArray("[Varilume.exe]\r"));
         QCOMPARE(lines[1], QByteArray("FilePath=/data/stars\r"));
         QCOMPARE(lines[2], QByteArray("Increment=1.0\r"));
         QCOMPARE(lines[3], QByteArray("ColorVIS=65280\r"));
         QCOMPARE(lines[4], QByteArray("ColorFAINT=0\r"));
         QCOMPARE(lines[15], QByteArray("ColorJ=0\r"));
-        QVERIFY(lines[16].isEmpty());
+        QCOMPARE(lines[16], QByteArray("DataURL=\r")); // no window kept, no files loaded yet
+        QVERIFY(lines[17].isEmpty());
     }
 
     // Guards the reader's edge cases: names, keys, order, damaged lines, and the
@@ -153,6 +154,61 @@ private slots:
                      QStringLiteral("File Varilume.ini missing or corrupted."));
             QCOMPARE(platform.messages[0].buttons, Buttons::OkCancel);
         }
+    }
+
+    // Guards the keys added after the first sixteen: written, read back, and
+    // files from before them (or with damaged values) still read.
+    void laterKeys_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("dataUrl");
+        QTest::addColumn<QList<int>>("window");
+        QTest::addColumn<QStringList>("recent");
+        QTest::addRow("old file without the keys")
+            << QByteArray("[Varilume.exe]\r\nFilePath=/d\r\nIncrement=0.1\r\nColorJ=4227200\r\n")
+            << "" << QList<int>{0, 0, 0, 0} << QStringList{};
+        QTest::addRow("address with = and query")
+            << QByteArray("[Varilume.exe]\r\nDataURL=https://example.org/get?star=a&x=1\r\n")
+            << "https://example.org/get?star=a&x=1" << QList<int>{0, 0, 0, 0} << QStringList{};
+        QTest::addRow("window place and size")
+            << QByteArray("[Varilume.exe]\r\nWindowLeft=-300\r\nWindowTop=150\r\n"
+                          "WindowWidth=11250\r\nWindowHeight=8250\r\n")
+            << "" << QList<int>{-300, 150, 11250, 8250} << QStringList{};
+        QTest::addRow("window value that is not a number or absurd")
+            << QByteArray("[Varilume.exe]\r\nWindowLeft=x\r\nWindowWidth=1e12\r\n"
+                          "WindowHeight=9000\r\n")
+            << "" << QList<int>{0, 0, 0, 9000} << QStringList{};
+        QTest::addRow("recent files in number order, gaps closed, sixth ignored")
+            << QByteArray("[Varilume.exe]\r\nRecent3=/c.txt\r\nRecent1=/a b.txt\r\n"
+                          "Recent6=/f.txt\r\nRecent0=/z.txt\r\n")
+            << "" << QList<int>{0, 0, 0, 0} << QStringList{"/a b.txt", "/c.txt"};
+    }
+    void laterKeys() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, dataUrl);
+        QFETCH(QList<int>, window);
+        QFETCH(QStringList, recent);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("Varilume.ini")), content));
+        ScriptedPlatform platform;
+        ProjectState s;
+        s.ProgramFolder = dir.path();
+        ReadSettings(s, platform);
+        const auto check = [&](const ProjectState& r) {
+            QCOMPARE(r.DataURL, dataUrl);
+            QCOMPARE((QList<int>{r.WindowLeft, r.WindowTop, r.WindowWidth, r.WindowHeight}),
+                     window);
+            QCOMPARE(r.RecentFiles, recent);
+        };
+        check(s);
+        QCOMPARE(platform.messages.size(), size_t(0));
+        // What was read survives a write and a second read unchanged.
+        QVERIFY(WriteSettings(s));
+        ProjectState again;
+        again.ProgramFolder = dir.path();
+        ReadSettings(again, platform);
+        if (window[2] == 0 || window[3] == 0)
+            window = {0, 0, 0, 0}; // a size never kept is not written
+        check(again);
     }
 
     // Guards against reporting success when the settings cannot be written.

@@ -52,9 +52,22 @@ int ScriptedPlatform::execDialog(QObject& dialog) {
     return script(dialog);
 }
 
-bool ScriptedPlatform::openUrl(const QString& url) {
+ShellResult ScriptedPlatform::nextShellResult() {
+    if (shellResults.empty())
+        return ShellResult::Opened;
+    const ShellResult r = shellResults.front();
+    shellResults.pop_front();
+    return r;
+}
+
+ShellResult ScriptedPlatform::openUrl(const QString& url) {
     openedUrls.push_back(url);
-    return true;
+    return nextShellResult();
+}
+
+ShellResult ScriptedPlatform::openPath(const QString& path) {
+    openedPaths.push_back(path);
+    return nextShellResult();
 }
 
 void ScriptedPlatform::processEvents() {

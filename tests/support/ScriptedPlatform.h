@@ -73,7 +73,10 @@ public:
     /// boxes, clicks buttons); without one the window is rejected.
     std::deque<DialogScript> dialogScripts;
     std::vector<QString> dialogsShown; // objectName of each modal window
-    std::vector<QString> openedUrls;
+    std::vector<QString> openedUrls;   // every web address handed to the shell
+    std::vector<QString> openedPaths;  // every local file or folder handed to it
+    /// Answers of the shell in turn; an empty queue means it opened.
+    std::deque<ShellResult> shellResults;
     QStringList printers;
     QString defaultPrinter;
     int processEventsCalls = 0;
@@ -89,7 +92,8 @@ public:
     int execDialog(QObject& dialog) override;
     QStringList printerNames() override { return printers; }
     QString defaultPrinterName() override { return defaultPrinter; }
-    bool openUrl(const QString& url) override;
+    ShellResult openUrl(const QString& url) override;
+    ShellResult openPath(const QString& path) override;
     void processEvents() override;
     void setBusyCursor(bool) override {}
     int yieldIntervalMs() const override { return yieldInterval; }
@@ -106,6 +110,7 @@ public:
 
 private:
     std::optional<QString> nextFile(bool save, const FileDialogSpec& spec);
+    ShellResult nextShellResult();
 };
 
 } // namespace varilume::test

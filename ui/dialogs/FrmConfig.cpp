@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "ui/dialogs/FolderCheck.h"
 #include "ui/dialogs/FrmBrowse.h"
+#include "ui/dialogs/FrmDataUrl.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -80,6 +81,15 @@ FrmConfig::FrmConfig(Context& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     pathRow->addWidget(browse);
     connect(browse, &QPushButton::clicked, this, &FrmConfig::cmdBrowse);
 
+    auto* urlRow = new QHBoxLayout;
+    auto* lblDataURL = new QLabel(QStringLiteral("Data download page:"), this);
+    lblDataURL->setObjectName(QStringLiteral("lblDataURL"));
+    txtDataURL_ = new QLineEdit(this);
+    txtDataURL_->setObjectName(QStringLiteral("txtDataURL"));
+    txtDataURL_->setPlaceholderText(QStringLiteral("https://  (asked for at first use)"));
+    urlRow->addWidget(lblDataURL);
+    urlRow->addWidget(txtDataURL_, 1);
+
     auto* incrementRow = new QHBoxLayout;
     auto* label1 = new QLabel(QStringLiteral("Period Increment:"), this);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -105,6 +115,7 @@ FrmConfig::FrmConfig(Context& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     auto* main = new QVBoxLayout(this);
     main->addWidget(fraColor);
     main->addWidget(fraPath);
+    main->addLayout(urlRow);
     main->addLayout(incrementRow);
 
     // Focus selects the leading characters, as the boxes are usually retyped.
@@ -129,6 +140,7 @@ void FrmConfig::activate() {
         s.FilePath = s.ProgramFolder + QStringLiteral("/files");
     txtFilePath_->setText(s.FilePath);
     txtIncrement_->setText(s.Increment == 0 ? QStringLiteral("1") : fmt::general(s.Increment));
+    txtDataURL_->setText(s.DataURL);
     for (size_t i = 0; i < 13; ++i) {
         const double setting = s.*(kColorClasses[i].member);
         colors_[i] = colorValue(setting == 0 ? kColorClasses[i].defaultValue : setting);
@@ -183,6 +195,17 @@ void FrmConfig::cmdEnter() {
         txtIncrement_->setFocus();
         return;
     }
+    const QString url = txtDataURL_->text().trimmed();
+    if (!url.isEmpty() && !isWebAddress(url)) {
+        ctx_.platform.message(QStringLiteral("\"") + url +
+                                  QStringLiteral("\" is not a web address. Enter an address "
+                                                 "beginning with http:// or https://, or leave "
+                                                 "the box empty."),
+                              QStringLiteral("Data Download Page"), Buttons::Ok, Icon::Exclamation);
+        txtDataURL_->setFocus();
+        return;
+    }
+    s.DataURL = url;
     s.Increment = static_cast<float>(*increment);
     for (size_t i = 0; i < 13; ++i)
         s.*(kColorClasses[i].member) = colors_[i];

@@ -35,6 +35,7 @@ private:
     Context& ctx_;
     QLineEdit* txtFilePath_ = nullptr;
     QLineEdit* txtIncrement_ = nullptr;
+    QLineEdit* txtDataURL_ = nullptr;
     std::array<QPushButton*, 13> buttons_{};
     std::array<std::int32_t, 13> colors_{};
 };

@@ -4,6 +4,7 @@
 #include "format/NumberFormat.h"
 #include "platform/FileSystem.h"
 #include "store/WorkingStore.h"
+#include "ui/dialogs/ShellCommands.h"
 #include "ui/main/Logo.h"
 #include "ui/main/PeriodSteps.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -54,6 +55,7 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     createControls();
     createMenu();
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
 
     // Load event: period, cycle options, printers.
     period_->reset();
@@ -258,8 +260,11 @@ void FrmPlot::createMenu() {
     mnuPrint_ = item(files, "mnuPrint", QStringLiteral("Print"));
     mnuSaveImage_ = item(files, "mnuSaveImage", QStringLiteral("Save BMP File"));
     files->addSeparator();
+    recentEnd_ = files->addSeparator();
     connect(item(files, "mnuExit1", QStringLiteral("Exit")), &QAction::triggered, this,
             [this] { shutDownWhenIdle(); });
+    mnuFiles_ = files;
+    fillRecentMenu();
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
@@ -270,10 +275,13 @@ void FrmPlot::createMenu() {
     average->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
     connect(average, &QAction::triggered, this, &FrmPlot::mnuAverage);
     tools->addSeparator();
-    item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)"))->setEnabled(false);
+    connect(item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)")),
+            &QAction::triggered, this, [this] { showShellNote(mnuWebSite(ctx_, this)); });
     tools->addSeparator();
-    item(tools, "mnuViewer", QStringLiteral("View Files"))->setEnabled(false);
-    item(tools, "mnuManage", QStringLiteral("Manage Files"))->setEnabled(false);
+    connect(item(tools, "mnuViewer", QStringLiteral("View Files")), &QAction::triggered, this,
+            [this] { showShellNote(mnuViewer(ctx_)); });
+    connect(item(tools, "mnuManage", QStringLiteral("Manage Files")), &QAction::triggered, this,
+            [this] { showShellNote(mnuManage(ctx_)); });
 
     QAction* config = menuBar()->addAction(QStringLiteral("Configure"));
     config->setObjectName(QStringLiteral("mnuConfig"));
@@ -281,7 +289,9 @@ void FrmPlot::createMenu() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    item(help, "mnuDocs", QStringLiteral("Documentation"))->setEnabled(false);
+    QAction* docs = item(help, "mnuDocs", QStringLiteral("Documentation"));
+    docs->setShortcut(QKeySequence::HelpContents);
+    connect(docs, &QAction::triggered, this, [this] { showShellNote(mnuDocs(ctx_)); });
     help->addSeparator();
     connect(item(help, "mnuAbout", QStringLiteral("About Varilume")), &QAction::triggered, this,
             [this] { host_.about(); });
@@ -291,7 +301,7 @@ void FrmPlot::createMenu() {
     connect(exit, &QAction::triggered, this, [this] { shutDownWhenIdle(); });
 
     // Commands not built yet stay disabled, so nothing on screen pretends to
-    // work: printing, the bitmap, the viewers.
+    // work: printing, the bitmap.
 }
 
 void FrmPlot::fillPrinterMenu() {
@@ -429,6 +439,10 @@ QSizeF FrmPlot::outerTwips() const {
 }
 
 void FrmPlot::showAtStartSize() {
+    if (restorePlace()) {
+        show();
+        return;
+    }
     const QSize client(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
                        qRound((kDesignOuterHeight - kFrameHeight) / kTwipsPerPixel));
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
@@ -558,6 +572,11 @@ QString FrmPlot::statusPanel(int index) const {
 void FrmPlot::setStatusPanel(int index, const QString& text) {
     panels_[index - 1]->setText(text);
     panels_[index - 1]->setToolTip(text); // a long path is cut in its panel
+}
+
+void FrmPlot::showShellNote(const std::optional<QString>& note) {
+    if (note)
+        setStatusPanel(1, *note);
 }
 
 void FrmPlot::clearReadouts() {

@@ -68,7 +68,7 @@ public:
     void setProgress(int value) override;
     void hideProgress() override;
 
-    /// Start-up: opens at the design size, centred.
+    /// Start-up: opens where it was last time, else at the design size, centred.
     void showAtStartSize();
     /// The unload routine: empties the store and returns to the start screen.
     /// False when the store could not be prepared again (the program ends).
@@ -77,6 +77,14 @@ public:
     /// Commands, public so that tests drive them as a user would.
     void cmdLoad();
     void cmdLoadXYZ();
+    /// Loads a file without the file dialog (a drop, a recent file): the
+    /// importer is chosen by the file's content; the unload question and the
+    /// preview are those of the load commands.
+    void loadFile(const QString& path);
+    /// A recent file chosen from the "Files" menu (1 = newest).
+    void mnuRecent(int number);
+    /// Keeps the window's place and size in the state, for the settings file.
+    void keepPlace();
     void mnuClear();
     void cmdIncrDn();
     void cmdIncrUp();
@@ -100,6 +108,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,11 +131,23 @@ private:
     /// Takes a period step and replots, or says why the step was refused.
     void stepPeriod(const PeriodStep& step);
     bool askUnload(const QString& title, const QString& textStart);
+    /// Plotting check and unload question of a load command; false to stop.
+    bool readyToLoad(bool twoColumn);
+    void loadOrbisFile(const QString& file);
+    void loadTwoColumnFile(const QString& file);
+    /// Puts a file loaded at the top of the recent files and the menu.
+    void rememberFile(const QString& file);
+    void fillRecentMenu();
+    /// Puts the window where the settings say it was; false when they say
+    /// nothing usable (never kept, or off every screen).
+    bool restorePlace();
     void ShowPreview();
     void onViewMoved(double x, double y);
     void onJDScaleMoved(double x);
     void onMagScaleMoved(double y);
     void clearReadouts();
+    /// What a desktop command left for the first status panel.
+    void showShellNote(const std::optional<QString>& note);
     void setBusyLook(bool busy);
 
     Context& ctx_;
@@ -181,6 +203,9 @@ private:
     QAction* mnuPrint_ = nullptr;
     QAction* mnuSaveImage_ = nullptr;
     QAction* mnuPreview_ = nullptr;
+    QMenu* mnuFiles_ = nullptr;
+    QAction* recentEnd_ = nullptr; // the recent files go before it
+    QList<QAction*> mnuRecent_;
 };
 
 } // namespace varilume

@@ -86,19 +86,28 @@ bool FrmPlot::ClearStar() {
     return true;
 }
 
-void FrmPlot::cmdLoad() {
+bool FrmPlot::readyToLoad(bool twoColumn) {
     if (state_.storeBusy())
-        return; // a load or plot is yielding; the store must not change under it
-    if (state_.StarLoaded &&
-        !askUnload(QStringLiteral("Unload Current Star?"), QStringLiteral("Unload current star ")))
-        return;
+        return false; // a load or plot is yielding; the store must not change under it
+    if (state_.StarLoaded && !(twoColumn ? askUnload(QStringLiteral("Unload Current File?"),
+                                                     QStringLiteral("Unload current file "))
+                                         : askUnload(QStringLiteral("Unload Current Star?"),
+                                                     QStringLiteral("Unload current star "))))
+        return false;
     ctx_.platform.processEvents();
-    if (state_.storeBusy())
+    return !state_.storeBusy();
+}
+
+void FrmPlot::cmdLoad() {
+    if (!readyToLoad(false))
         return;
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
-    if (!file)
-        return;
-    state_.FileName = *file;
+    if (file)
+        loadOrbisFile(*file);
+}
+
+void FrmPlot::loadOrbisFile(const QString& file) {
+    state_.FileName = file;
     state_.BinPhase.clear();
     state_.BinMag.clear();
     state_.BinSD.clear();
@@ -127,6 +136,8 @@ void FrmPlot::cmdLoad() {
         panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
     setStatusPanel(1, panel);
     afterImport(state_.StarLoaded);
+    if (state_.StarLoaded)
+        rememberFile(file);
 }
 
 std::optional<ImportResult> FrmPlot::runImport(const std::function<ImportResult()>& import) {
@@ -184,20 +195,17 @@ void FrmPlot::afterImport(bool ok) {
 }
 
 void FrmPlot::cmdLoadXYZ() {
-    if (state_.storeBusy())
-        return; // a load or plot is yielding; the store must not change under it
-    if (state_.StarLoaded &&
-        !askUnload(QStringLiteral("Unload Current File?"), QStringLiteral("Unload current file ")))
-        return;
-    ctx_.platform.processEvents();
-    if (state_.storeBusy())
+    if (!readyToLoad(true))
         return;
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
-    if (!file)
-        return;
-    state_.XYZFileName = *file;
+    if (file)
+        loadTwoColumnFile(*file);
+}
+
+void FrmPlot::loadTwoColumnFile(const QString& file) {
+    state_.XYZFileName = file;
     state_.XYZLoaded = true;
-    state_.StarName = StarNameFromPath(*file);
+    state_.StarName = StarNameFromPath(file);
     setStatusPanel(1, QStringLiteral("File: ") + state_.XYZFileName);
 
     cmdLoad_->hide();
@@ -226,6 +234,7 @@ void FrmPlot::cmdLoadXYZ() {
     ShowPreview();
     afterImport(true);
     fraUrCycles_->hide();
+    rememberFile(file);
 }
 
 void FrmPlot::ShowPreview() {

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace varilume {
@@ -120,8 +121,35 @@ QString QtPlatform::defaultPrinterName() {
     return QPrinterInfo::defaultPrinterName();
 }
 
-bool QtPlatform::openUrl(const QString& url) {
-    return QDesktopServices::openUrl(QUrl(url));
+namespace {
+
+// Qt hands web addresses to xdg-open or to one of a few known browsers; when
+// none of them is installed there is nothing that could show the page.
+bool desktopHasBrowser() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (const char* program : {"xdg-open", "x-www-browser", "firefox", "chromium", "google-chrome",
+                                "kde-open", "gnome-open"})
+        if (!QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+            return true;
+    return false;
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+ShellResult QtPlatform::openUrl(const QString& url) {
+    if (!desktopHasBrowser())
+        return ShellResult::NoHandler;
+    return QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode)) ? ShellResult::Opened
+                                                                  : ShellResult::Failed;
+}
+
+ShellResult QtPlatform::openPath(const QString& path) {
+    // A file URL keeps blanks and other odd characters of the path intact.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? ShellResult::Opened
+                                                                : ShellResult::Failed;
 }
 
 void QtPlatform::processEvents() {

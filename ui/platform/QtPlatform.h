@@ -21,7 +21,8 @@ public:
     int execDialog(QObject& dialog) override;
     QStringList printerNames() override;
     QString defaultPrinterName() override;
-    bool openUrl(const QString& url) override;
+    ShellResult openUrl(const QString& url) override;
+    ShellResult openPath(const QString& path) override;
     void processEvents() override;
     void setBusyCursor(bool busy) override;
 
