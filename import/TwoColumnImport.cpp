@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace varilume {
 
@@ -87,6 +88,16 @@ QString valueText(const SplitLine::Span& v) {
             text.append(QLatin1Char(*p));
     }
     return text;
+}
+
+// Where a load stopped, for its message: a bare "Data type conversion error"
+// leaves the user hunting through a file of a million lines.
+QString lineReport(std::int32_t number, const char* begin, const char* end) {
+    constexpr qsizetype kShown = 80;
+    QString text = QString::fromUtf8(begin, std::min<qsizetype>(end - begin, kShown));
+    if (end - begin > kShown)
+        text += QStringLiteral("...");
+    return QStringLiteral("\r\nLine ") + QString::number(number) + QStringLiteral(": ") + text;
 }
 
 ImportResult failure(ImportResult::Status status, const QString& text, const QString& title,
@@ -184,11 +195,14 @@ ImportResult ImportTwoColumnFile(Context& ctx, BusyView& busy, const QString& pa
     try {
         const char* p = data;
         const char* const end = data + length;
+        std::int32_t lineNumber = 0;
         while (p < end) {
             const char* eol = p;
             while (eol < end && !isLineEnd(*eol))
                 ++eol;
             const SplitLine line = splitLine(p, eol);
+            const char* const lineStart = p;
+            ++lineNumber;
             p = eol;
             if (p < end && *p++ == '\r' && p < end && *p == '\n')
                 ++p;
@@ -207,14 +221,20 @@ ImportResult ImportTwoColumnFile(Context& ctx, BusyView& busy, const QString& pa
             if (line.values == 0)
                 continue;
             if (line.values < 2) {
-                failedOn = QStringLiteral("Subscript out of range");
+                failedOn = QStringLiteral("Subscript out of range") +
+                           lineReport(lineNumber, lineStart, eol);
                 break;
             }
             rec.JD = valueText(line.value[0]);
             rec.Mag = valueText(line.value[1]);
             rec.Uncertain = line.values == 3 ? valueText(line.value[2]) : noText;
             rec.Faint = line.faint ? faintMark : noText;
-            store.append(rec);
+            try {
+                store.append(rec);
+            } catch (const StoreError& e) {
+                failedOn = e.description() + lineReport(lineNumber, lineStart, eol);
+                break;
+            }
             ++stored;
         }
     } catch (const StoreError& e) {

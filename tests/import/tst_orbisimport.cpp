@@ -111,6 +111,13 @@ void TestOrbisImport::loads_data() {
          "2455411.5|9.7||6|V|||SAYS \"HI\"|R SYN||STD|", "2455413.5|9.5||6|V|||A, B, C|R SYN||STD|",
          "2455415.5|12.5|<|2|Vis.||||R SYN|||", "2455416.5|-0.75||1|K||||R SYN||STD|"},
         {4, 9}, 1, kCurrent);
+    // A TAB in an 18-field line's comment does not make a TAB-layout file.
+    QTest::addRow("TAB inside a comment of the first line")
+        << Outcome("orbis_tab_in_comment.txt", {"2451234.5|9.1||6", "2451235.5|9.3||6"});
+    QTest::addRow("current layout, TAB, no header")
+        << Outcome("orbis24_tab_no_header.txt",
+                   {"2455410.5|9.8||6|V|||PLAIN|R SYN||STD|", "2455411.5|9.7||6|V||||R SYN||STD|"},
+                   {}, 0, kCurrent);
     QTest::addRow("non-numeric magnitude: the JD quoted, the line not stored") << Outcome(
         "orbis_bad_magnitude.txt", {"2451234.5|9.1||6"}, {}, 0, kLegacy, Status::BadValue,
         kCheck + " Last JD loaded was: 2451235.5.\r\nData type conversion error.", "Error",

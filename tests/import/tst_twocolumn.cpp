@@ -55,12 +55,12 @@ void TestTwoColumn::loads_data() {
     QTest::addRow("blank and trailing blank lines skipped")
         << Outcome("twocol_blank_lines.txt", 5, {"2451000.5|10.5||", "2451001.5|10.6||"});
     QTest::addRow("empty file") << Outcome("twocol_empty.txt");
-    QTest::addRow("header line") << Outcome("twocol_header.txt", 2, {}, Status::BadValue,
-                                            kCheck + "Data type conversion error.", "Error",
-                                            Icon::Critical);
-    QTest::addRow("one value") << Outcome("twocol_one_value.txt", 3, {"2451000.5|10.5||"},
-                                          Status::BadValue, kCheck + "Subscript out of range",
-                                          "Error", Icon::Critical);
+    QTest::addRow("header line") << Outcome(
+        "twocol_header.txt", 2, {}, Status::BadValue,
+        kCheck + "Data type conversion error.\r\nLine 1: JD Mag", "Error", Icon::Critical);
+    QTest::addRow("one value") << Outcome(
+        "twocol_one_value.txt", 3, {"2451000.5|10.5||"}, Status::BadValue,
+        kCheck + "Subscript out of range\r\nLine 2: 2451001.5", "Error", Icon::Critical);
     QTest::addRow("missing file") << Outcome("absent.txt", 0, {}, Status::FileError,
                                              "File " + kData + "absent.txt not found.",
                                              "File Error", Icon::Exclamation);
