@@ -13,6 +13,10 @@ namespace varilume {
 Application::Application(Platform& platform, const QString& programFolder)
     : ctx_{state_, store_, platform} {
     state_.ProgramFolder = programFolder;
+    // The main window hides while the preview or the configuration is open, and
+    // a plot that follows may yield before it shows again: with no window on
+    // screen Qt would end the program there. It ends through ShutDown alone.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 }
 
 Application::~Application() {
@@ -81,7 +85,11 @@ void Application::ShutDown() {
     if (ended_)
         return;
     ended_ = true;
-    WriteSettings(state_);
+    // Settings never confirmed (a cancelled first start) are not written: a
+    // file of zero colours and a zero increment would be taken as chosen, and
+    // the next start would not ask again.
+    if (!state_.IniMissing)
+        WriteSettings(state_);
     store_.unbind();
     DeleteFile(state_.storePath());
     for (QWidget* w : QApplication::topLevelWidgets())

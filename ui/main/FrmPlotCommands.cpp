@@ -55,7 +55,8 @@ bool FrmPlot::ClearStar() {
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
     setStatusPanel(1, QString());
-    setStatusPanel(2, QString());
+    // The phase and magnitude readouts belong to the star just unloaded.
+    clearReadouts();
     picView_->hide();
     picJDScale_->hide();
     picMagScale_->hide();
@@ -244,7 +245,7 @@ void FrmPlot::replot(bool rescale) {
 void FrmPlot::cmdIncrDn() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    period_->set(stepPeriodDown(period_->value(), state_.Increment, CtrlDown),
+    period_->set(stepPeriodDown(period_->value(), state_.Increment, ctrlDown()),
                  TrialPeriod::Source::Step);
     ctx_.platform.setBusyCursor(true);
     replot(false);
@@ -254,7 +255,7 @@ void FrmPlot::cmdIncrDn() {
 void FrmPlot::cmdIncrUp() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    period_->set(stepPeriodUp(period_->value(), state_.Increment, CtrlDown),
+    period_->set(stepPeriodUp(period_->value(), state_.Increment, ctrlDown()),
                  TrialPeriod::Source::Step);
     ctx_.platform.setBusyCursor(true);
     replot(false);

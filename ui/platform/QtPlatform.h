@@ -24,6 +24,7 @@ public:
     bool openUrl(const QString& url) override;
     void processEvents() override;
     void setBusyCursor(bool busy) override;
+    bool ctrlHeld() const override;
 
     /// "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|" to Qt's filter list.
     static QStringList qtFilters(const QString& filter);
