@@ -9,8 +9,10 @@ namespace varilume {
 
 void printInside(Canvas& c, double x, double y, const QString& text) {
     // In device pixels, where "inside" does not depend on the axes' directions.
+    // A pixel to spare: glyphs drawn at small sizes can end a little beyond
+    // the measured advance.
     const QPointF at = c.toDevice(x, y);
-    const double w = c.textWidth(text) / std::fabs(c.pixelWidth());
+    const double w = std::ceil(c.textWidth(text) / std::fabs(c.pixelWidth())) + 1;
     const double h = c.textHeight(text) / std::fabs(c.pixelHeight());
     const double dx = std::clamp(at.x(), 0.0, std::max(0.0, c.widthPx() - w));
     const double dy = std::clamp(at.y(), 0.0, std::max(0.0, c.heightPx() - h));

@@ -176,15 +176,19 @@ private slots:
     }
 
     // Guards "+" and "-" in the period box: each steps once and is consumed,
-    // so the box keeps a period that the next Enter reads.
+    // so the box keeps a period that the next Enter reads; also when the window
+    // system has not made the window the active one (keys still reach the box).
     void stepKeysInPeriodBox_data() {
         QTest::addColumn<char>("key");
+        QTest::addColumn<bool>("active");
         QTest::addColumn<float>("period");
-        QTest::addRow("plus") << '+' << 21.0f;
-        QTest::addRow("minus") << '-' << 19.0f;
+        QTest::addRow("plus") << '+' << true << 21.0f;
+        QTest::addRow("minus") << '-' << true << 19.0f;
+        QTest::addRow("plus, window not active") << '+' << false << 21.0f;
     }
     void stepKeysInPeriodBox() {
         QFETCH(char, key);
+        QFETCH(bool, active);
         QFETCH(float, period);
         Session t;
         t.load();
@@ -192,6 +196,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), box); // where a load leaves the focus
         box->setText(QStringLiteral("20"));
         QTest::keyClick(box, Qt::Key_Return);
+        if (!active)
+            QApplication::setActiveWindow(nullptr);
         box->setCursorPosition(box->text().size());
         QTest::keyClick(box, key);
         QCOMPARE(t.s().Period, period);

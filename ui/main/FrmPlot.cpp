@@ -538,8 +538,10 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return false;
-    QWidget* focus = QApplication::focusWidget();
-    if (widget != (focus && focus->window() == this ? focus : static_cast<QWidget*>(this)))
+    // The window's own focus child, which receives its keys even when the
+    // window system has not made the window the active one.
+    QWidget* focus = focusWidget();
+    if (widget != (focus ? focus : static_cast<QWidget*>(this)))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (type != QEvent::KeyPress)
