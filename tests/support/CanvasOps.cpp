@@ -75,13 +75,13 @@ bool textSpansX(const Canvas& c, const Canvas::Op& text, double x) {
     const QRectF r = deviceRect(c, text.x1, text.y1, text.text);
     const double at = c.toDevice(x, text.y1).x();
     // Within the pixel an end label keeps clear of the edge, and rounding.
-    return r.left() - 1.5 <= at && at <= r.right() + 1.5;
+    return r.left() - 2 <= at && at <= r.right() + 2;
 }
 
 bool textSpansY(const Canvas& c, const Canvas::Op& text, double y) {
     const QRectF r = deviceRect(c, text.x1, text.y1, text.text);
     const double at = c.toDevice(text.x1, y).y();
-    return r.top() - 1.5 <= at && at <= r.bottom() + 1.5;
+    return r.top() - 2 <= at && at <= r.bottom() + 2;
 }
 
 } // namespace varilume::test
