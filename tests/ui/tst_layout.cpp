@@ -1,10 +1,10 @@
 // Every window laid out as a user meets it: nothing cut, nothing covered, the
 // main window on the screen. Run twice by ctest: at scale factor 1, and at 2 on
 // a 1280 x 1024 screen (tst_layout_scale2), where the design size does not fit.
-#include "preview/FrmPreview.h"
-#include "support/AppSession.h"
-#include "support/LayoutCheck.h"
+#include "ui/AppSession.h"
+#include "ui/LayoutCheck.h"
 #include "ui/main/MainLayout.h"
+#include "ui/preview/FrmPreview.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>

@@ -1,9 +1,9 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
 #include "plot/Phase.h"
-#include "support/AppSession.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
+#include "ui/AppSession.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/widgets/CanvasWidget.h"
 

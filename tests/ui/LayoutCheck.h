@@ -1,28 +1,31 @@
-#include "support/LayoutCheck.h"
+#pragma once
 
+// What a user would see cut or covered in a window; for the window tests, which
+// link Qt Widgets (the shared test support does not).
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStringList>
 #include <QStyle>
 
 namespace varilume::test {
 
-namespace {
+namespace layout_detail {
 
-QString nameOf(const QWidget* w) {
+inline QString nameOf(const QWidget* w) {
     return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
                                      : w->objectName();
 }
 
-QString sizeText(QSize s) {
+inline QString sizeText(QSize s) {
     return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
 }
 
 // The size a control's text needs, or an empty size when it shows none.
-QSize textNeeds(const QWidget* w) {
+inline QSize textNeeds(const QWidget* w) {
     if (const auto* label = qobject_cast<const QLabel*>(w)) {
         if (label->text().isEmpty() || !label->pixmap().isNull())
             return {};
@@ -56,7 +59,7 @@ QSize textNeeds(const QWidget* w) {
 // Where a control shows something, in its parent's coordinates: a label's text
 // as its alignment places it, any other control whole; empty for a label
 // without text or picture.
-QRect shownRect(const QWidget* w) {
+inline QRect shownRect(const QWidget* w) {
     const auto* label = qobject_cast<const QLabel*>(w);
     if (!label)
         return w->geometry();
@@ -73,12 +76,12 @@ QRect shownRect(const QWidget* w) {
 }
 
 // More than the pixel that rounding twips to pixels may give two neighbours.
-bool overlap(const QRect& a, const QRect& b) {
+inline bool overlap(const QRect& a, const QRect& b) {
     const QRect both = a.intersected(b);
     return both.width() > 1 && both.height() > 1;
 }
 
-void check(const QWidget* parent, QStringList& faults) {
+inline void check(const QWidget* parent, QStringList& faults) {
     QList<const QWidget*> shown;
     for (const QObject* o : parent->children()) {
         const auto* w = qobject_cast<const QWidget*>(o);
@@ -104,11 +107,14 @@ void check(const QWidget* parent, QStringList& faults) {
                     << QStringLiteral("%1 and %2 overlap").arg(nameOf(shown[i]), nameOf(shown[j]));
 }
 
-} // namespace
+} // namespace layout_detail
 
-QStringList layoutFaults(const QWidget& window) {
+/// One line per fault: a caption or label text wider or taller than its
+/// control, a control reaching outside its parent, two visible sibling controls
+/// overlapping. Empty when the window is laid out cleanly.
+inline QStringList layoutFaults(const QWidget& window) {
     QStringList faults;
-    check(&window, faults);
+    layout_detail::check(&window, faults);
     return faults;
 }
 
