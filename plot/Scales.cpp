@@ -81,8 +81,9 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         c.clear();
         view.repaintCanvases();
         const ShownRange mag = shownRange(ctx.state.MinMag, ctx.state.MaxMag, kWidenMag);
-        const MagTicks ticks = planMagTicks(static_cast<float>(mag.from),
-                                            static_cast<float>(mag.to), c.textHeight(QStringLiteral("0")));
+        const MagTicks ticks =
+            planMagTicks(static_cast<float>(mag.from), static_cast<float>(mag.to),
+                         c.textHeight(QStringLiteral("0")));
         for (double m : ticks.minor)
             c.line(0, m, 2, m);
         for (double m : ticks.labelled) {
