@@ -15,6 +15,10 @@ namespace varilume {
 Application::Application(Platform& platform, const QString& programFolder)
     : ctx_{state_, store_, platform} {
     state_.ProgramFolder = programFolder;
+    // The main window hides while the preview or the configuration is open, and
+    // a plot that follows may yield before it shows again: with no window on
+    // screen Qt would end the program there. It ends through ShutDown alone.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 }
 
 void Application::setDesktopLook() {
@@ -98,8 +102,11 @@ void Application::ShutDown() {
     ended_ = true;
     if (frmPlot_)
         frmPlot_->keepPlace();
+    // Settings never confirmed (a cancelled first start) are not written: a
+    // file of zero colours and a zero increment would be taken as chosen, and
+    // the next start would not ask again.
     QString why;
-    if (!WriteSettings(state_, &why))
+    if (!state_.IniMissing && !WriteSettings(state_, &why))
         // Said, not swallowed: the next start would silently use older settings.
         ctx_.platform.message(why + QStringLiteral("\r\nThe settings of this session are lost."),
                               QStringLiteral("Settings Not Saved"), Buttons::Ok, Icon::Exclamation);

@@ -117,8 +117,11 @@ Detected detectLayout(QStringView firstLine) {
         return splitCurrent(firstLine, delimiter, f, scratch) == SplitStatus::Ok &&
                f.count == kCurrentFieldCount && trim(f[1]).compare(u"JD", Qt::CaseInsensitive) == 0;
     };
-    if (firstLine.contains(u'\t'))
-        return {Layout::CurrentTab, isHeader(u'\t')};
+    // A TAB alone proves nothing: an 18-field line may carry one in its comment.
+    if (isHeader(u'\t'))
+        return {Layout::CurrentTab, true};
+    if (firstLine.count(u'\t') + 1 >= kMinTabFields)
+        return {Layout::CurrentTab, false};
     if (isHeader(u','))
         return {Layout::CurrentComma, true};
     return {Layout::Legacy, false};

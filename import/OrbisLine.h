@@ -12,6 +12,9 @@ namespace varilume::orbis {
 
 inline constexpr int kLegacyFieldCount = 18;
 inline constexpr int kCurrentFieldCount = 24;
+/// A headerless first line with this many TAB-separated fields is taken for the
+/// TAB layout; a few TABs in an 18-field line's comment are not enough.
+inline constexpr int kMinTabFields = 20;
 
 enum class Layout {
     Legacy,       // 18 fields, split at every comma
@@ -76,10 +79,10 @@ struct Detected {
     bool hasHeader = false;
 };
 /// A 24-name header beginning with "JD" gives the current layout with its
-/// delimiter; any other line holding a TAB gives the TAB variant (without a
-/// header); everything else follows the 18-field rules. A headerless comma file
-/// is not guessed to be current: an 18-field line with six commas in its comment
-/// would look like one and the whole file would be rejected.
+/// delimiter; a line of at least kMinTabFields TAB-separated fields gives the
+/// TAB variant (without a header); everything else follows the 18-field rules. A headerless comma
+/// file is not guessed to be current: an 18-field line with six commas in its comment would look
+/// like one and the whole file would be rejected.
 Detected detectLayout(QStringView firstLine);
 
 /// Magnitude text and fainter-than mark from field 2: "<14.5" gives ("14.5", "<")

@@ -23,6 +23,16 @@ ImportResult loadError(ImportResult::Status status, const QString& description) 
         QStringLiteral("Error"), Icon::Critical);
 }
 
+// Where a load stopped, for its message: a bare error leaves the user hunting
+// through a file of a million lines.
+QString lineReport(qint64 number, QByteArrayView raw) {
+    constexpr qsizetype kShown = 80;
+    QString text = QString::fromUtf8(raw.left(kShown));
+    if (raw.size() > kShown)
+        text += QStringLiteral("...");
+    return QStringLiteral("\r\nLine ") + QString::number(number) + QStringLiteral(": ") + text;
+}
+
 /// Appends every line's record; returns the reason the load stopped, or an empty
 /// result when the whole file went in.
 ImportResult storeLines(Context& ctx, BusyView& busy, LineReader& lines, int& stored) {
@@ -44,7 +54,8 @@ ImportResult storeLines(Context& ctx, BusyView& busy, LineReader& lines, int& st
             continue;
         if (line.values < 2)
             return loadError(ImportResult::Status::BadValue,
-                             QStringLiteral("Subscript out of range"));
+                             QStringLiteral("Subscript out of range") +
+                                 lineReport(lines.lineNumber(), raw));
         rec.JD = line.value[0].text();
         rec.Mag = line.value[1].text();
         const QString fault = checkObsNumbers(rec.JD, rec.Mag);

@@ -62,6 +62,9 @@ public:
     virtual int yieldIntervalMs() const { return 8; }
     /// Hourglass pointer on or off.
     virtual void setBusyCursor(bool busy) = 0;
+    /// Whether Ctrl is held down now, asked of the keyboard itself: a release
+    /// while another window had the keyboard is never seen as a key event.
+    virtual bool ctrlHeld() const { return false; }
 
     /// Shorthand for the program's error convention:
     /// Error "<description>" encountered in module <module>.

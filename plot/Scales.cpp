@@ -1,6 +1,9 @@
 #include "plot/Scales.h"
 
 #include "canvas/Canvas.h"
+#include "canvas/LabelInside.h"
+#include "plot/MagTicks.h"
+#include "plot/ShownRange.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,21 +13,24 @@ namespace varilume {
 
 namespace {
 
+// An end label is moved inwards rather than cut at the strip's edge.
 void label(Canvas& c, double x, double y, const QString& text) {
-    c.setCurrentXY(x, y);
-    c.print(text);
+    printInside(c, x, y, text);
 }
 
 } // namespace
 
 void Scaler(Context& ctx, Pictures& view, double xFrom, double xTo) {
     const ProjectState& s = ctx.state;
+    // One date or one magnitude is shown widened, as a single observation is.
+    const ShownRange x = shownRange(xFrom, xTo, kWidenJD);
+    const ShownRange mag = shownRange(s.MinMag, s.MaxMag, kWidenMag);
     try {
-        // picView first: it fails on either empty range, so a failure leaves
-        // all three canvases with their previous systems.
-        view.picView().setCoords(xFrom, s.MinMag, xTo, s.MaxMag);
-        view.picMagScale().setCoords(0, s.MinMag, 20, s.MaxMag);
-        view.picJDScale().setCoords(xFrom, 0, xTo, 20);
+        // picView first: it is the one that can fail, so a failure leaves all
+        // three canvases with their previous systems.
+        view.picView().setCoords(x.from, mag.from, x.to, mag.to);
+        view.picMagScale().setCoords(0, mag.from, 20, mag.to);
+        view.picJDScale().setCoords(x.from, 0, x.to, 20);
     } catch (const std::exception& e) {
         const bool noData = s.MinJD == 0 && s.MinMag == 0 && s.MaxJD == 0 && s.MaxMag == 0;
         if (!noData)
@@ -75,27 +81,30 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
     try {
         c.clear();
         view.repaintCanvases();
-        const float lo = std::floor(ctx.state.MinMag);
-        const float hi = std::floor(ctx.state.MaxMag);
-        const double span = double(hi) - double(lo);
         // More whole magnitudes than the strip has pixel rows cannot be told apart;
         // such a range comes from a column that is not magnitudes.
+        const double span = std::floor(double(ctx.state.MaxMag)) - std::floor(double(ctx.state.MinMag));
         if (!std::isfinite(span) || span > std::max(c.heightPx(), 1))
             throw std::overflow_error("Overflow");
-        // Counted steps instead of adding to a float: the same values for any
-        // real magnitude, and no endless loop where m + 0.5 rounds back to m.
-        const int wholeSteps = span < 0 ? -1 : static_cast<int>(span);
-        for (int k = 0; k <= 2 * wholeSteps; ++k) {
-            const float m = lo + 0.5f * static_cast<float>(k);
+        const ShownRange mag = shownRange(ctx.state.MinMag, ctx.state.MaxMag, kWidenMag);
+        const MagTicks ticks =
+            planMagTicks(static_cast<float>(mag.from), static_cast<float>(mag.to),
+                         c.textHeight(QStringLiteral("0")));
+        for (double m : ticks.minor)
             c.line(0, m, 2, m);
-        }
-        for (int k = 0; k <= wholeSteps; ++k) {
-            const float m = lo + static_cast<float>(k);
+        for (double m : ticks.labelled) {
             c.line(0, m, 5, m);
-            const double whole = m == 0 ? 0.0 : double(m); // no "-0"
-            const bool signColumn = labels == MagLabels::SignColumn && whole >= 0;
-            const QString text =
-                (signColumn ? QStringLiteral(" ") : QString()) + QString::number(whole, 'f', 0);
+            // The whole magnitude below the range (floor of MinMag) has its tick
+            // off the strip; its label, moved inwards, would name the wrong place.
+            if (!magOnStrip(m, mag))
+                continue;
+            const double value = m == 0 ? 0.0 : m; // no "-0"
+            // Whole labels may keep a blank for the sign; a fractional one needs
+            // that room for its digits on the narrow strip.
+            const bool signColumn =
+                labels == MagLabels::SignColumn && value >= 0 && ticks.decimals == 0;
+            const QString text = (signColumn ? QStringLiteral(" ") : QString()) +
+                                 QString::number(value, 'f', ticks.decimals);
             label(c, 6, m - c.textHeight(text) / 2, text);
         }
     } catch (const std::exception& e) {

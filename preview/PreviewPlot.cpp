@@ -1,9 +1,11 @@
 #include "preview/PreviewPlot.h"
 
 #include "canvas/Canvas.h"
+#include "canvas/LabelInside.h"
 #include "platform/EventPump.h"
 #include "plot/PlotView.h"
 #include "plot/Scales.h"
+#include "plot/ShownRange.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
 
@@ -86,13 +88,14 @@ void PreviewJDScale(Context& ctx, PreviewView& view) {
     try {
         Canvas& strip = view.picJDScale();
         strip.clear();
-        const std::int32_t step = PreviewJDStep(s.JDTo - s.JDFrom);
+        const ShownRange jd = shownRange(s.JDFrom, s.JDTo, kWidenJD);
+        const std::int32_t step = PreviewJDStep(jd.to - jd.from);
 
         // Every tick lies on a multiple of half a step (the step is even), so
         // only those days are visited, not every day of the window.
         const double half = std::abs(step) / 2;
-        const double lo = std::floor(s.JDFrom);
-        const double hi = std::floor(s.JDTo);
+        const double lo = std::floor(jd.from);
+        const double hi = std::floor(jd.to);
         const double first = std::ceil(lo / half) * half;
         if (hi >= first && (hi - first) / half > kMaxTicks)
             throw std::overflow_error("Overflow");
@@ -110,9 +113,9 @@ void PreviewJDScale(Context& ctx, PreviewView& view) {
             if (std::fmod(x, step) != 0)
                 continue;
             strip.line(x, 15, x, 20);
+            // Centred on its tick, but whole: the first and last move inwards.
             const QString label = wholeNumber(x);
-            strip.setCurrentXY(x - strip.textWidth(label) / 2, -1);
-            strip.print(label);
+            printInside(strip, x - strip.textWidth(label) / 2, -1, label);
         }
     } catch (const std::exception& e) {
         ctx.platform.reportError(describe(e), QStringLiteral("WriteJDScale"));

@@ -115,6 +115,13 @@ void TestOrbisImport::loads_data() {
         {4, 9}, 1, kCurrent);
     QTest::addRow("non-numeric magnitude rejected, the load goes on")
         << Outcome("orbis_bad_magnitude.txt", {"2451234.5|9.1||6", "2451236.5|9.3||6"}, {3});
+    // A TAB in an 18-field line's comment does not make a TAB-layout file.
+    QTest::addRow("TAB inside a comment of the first line")
+        << Outcome("orbis_tab_in_comment.txt", {"2451234.5|9.1||6", "2451235.5|9.3||6"});
+    QTest::addRow("current layout, TAB, no header")
+        << Outcome("orbis24_tab_no_header.txt",
+                   {"2455410.5|9.8||6|V|||PLAIN|R SYN||STD|", "2455411.5|9.7||6|V||||R SYN||STD|"},
+                   {}, 0, kCurrent);
     QTest::addRow("empty file") << Outcome("orbis_empty.txt", {}, {}, 0, kLegacy, Status::EmptyFile,
                                            kCheck + "\r\nInput past end of file", "Error",
                                            Icon::Critical);

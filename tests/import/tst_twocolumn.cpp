@@ -58,9 +58,9 @@ void TestTwoColumn::loads_data() {
     QTest::addRow("header line") << Outcome("twocol_header.txt", 2, {}, Status::BadValue,
                                             kCheck + "Line 1: the JD \"JD\" is not a number.",
                                             "Error", Icon::Critical);
-    QTest::addRow("one value") << Outcome("twocol_one_value.txt", 3, {"2451000.5|10.5||"},
-                                          Status::BadValue, kCheck + "Subscript out of range",
-                                          "Error", Icon::Critical);
+    QTest::addRow("one value") << Outcome(
+        "twocol_one_value.txt", 3, {"2451000.5|10.5||"}, Status::BadValue,
+        kCheck + "Subscript out of range\r\nLine 2: 2451001.5", "Error", Icon::Critical);
     QTest::addRow("missing file") << Outcome("absent.txt", 0, {}, Status::FileError,
                                              "File " + kData + "absent.txt not found.",
                                              "File Error", Icon::Exclamation);

@@ -25,12 +25,13 @@ struct Fixture : TestContext {
 };
 
 // The phase strip: how many minor ticks and where the last one falls, the major
-// ticks, and the labels with their places.
+// ticks, and the labels with the tick each one names.
 struct PhaseStrip {
     int minorTicks;
     double lastMinor;
     QList<double> majorTicks;
-    QString labels;
+    QStringList labels;
+    QList<double> labelTicks;
 };
 
 // The magnitude strip: half- and whole-magnitude ticks and the labels.
@@ -53,31 +54,29 @@ private slots:
         QTest::addColumn<MagStrip>("mags");
 
         // One cycle: the extra edge tick at 0.497. Two: the minor ticks end short of 1
-        // by accumulation, the edge tick at 0.99, and "0.0" centred on zero.
-        Fixture probe(true, 8, 11);
-        const double w = probe.view.jdScale.textWidth(QStringLiteral("0.0"));
-        const PhaseStrip one(11, 0.5, {-0.5, 0.0, 0.5, 0.497},
-                             "'-0.5' at (-0.5, -1); '0.0' at (-0.01, -0.5); '0.5' at (0.475, -1)");
+        // by accumulation, the edge tick at 0.99.
+        const PhaseStrip one(11, 0.5, {-0.5, 0.0, 0.5, 0.497}, {"-0.5", "0.0", "0.5"},
+                             {-0.5, 0.0, 0.5});
         const PhaseStrip two(21, 0.9999999999999998, {-1.0, -0.5, 0.0, 0.5, 1.0, 0.99},
-                             QString("'0.0' at (%1, -1); '-1.0' at (-1, -1); '1.0' at (0.95, -1)")
-                                 .arg(-w / 2, 0, 'g', 12));
+                             {"0.0", "-1.0", "1.0"}, {0.0, -1.0, 1.0});
         QTest::addRow("one cycle, magnitudes 7.3 to 12.8: no tick at 12.5")
             << false << 7.3f << 12.8f << one
             << MagStrip({7, 7.5, 8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}, {7, 8, 9, 10, 11, 12},
-                        {" 7", " 8", " 9", " 10", " 11", " 12"});
+                        {" 8", " 9", " 10", " 11", " 12"});
         QTest::addRow("two cycles, whole MinMag 8 starts at the top edge")
             << true << 8.0f << 10.4f << two
             << MagStrip({8, 8.5, 9, 9.5, 10}, {8, 9, 10}, {" 8", " 9", " 10"});
         QTest::addRow("negative magnitudes carry their sign")
             << false << -2.5f << 1.2f << one
             << MagStrip({-3, -2.5, -2, -1.5, -1, -0.5, 0, 0.5, 1}, {-3, -2, -1, 0, 1},
-                        {"-3", "-2", "-1", " 0", " 1"});
+                        {"-2", "-1", " 0", " 1"});
     }
 
     // Guards the coordinate systems of the plot and both strips (the phase range doubled
     // for two cycles), the phase strip's accumulated minor ticks, major ticks and
-    // labels with their places, and the magnitude ticks from floor(MinMag) to
-    // floor(MaxMag) with labels six units from the edge, centred on their ticks.
+    // labels over their ticks, and the magnitude ticks from floor(MinMag) to
+    // floor(MaxMag) with labels six units from the edge beside those on the strip. No
+    // label is cut at a strip's edge (an end label moves inwards instead).
     void strips() {
         QFETCH(bool, twoCycles);
         QFETCH(float, minMag);
@@ -103,44 +102,56 @@ private slots:
         QCOMPARE(minor.front(), -half);
         QCOMPARE(minor.back(), phases.lastMinor);
         QCOMPARE(tickXs(p, 10), phases.majorTicks);
-        QCOMPARE(describeTexts(p), phases.labels);
+        QCOMPARE(textsOf(p), phases.labels);
+        QCOMPARE(textsCut(p), QString());
+        const std::vector<Canvas::Op> phaseTexts = opsOf(p, Canvas::Op::Text);
+        for (std::size_t i = 0; i < phaseTexts.size(); ++i)
+            QVERIFY2(textSpansX(p, phaseTexts[i], phases.labelTicks[qsizetype(i)]),
+                     qPrintable(describeTexts(p)));
 
         QCOMPARE(m.ops().front().kind, Canvas::Op::Clear);
         QCOMPARE(tickYs(m, 2), mags.halfTicks);
         QCOMPARE(tickYs(m, 5), mags.wholeTicks);
         QCOMPARE(textsOf(m), mags.labels);
+        QCOMPARE(textsCut(m), QString());
         for (const Canvas::Op& op : opsOf(m, Canvas::Op::Text))
-            QVERIFY2(op.x1 == 6 &&
-                         std::fabs(op.y1 + m.textHeight(op.text) / 2 - op.text.toDouble()) < 1e-12,
+            QVERIFY2(op.x1 == 6 && textSpansY(m, op, op.text.toDouble()),
                      qPrintable(describeTexts(m)));
         QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
     }
 
-    void scalerFailureKeepsSystems_data() {
+    void oneMagnitudeWidened_data() {
         QTest::addColumn<float>("mag");
-        QTest::addColumn<bool>("datesKnown");
-        QTest::addColumn<QString>("reports");
-
-        QTest::addRow("equal magnitudes of loaded data") << 9.5f << true << "Scaler";
-        QTest::addRow("magnitudes zero but dates known") << 0.0f << true << "Scaler";
-        QTest::addRow("nothing loaded yet: silent") << 0.0f << false << "";
+        QTest::addRow("all magnitudes 9.5") << 9.5f;
+        QTest::addRow("all magnitudes 0") << 0.0f;
+        QTest::addRow("all magnitudes -1.25") << -1.25f;
     }
 
-    // Guards the Scaler error path: message unless nothing is loaded, and no canvas half-changed.
-    void scalerFailureKeepsSystems() {
+    // Guards a window of one distinct magnitude (all alike, or the slider at
+    // 0 %): shown one magnitude either side, as a single observation is, with
+    // its scale, where it used to give an "Invalid procedure call" and no plot.
+    void oneMagnitudeWidened() {
         QFETCH(float, mag);
-        QFETCH(bool, datesKnown);
-        QFETCH(QString, reports);
+        Fixture f(false, mag, mag);
+        WriteMagScale(f.ctx, f.view);
+        QCOMPARE(f.platform.errorReports(), QString());
+        QCOMPARE(userSystem(f.view.view), (QList<double>{-0.5, mag - 1.0, 1, 2}));
+        QCOMPARE(userSystem(f.view.magScale), (QList<double>{0, mag - 1.0, 20, 2}));
+        QVERIFY2(textsOf(f.view.magScale).size() >= 2, qPrintable(describeTexts(f.view.magScale)));
+    }
 
+    // Guards the Scaler error path (magnitudes too large to widen): reported,
+    // and no canvas half-changed.
+    void scalerFailureKeepsSystems() {
         Fixture f(false, 8, 11);
         ProjectState& s = f.folder.state;
         s.TwoCycles = true; // a change a failing Scaler must not half-apply
-        s.MinMag = s.MaxMag = mag;
-        s.MinJD = datesKnown ? 2450000.5 : 0;
-        s.MaxJD = datesKnown ? 2450010.5 : 0;
+        s.MinMag = s.MaxMag = 3e38f;
+        s.MinJD = 2450000.5;
+        s.MaxJD = 2450010.5;
         Scaler(f.ctx, f.view);
 
-        QCOMPARE(f.platform.errorReports(), reports);
+        QCOMPARE(f.platform.errorReports(), QStringLiteral("Scaler"));
         QCOMPARE(userSystem(f.view.view), (QList<double>{-0.5, 8, 1, 3}));
         QCOMPARE(userSystem(f.view.jdScale), (QList<double>{-0.5, 0, 1, 20}));
         QCOMPARE(userSystem(f.view.magScale), (QList<double>{0, 8, 20, 3}));
@@ -177,6 +188,50 @@ private slots:
         QCOMPARE(t.platform.errorReports(), reports);
         const std::size_t expected = reports.isEmpty() ? std::size_t(3 * 10000 + 2) : 0;
         QCOMPARE(opsOf(view.picMagScale(), Canvas::Op::Line).size(), expected);
+    }
+
+    void narrowRanges_data() {
+        QTest::addColumn<float>("minMag");
+        QTest::addColumn<float>("maxMag");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QList<double>>("minor");
+
+        // A Cepheid's CCD light curve: no whole magnitude inside at all.
+        QTest::addRow("15.52 to 15.83: tenths")
+            << 15.52f << 15.83f << QStringList{"15.6", "15.7", "15.8"}
+            << QList<double>{15.55, 15.6, 15.65, 15.7, 15.75, 15.8};
+        QTest::addRow("one whole magnitude inside: tenths around it")
+            << 11.85f << 12.12f << QStringList{"11.9", "12.0", "12.1"}
+            << QList<double>{11.85, 11.9, 11.95, 12, 12.05, 12.1};
+        QTest::addRow("magnitude 15.6 as a single is labelled")
+            << 15.6f << 15.7f << QStringList{"15.6", "15.7"} << QList<double>{15.6, 15.65, 15.7};
+        QTest::addRow("below zero keeps the sign")
+            << -0.43f << -0.12f << QStringList{"-0.4", "-0.3", "-0.2"}
+            << QList<double>{-0.4, -0.35, -0.3, -0.25, -0.2, -0.15};
+        QTest::addRow("two whole magnitudes inside: whole labels as designed")
+            << 11.9f << 13.1f << QStringList{" 12", " 13"} << QList<double>{11, 11.5, 12, 12.5, 13};
+    }
+
+    // Guards the magnitude strip of a small-amplitude star: labels at the
+    // finest of 0.1, 0.2 and 0.5 magnitudes giving two or more, half steps as
+    // minor ticks, every label whole beside its tick.
+    void narrowRanges() {
+        QFETCH(float, minMag);
+        QFETCH(float, maxMag);
+        QFETCH(QStringList, labels);
+        QFETCH(QList<double>, minor);
+        Fixture f(false, minMag, maxMag);
+        WriteMagScale(f.ctx, f.view);
+        const Canvas& m = f.view.magScale;
+        QCOMPARE(textsOf(m), labels);
+        QList<double> shortTicks = tickYs(m, 2);
+        for (double& y : shortTicks)
+            y = std::round(y * 1e6) / 1e6;
+        QCOMPARE(shortTicks, minor);
+        QCOMPARE(textsCut(m), QString());
+        for (const Canvas::Op& op : opsOf(m, Canvas::Op::Text))
+            QVERIFY2(textSpansY(m, op, op.text.toDouble()), qPrintable(describeTexts(m)));
+        QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
     }
 };
 

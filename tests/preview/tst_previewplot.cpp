@@ -85,6 +85,9 @@ private slots:
         QTest::addRow("span 50, fractional ends")
             << 2451000.3 << 2451050.3 << QList<double>{2451000, 2451024, 2451048}
             << QList<double>{2451012, 2451036};
+        QTest::addRow("window from a labelled day to a labelled day")
+            << 2451000.0 << 2451048.0 << QList<double>{2451000, 2451024, 2451048}
+            << QList<double>{2451012, 2451036};
         QTest::addRow("span 150, odd step 74")
             << 2451000.5 << 2451150.5 << QList<double>{2451028, 2451102}
             << QList<double>{2451065, 2451139};
@@ -111,22 +114,28 @@ private slots:
         QCOMPARE(opsOf(strip, Canvas::Op::Line).size(), std::size_t(majors.size() + minors.size()));
         const std::vector<Canvas::Op> texts = opsOf(strip, Canvas::Op::Text);
         QCOMPARE(qsizetype(texts.size()), majors.size());
-        for (std::size_t i = 0; i < texts.size(); ++i) { // whole days centred above each major
+        // Whole days above each major, none cut at the strip's ends.
+        for (std::size_t i = 0; i < texts.size(); ++i) {
             const double major = majors[qsizetype(i)];
             QCOMPARE(texts[i].text, QString::number(qint64(major)));
-            QCOMPARE(texts[i].x1, major - strip.textWidth(texts[i].text) / 2);
-            QCOMPARE(texts[i].y1, -1.0);
+            // A tick just outside the window (the first day before JDFrom) keeps
+            // its label at the edge.
+            QVERIFY2(major < from || major > to || textSpansX(strip, texts[i], major),
+                     qPrintable(describeTexts(strip)));
         }
+        QCOMPARE(textsCut(strip), QString());
 
         const Canvas& mags = f.preview.magScale;
         QCOMPARE(tickYs(mags, 2), (QList<double>{8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}));
         QCOMPARE(tickYs(mags, 5), (QList<double>{8, 9, 10, 11, 12}));
         QCOMPARE(opsOf(mags, Canvas::Op::Line).size(), std::size_t(9 + 5)); // no other line
-        QCOMPARE(textsOf(mags), (QStringList{"8", "9", "10", "11", "12"}));
+        // 8, below the range's top, has its tick off the strip and no label.
+        QCOMPARE(textsOf(mags), (QStringList{"9", "10", "11", "12"}));
         for (const Canvas::Op& op : opsOf(mags, Canvas::Op::Text)) {
             QCOMPARE(op.x1, 6.0);
             QCOMPARE(op.y1, op.text.toDouble() - mags.textHeight(op.text) / 2);
         }
+        QCOMPARE(textsCut(mags), QString());
         QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
     }
 
@@ -155,10 +164,11 @@ private slots:
     }
 
     // Guards the status line of both kinds of file and of a window without
-    // drawable rows (PlotCaption then kept, the main window shown), an empty JD
-    // window (a Scaler error unless nothing is loaded, old systems kept, that
-    // date's observations still counted), and two mended faults: dots filled in
-    // the colour of the point before them, and JDs rounded to singles on the canvas.
+    // drawable rows (PlotCaption then kept, the main window shown), a JD window
+    // of one date (the slider at 0 %: shown a hundred days either side, as a
+    // single observation is, where it used to fail in Scaler; that date's
+    // observations counted), and two mended faults: dots filled in the colour
+    // of the point before them, and JDs rounded to singles on the canvas.
     void redraw_data() {
         QTest::addColumn<Redraw>("r");
 
@@ -170,10 +180,10 @@ private slots:
             << Redraw("(2451005, 11, '<', 15520722), (2451015, 11.5, '<', 15520722), "
                       "(2451050, 10, '', 65280)",
                       " rr lyr ", false, from, to, "", "    RR LYR  - (0 Points)", {});
-        QTest::addRow("slider at 0: a single date, Scaler reported; two-column file")
-            << Redraw(kLightCurve, "rr lyr", true, date, date, "Scaler",
+        QTest::addRow("slider at 0: a single date widened; two-column file")
+            << Redraw(kLightCurve, "rr lyr", true, date, date, "",
                       "File: /DATA/STARS/SS CYG.TXT - (1 Points)", {"2451020.5678 16711680"});
-        QTest::addRow("a single date with nothing loaded: silent")
+        QTest::addRow("a single date with nothing loaded: widened both ways")
             << Redraw("", "rr lyr", false, date, date, "", "   RR LYR - (0 Points)", {});
     }
 
@@ -207,9 +217,13 @@ private slots:
         }
         QCOMPARE(drawn, r.dots);
         QCOMPARE(s.PointColor, lastColor); // unchanged when nothing is drawn
-        QCOMPARE(userSystem(f.preview.view), (QList<double>{2451000, 10, 30, 2}));
-        QCOMPARE(userSystem(f.preview.jdScale), (QList<double>{2451000, 0, 30, 20}));
-        QCOMPARE(userSystem(f.preview.magScale), (QList<double>{0, 10, 20, 2}));
+        // A single date or magnitude is shown 100 days or 1 magnitude either side.
+        const bool oneDate = r.jdFrom == r.jdTo;
+        const double left = oneDate ? r.jdFrom - 100 : 2451000, width = oneDate ? 200 : 30;
+        const double top = s.MinMag == s.MaxMag ? s.MinMag - 1.0 : 10;
+        QCOMPARE(userSystem(f.preview.view), (QList<double>{left, top, width, 2}));
+        QCOMPARE(userSystem(f.preview.jdScale), (QList<double>{left, 0, width, 20}));
+        QCOMPARE(userSystem(f.preview.magScale), (QList<double>{0, top, 20, 2}));
         QCOMPARE(f.main.calls, (r.dots.isEmpty() ? QStringList{"HidePlot", "ShowPlot"}
                                                  : QStringList{"HidePlot"}));
         QCOMPARE(s.Plotting, false);

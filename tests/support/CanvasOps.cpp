@@ -1,5 +1,8 @@
 #include "support/CanvasOps.h"
 
+#include <QRectF>
+#include <cmath>
+
 namespace varilume::test {
 
 std::vector<Canvas::Op> opsOf(const Canvas& c, Canvas::Op::Kind kind) {
@@ -44,6 +47,41 @@ QString describeTexts(const Canvas& c) {
                      .arg(op.text, QString::number(op.x1, 'g', 12),
                           QString::number(op.y1, 'g', 12));
     return parts.join(QStringLiteral("; "));
+}
+
+namespace {
+// A text's rectangle in device pixels.
+QRectF deviceRect(const Canvas& c, double x, double y, const QString& text) {
+    return QRectF(c.toDevice(x, y), QSizeF(c.textWidth(text) / std::fabs(c.pixelWidth()),
+                                           c.textHeight(text) / std::fabs(c.pixelHeight())));
+}
+} // namespace
+
+QString textsCut(const Canvas& c) {
+    const QRectF whole(0, 0, c.widthPx(), c.heightPx());
+    QStringList parts;
+    for (const Canvas::Op& op : opsOf(c, Canvas::Op::Text)) {
+        const QRectF r = deviceRect(c, op.x1, op.y1, op.text);
+        // A thousandth of a pixel is rounding, not a cut.
+        if (!whole.adjusted(-1e-3, -1e-3, 1e-3, 1e-3).contains(r))
+            parts << QStringLiteral("'%1' at (%2, %3)")
+                         .arg(op.text, QString::number(op.x1, 'g', 12),
+                              QString::number(op.y1, 'g', 12));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+bool textSpansX(const Canvas& c, const Canvas::Op& text, double x) {
+    const QRectF r = deviceRect(c, text.x1, text.y1, text.text);
+    const double at = c.toDevice(x, text.y1).x();
+    // Within the pixel an end label keeps clear of the edge, and rounding.
+    return r.left() - 2 <= at && at <= r.right() + 2;
+}
+
+bool textSpansY(const Canvas& c, const Canvas::Op& text, double y) {
+    const QRectF r = deviceRect(c, text.x1, text.y1, text.text);
+    const double at = c.toDevice(text.x1, y).y();
+    return r.top() - 2 <= at && at <= r.bottom() + 2;
 }
 
 } // namespace varilume::test

@@ -25,5 +25,11 @@ QList<double> userSystem(const Canvas& c);
 QStringList textsOf(const Canvas& c);
 /// "'text' at (x, y)" for every printed text, x and y to 12 digits.
 QString describeTexts(const Canvas& c);
+/// The printed texts that do not lie whole inside the canvas (a part cut at
+/// its edge), described as describeTexts does; empty when all fit.
+QString textsCut(const Canvas& c);
+/// Whether a printed text's rectangle spans user position x (across) or y (down).
+bool textSpansX(const Canvas& c, const Canvas::Op& text, double x);
+bool textSpansY(const Canvas& c, const Canvas::Op& text, double y);
 
 } // namespace varilume::test

@@ -84,6 +84,8 @@ public:
     std::function<void()> onProcessEvents;
     /// 0 makes long loops yield at every chance, so a test can act mid-loop.
     int yieldInterval = 8;
+    /// Whether Ctrl is down on the keyboard, as the step commands ask.
+    bool ctrl = false;
 
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
@@ -96,6 +98,7 @@ public:
     ShellResult openPath(const QString& path) override;
     void processEvents() override;
     void setBusyCursor(bool) override {}
+    bool ctrlHeld() const override { return ctrl; }
     int yieldIntervalMs() const override { return yieldInterval; }
 
     /// Texts of all messages shown, for failure output.

@@ -141,27 +141,69 @@ private slots:
             QCOMPARE(box(dlg, "txtFilePath")->text(), t.folder.state.ProgramFolder);
     }
 
-    // Guards the folder browser: Cancel changes nothing; Enter hands the typed
-    // path to the settings and to the configuration dialog's box.
+    // Guards the folder browser: Cancel changes nothing; Enter hands the path
+    // to the configuration dialog's box, and only that dialog's Enter saves it,
+    // together with the colour and increment edits made before browsing.
     void browse_data() {
         QTest::addColumn<QString>("button");
-        QTest::addRow("cancel") << "cmdCancel";
-        QTest::addRow("enter") << "cmdExit";
+        QTest::addColumn<QString>("configButton");
+        QTest::addColumn<QString>("savedFolder");
+        QTest::addColumn<float>("savedIncrement");
+        QTest::addRow("browse cancelled, config entered") << "cmdCancel"
+                                                          << "cmdEnter"
+                                                          << "program" << 7.5f;
+        QTest::addRow("browse entered, config entered") << "cmdExit"
+                                                        << "cmdEnter"
+                                                        << "files" << 7.5f;
+        QTest::addRow("browse entered, config cancelled") << "cmdExit"
+                                                          << "cmdCancel"
+                                                          << "program" << 0.5f;
     }
     void browse() {
         QFETCH(QString, button);
+        QFETCH(QString, configButton);
+        QFETCH(QString, savedFolder);
+        QFETCH(float, savedIncrement);
         TestContext t;
         ProjectState& s = t.folder.state;
         s.FilePath = s.ProgramFolder;
+        s.Increment = 0.5f;
+        s.ColorU = 5;
         FrmConfig dlg(t.ctx);
+        box(dlg, "txtIncrement")->setText(QStringLiteral("7.5"));
+        t.platform.colors = {std::int32_t(777)};
+        dlg.pickColor(4);
         t.platform.dialogScripts.push_back([&](QDialog& d) {
             box(d, "txtPath")->setText(s.FilesFolder);
             d.findChild<QPushButton*>(button)->click();
         });
         dlg.cmdBrowse();
-        const QString expected = button == u"cmdExit" ? s.FilesFolder : s.ProgramFolder;
-        QCOMPARE(s.FilePath, expected);
-        QCOMPARE(box(dlg, "txtFilePath")->text(), expected);
+        QCOMPARE(s.FilePath, s.ProgramFolder);
+        QCOMPARE(box(dlg, "txtFilePath")->text(),
+                 button == u"cmdExit" ? s.FilesFolder : s.ProgramFolder);
+        QCOMPARE(box(dlg, "txtIncrement")->text(), QStringLiteral("7.5"));
+        QCOMPARE(dlg.buttonColor(4), std::int32_t(777));
+        dlg.findChild<QPushButton*>(configButton)->click();
+        QCOMPARE(s.FilePath, savedFolder == u"files" ? s.FilesFolder : s.ProgramFolder);
+        QCOMPARE(s.Increment, savedIncrement);
+        QCOMPARE(s.ColorU, configButton == u"cmdEnter" ? 777.0 : 5.0);
+    }
+
+    // Guards a refused increment: the folder typed with it is not taken either,
+    // so a Cancel afterwards leaves the settings as they were.
+    void refusedIncrementCommitsNothing() {
+        TestContext t;
+        ProjectState& s = t.folder.state;
+        s.FilePath = s.ProgramFolder;
+        FrmConfig dlg(t.ctx);
+        box(dlg, "txtFilePath")->setText(s.FilesFolder);
+        box(dlg, "txtIncrement")->setText(QStringLiteral("fast"));
+        dlg.cmdEnter();
+        QCOMPARE(t.platform.messages.size(), size_t(1));
+        QCOMPARE(box(dlg, "txtFilePath")->text(), s.FilesFolder);
+        dlg.reject();
+        QCOMPARE(s.FilePath, s.ProgramFolder);
+        QVERIFY(!QFile::exists(s.settingsPath()));
     }
 
     // Guards a declined folder in the browser: the dialog stays open, the

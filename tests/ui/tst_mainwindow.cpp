@@ -3,6 +3,7 @@
 #include "plot/Phase.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
+#include "ui/AppSession.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/widgets/CanvasWidget.h"
 
@@ -13,63 +14,31 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace varilume;
 using varilume::test::ScriptedPlatform;
+using varilume::test::Session;
 using varilume::test::writeFile;
 
 namespace {
 
-// A started program over a temporary program folder, with a small ORBIS file.
-struct Session {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<Application> app;
-    QString orbis;
+// Counts the events of one type that reach the watched object.
+class EventWatch : public QObject {
+public:
+    EventWatch(QEvent::Type type, int* count) : type_(type), count_(count) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == type_)
+            ++*count_;
+        return false;
+    }
 
-    Session() {
-        QFile::copy(QStringLiteral(VARILUME_TEMPLATE),
-                    dir.filePath(QStringLiteral("Template.mdb")));
-        writeFile(dir.filePath(QStringLiteral("Varilume.ini")),
-                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
-                      "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\n"
-                      "ColorFAINT=15520722\r\n");
-        QByteArray lines =
-            "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
-            "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star "
-            "Name\r\n";
-        for (int i = 0; i < 40; ++i) {
-            const QByteArray jd = QByteArray::number(2450000.0 + i * 2.5, 'f', 4);
-            const QByteArray mag = QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2);
-            lines += jd + "," + mag + ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
-        }
-        lines += "2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
-        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
-        writeFile(orbis, lines);
-        app = std::make_unique<Application>(platform, dir.path());
-        app->start();
-        QApplication::setActiveWindow(app->mainWindow());
-    }
-    QWidget* focused() {
-        QWidget* f = QApplication::focusWidget();
-        return f ? f : app->mainWindow();
-    }
-    FrmPlot& w() { return *app->mainWindow(); }
-    ProjectState& s() { return app->state(); }
-    template <typename T> T* child(const char* name) {
-        return w().findChild<T*>(QLatin1String(name));
-    }
-    QString caption() { return child<QLabel>("lblStarName")->text(); }
-    // Loads the ORBIS file, leaving the preview with Continue.
-    void load() {
-        platform.files.push_back(orbis);
-        platform.dialogScripts.push_back(
-            [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
-        w().cmdLoad();
-        QApplication::setActiveWindow(app->mainWindow());
-    }
+private:
+    QEvent::Type type_;
+    int* count_;
 };
 
 } // namespace
@@ -133,31 +102,109 @@ private slots:
         QCOMPARE(t.w().statusPanel(1), QString());
     }
 
-    // Guards the step commands and keys: bounds, Ctrl, and the characters
-    // still reaching the period box.
+    // Guards the readouts after an unload: the phase and magnitude of the star
+    // just unloaded do not stay on show.
+    void clearEmptiesReadouts() {
+        Session t;
+        t.load();
+        emit t.child<CanvasWidget>("picView")->mouseMoved(0.25, 9.5);
+        QVERIFY(!t.w().statusPanel(3).isEmpty());
+        t.platform.answers = {Answer::Ok};
+        t.w().mnuClear();
+        QVERIFY(!t.s().StarLoaded);
+        QCOMPARE(t.w().statusPanel(2), QString());
+        QCOMPARE(t.w().statusPanel(3), QString());
+    }
+
+    // Guards the program's life while its main window is hidden: a plot that
+    // yields after the preview has closed and before the main window shows
+    // again must not end the program (it ends only through its shutdown).
+    void plotYieldingWhileHiddenKeepsRunning() {
+        Session t;
+        int quitRequests = 0;
+        EventWatch watch(QEvent::Quit, &quitRequests);
+        qApp->installEventFilter(&watch);
+        bool hiddenDuringYield = false;
+        t.platform.yieldInterval = 0;
+        t.platform.onProcessEvents = [&] {
+            if (t.s().Plotting && !t.w().isVisible())
+                hiddenDuringYield = true;
+            QCoreApplication::processEvents();
+        };
+        t.platform.files.push_back(t.orbis);
+        t.platform.dialogScripts.push_back([](QDialog& d) {
+            d.show(); // as a modal run shows it; closing it leaves no window on screen
+            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        });
+        // Inside the event loop, as the program runs, so that a quit would be acted on.
+        QTimer::singleShot(0, [&] {
+            t.w().cmdLoad();
+            QCoreApplication::processEvents();
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        });
+        QCoreApplication::exec();
+        qApp->removeEventFilter(&watch);
+        t.platform.onProcessEvents = nullptr;
+        QVERIFY(hiddenDuringYield);
+        QCOMPARE(quitRequests, 0);
+        QVERIFY(t.s().StarLoaded);
+        QVERIFY(t.w().isVisible());
+        QVERIFY(!t.app->ended());
+    }
+
+    // Guards the step commands: the bounds, and Ctrl read from the keyboard
+    // when the step happens, so a release that another window saw (Ctrl+P into
+    // the preview) does not leave every later step ten-fold.
     void stepping() {
         Session t;
         t.load();
-        auto* box = t.child<QLineEdit>("txtPeriod");
         t.s().Period = 1.0f;
         t.w().cmdIncrDn();
         QCOMPARE(t.s().Period, 0.0f);
         QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (0 Points)"));
         QVERIFY(t.platform.messages.empty());
 
+        t.platform.ctrl = true;
         QTest::keyPress(t.focused(), Qt::Key_Control);
-        QVERIFY(t.w().ctrlDown());
         t.w().cmdIncrUp();
         QCOMPARE(t.s().Period, 10.0f);
-        QTest::keyRelease(t.focused(), Qt::Key_Control);
-        QVERIFY(!t.w().ctrlDown());
-
-        box->setFocus();
-        box->setText(QStringLiteral("20"));
-        box->setCursorPosition(2);
-        QTest::keyClick(box, '+');
+        t.platform.ctrl = false; // released while the preview had the keyboard
+        t.w().cmdIncrUp();
         QCOMPARE(t.s().Period, 11.0f);
-        QCOMPARE(box->text(), QStringLiteral(" 11+"));
+        t.w().cmdIncrDn();
+        QCOMPARE(t.s().Period, 10.0f);
+    }
+
+    // Guards "+" and "-" in the period box: each steps once and is consumed,
+    // so the box keeps a period that the next Enter reads; also when the window
+    // system has not made the window the active one (keys still reach the box).
+    void stepKeysInPeriodBox_data() {
+        QTest::addColumn<char>("key");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<float>("period");
+        QTest::addRow("plus") << '+' << true << 21.0f;
+        QTest::addRow("minus") << '-' << true << 19.0f;
+        QTest::addRow("plus, window not active") << '+' << false << 21.0f;
+    }
+    void stepKeysInPeriodBox() {
+        QFETCH(char, key);
+        QFETCH(bool, active);
+        QFETCH(float, period);
+        Session t;
+        t.load();
+        auto* box = t.child<QLineEdit>("txtPeriod");
+        QCOMPARE(QApplication::focusWidget(), box); // where a load leaves the focus
+        box->setText(QStringLiteral("20"));
+        QTest::keyClick(box, Qt::Key_Return);
+        if (!active)
+            QApplication::setActiveWindow(nullptr);
+        box->setCursorPosition(box->text().size());
+        QTest::keyClick(box, key);
+        QCOMPARE(t.s().Period, period);
+        QCOMPARE(box->text(), QStringLiteral(" ") + QString::number(period));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(t.s().Period, period);
         QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
     }
 
@@ -236,7 +283,8 @@ private slots:
         QCOMPARE(t.w().statusPanel(2), QStringLiteral("Magnification = 1.0 X"));
     }
 
-    // Guards the resize: the plot follows the new size and a too small window snaps back.
+    // Guards the resize: the plot follows the new size, and a window made too
+    // small is held at its minimum size, where the plot still follows.
     void resize() {
         Session t;
         t.load();
@@ -244,7 +292,8 @@ private slots:
         QCOMPARE(t.w().picView().widthPx(), t.child<CanvasWidget>("picView")->width());
         QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
         t.w().resize(40, 600);
-        QCOMPARE(t.w().outerTwips().width(), 11250.0);
+        QCOMPARE(t.w().width(), t.w().minimumWidth());
+        QCOMPARE(t.w().picView().widthPx(), t.child<CanvasWidget>("picView")->width());
     }
 
     // Guards the preview's hand-back: an estimate reaches both period boxes,
@@ -272,6 +321,38 @@ private slots:
         QCOMPARE(t.s().MidJD, 2450075.0);
         QVERIFY(!t.s().ZoomMode);
         QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (20 Points)"));
+    }
+
+    // Guards the slider after a zoom: it stays off once the zoom is done, since
+    // a slider window counts from the whole data and would undo the zoom; Refresh
+    // or Reset gives it back.
+    void zoomKeepsSliderOff_data() {
+        QTest::addColumn<bool>("reset");
+        QTest::addRow("until refresh") << false;
+        QTest::addRow("until reset") << true;
+    }
+    void zoomKeepsSliderOff() {
+        QFETCH(bool, reset);
+        Session t;
+        t.platform.files.push_back(t.orbis);
+        QList<bool> enabled;
+        t.platform.dialogScripts.push_back([&](QDialog& d) {
+            auto& preview = static_cast<FrmPreview&>(d);
+            auto* slider = d.findChild<QSlider*>(QStringLiteral("sldRange"));
+            preview.cmdZoom();
+            enabled << slider->isEnabled();
+            preview.clickAt(2450100.0);
+            preview.clickAt(2450050.0);
+            enabled << slider->isEnabled();
+            if (reset)
+                preview.cmdReset();
+            else
+                preview.cmdRefresh();
+            enabled << slider->isEnabled();
+            preview.cmdGo();
+        });
+        t.w().cmdLoad();
+        QCOMPARE(enabled, (QList<bool>{false, false, true}));
     }
 
     // Guards the two-column load: named after the file, plotted through the

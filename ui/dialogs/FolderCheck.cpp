@@ -25,14 +25,11 @@ FolderAnswer ensureFolder(Platform& platform, const QString& path) {
     return FolderAnswer::Failed;
 }
 
-bool takeDataFolder(Context& ctx, const QString& path) {
+bool dataFolderReady(Context& ctx, const QString& path) {
     const FolderAnswer folder = ensureFolder(ctx.platform, path);
     if (folder == FolderAnswer::Declined)
         ctx.state.IniMissing = true;
-    if (folder == FolderAnswer::Declined || folder == FolderAnswer::Failed)
-        return false;
-    ctx.state.FilePath = path;
-    return true;
+    return folder != FolderAnswer::Declined && folder != FolderAnswer::Failed;
 }
 
 } // namespace varilume

@@ -10,9 +10,9 @@ enum class FolderAnswer { Exists, Created, Declined, Failed };
 /// level) on Yes. A folder that cannot be created is reported.
 FolderAnswer ensureFolder(Platform& platform, const QString& path);
 
-/// Makes `path` the data folder FilePath when it exists or is created on the
-/// user's Yes. Otherwise FilePath keeps its value, a declined folder leaves the
-/// settings counted as missing, and false comes back.
-bool takeDataFolder(Context& ctx, const QString& path);
+/// Whether `path` can be the data folder: it exists or is created on the
+/// user's Yes. A declined folder leaves the settings counted as missing. The
+/// caller saves the folder into FilePath once the rest of its entry is accepted.
+bool dataFolderReady(Context& ctx, const QString& path);
 
 } // namespace varilume

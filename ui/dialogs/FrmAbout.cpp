@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <algorithm>
 
 namespace varilume {
 
@@ -35,14 +36,26 @@ QString FrmAbout::versionText() {
 FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Varilume"));
-    setFixedSize(TwipRect{0, 0, 4680, 2505}.px().size());
     const QList<QLabel*> labels = {
         label(this, "Label1", QStringLiteral("Varilume"), {660, 120, 3375, 495}, 18, true),
         label(this, "Label2", QStringLiteral("Calculates Variable Star Periods"),
               {360, 840, 3975, 375}, 12, true),
         label(this, "Label3", versionText(), {360, 1200, 3975, 735}, 0, false)};
-    for (QLabel* l : labels)
+    // A font larger than the design's wraps a text onto a second line: each
+    // label grows to its text and pushes the ones below down, and the box
+    // grows with them, so that no text runs over another.
+    QSize box = TwipRect{0, 0, 4680, 2505}.px().size();
+    int below = 0;
+    for (QLabel* l : labels) {
         l->installEventFilter(this);
+        QRect r = l->geometry();
+        r.moveTop(std::max(r.top(), below));
+        r.setHeight(std::max(r.height(), l->heightForWidth(r.width())));
+        l->setGeometry(r);
+        below = r.bottom() + 1;
+    }
+    box.setHeight(std::max(box.height(), below + TwipRect{0, 0, 0, 120}.px().height()));
+    setFixedSize(box);
 }
 
 void FrmAbout::mousePressEvent(QMouseEvent*) {

@@ -64,9 +64,11 @@ void FrmBrowse::chooseFolder(const QString& path) {
 }
 
 void FrmBrowse::cmdExit() {
+    // The choice goes to the configuration dialog's box only; its Enter saves it.
+    const QString chosen = txtPath_->text();
     if (configPath_)
-        configPath_->setText(txtPath_->text());
-    if (!takeDataFolder(ctx_, txtPath_->text())) {
+        configPath_->setText(chosen);
+    if (!dataFolderReady(ctx_, chosen)) {
         txtPath_->setText(ctx_.state.FilePath);
         return;
     }

@@ -172,17 +172,18 @@ void FrmConfig::cmdReset() {
 }
 
 void FrmConfig::cmdBrowse() {
+    // The browser writes its choice into the folder box; colours picked and an
+    // increment typed meanwhile stay as they are, all of it saved by Enter alone.
     FrmBrowse browse(ctx_, txtFilePath_, this);
     ctx_.platform.execDialog(browse);
-    // Coming back activates the dialog again; the chosen folder stays in the box.
-    const QString chosen = txtFilePath_->text();
-    activate();
-    txtFilePath_->setText(chosen);
 }
 
 void FrmConfig::cmdEnter() {
+    // Nothing reaches the settings until every box has been accepted: a Cancel
+    // after a refused entry leaves them as they were.
     ProjectState& s = ctx_.state;
-    if (!takeDataFolder(ctx_, txtFilePath_->text())) {
+    const QString folderText = txtFilePath_->text();
+    if (!dataFolderReady(ctx_, folderText)) {
         txtFilePath_->setText(s.FilePath);
         return;
     }
@@ -206,6 +207,7 @@ void FrmConfig::cmdEnter() {
         return;
     }
     s.DataURL = url;
+    s.FilePath = folderText;
     s.Increment = static_cast<float>(*increment);
     for (size_t i = 0; i < 13; ++i)
         s.*(kColorClasses[i].member) = colors_[i];

@@ -9,6 +9,7 @@
 #include "ui/main/PeriodSteps.h"
 #include "ui/widgets/CanvasWidget.h"
 #include "ui/widgets/FitText.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -113,16 +114,16 @@ void FrmPlot::createControls() {
     connect(cmdLoadXYZ_, &QPushButton::clicked, this, &FrmPlot::cmdLoadXYZ);
 
     fraUrCycles_ = named(new QGroupBox(QStringLiteral("Display:"), client_), "fraUrCycles");
+    fraUrCycles_->setGeometry(layout_.fraUrCycles.px());
     optUrOneCycle_ =
         named(new QRadioButton(QStringLiteral("One Cycle"), fraUrCycles_), "optUrOneCycle");
     optUrTwoCycles_ =
         named(new QRadioButton(QStringLiteral("Two Cycles"), fraUrCycles_), "optUrTwoCycles");
-    optUrOneCycle_->setGeometry(TwipRect{240, 240, 1575, 195}.px().adjusted(0, -2, 0, 4));
-    optUrTwoCycles_->setGeometry(TwipRect{240, 480, 1575, 195}.px().adjusted(0, -2, 0, 4));
+    optUrOneCycle_->setGeometry(TwipRect{240, 240, 1575, 195}.px().adjusted(0, -1, 0, 2));
+    optUrTwoCycles_->setGeometry(TwipRect{240, 480, 1575, 195}.px().adjusted(0, -1, 0, 2));
 
     lblCopyright_ = named(new QLabel(client_), "lblCopyright");
     lblCopyright_->setFont(fontOf(QString(), 8.25, true));
-    lblCopyright_->setWordWrap(true);
 
     lblStarName_ = named(new QLabel(client_), "lblStarName");
     lblStarName_->setFont(fontOf(QString(), 9.75, true));
@@ -172,8 +173,8 @@ void FrmPlot::createControls() {
     optOneCycle_ = named(new QRadioButton(QStringLiteral("One Cycle"), fraCycles_), "optOneCycle");
     optTwoCycles_ =
         named(new QRadioButton(QStringLiteral("Two Cycles"), fraCycles_), "optTwoCycles");
-    optOneCycle_->setGeometry(TwipRect{240, 240, 1300, 195}.px().adjusted(0, -2, 0, 4));
-    optTwoCycles_->setGeometry(TwipRect{240, 480, 1300, 195}.px().adjusted(0, -2, 0, 4));
+    optOneCycle_->setGeometry(TwipRect{240, 240, 1300, 195}.px().adjusted(0, -1, 0, 2));
+    optTwoCycles_->setGeometry(TwipRect{240, 480, 1300, 195}.px().adjusted(0, -1, 0, 2));
 
     const auto squareButton = [this](const char* name, const TwipRect& r, const QString& tip) {
         auto* b = named(new QToolButton(fraAction_), name);
@@ -214,6 +215,15 @@ void FrmPlot::createControls() {
     connect(cmdRefresh_, &QToolButton::clicked, this, &FrmPlot::cmdRefresh);
     connect(cmdReset_, &QToolButton::clicked, this, &FrmPlot::cmdReset);
     connect(cmdBins_, &QToolButton::clicked, this, &FrmPlot::mnuAverage);
+    // A caption wider than its twips keeps whole, the option moving left within its frame.
+    for (QRadioButton* option : {optOneCycle_, optTwoCycles_, optUrOneCycle_, optUrTwoCycles_}) {
+        QRect r = option->geometry();
+        r.setWidth(std::max(r.width(), option->sizeHint().width()));
+        const int room = option->parentWidget()->width() - 2;
+        if (r.right() >= room)
+            r.moveRight(room - 1);
+        option->setGeometry(r);
+    }
     connect(optOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
     connect(optTwoCycles_, &QRadioButton::clicked, this, [this] { selectCycles(true); });
     connect(optUrOneCycle_, &QRadioButton::clicked, this, [this] { selectCycles(false); });
@@ -231,7 +241,9 @@ void FrmPlot::createControls() {
 
     // The visible plot covers the start-screen controls that lie in its area.
     picView_->raise();
+    actionPacker_.record(fraAction_, layout_.fraAction.px().width());
     applyLayout();
+    updateMinimumSize();
 }
 
 void FrmPlot::createMenu() {
@@ -398,6 +410,8 @@ void FrmPlot::setRangeLabels(const QString& minJD, const QString& maxJD, const Q
     Label3_->setText(maxMag);
     for (QLabel* l : {Label5_, Label4_, Label6_, Label3_})
         fitToText(l);
+    actionPacker_.pack();
+    updateMinimumSize();
 }
 
 void FrmPlot::showBusyCaption(const QString& caption) {
@@ -446,9 +460,8 @@ void FrmPlot::showAtStartSize() {
     const QSize client(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
                        qRound((kDesignOuterHeight - kFrameHeight) / kTwipsPerPixel));
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     show();
+    fitOnScreen(*this);
 }
 
 void FrmPlot::applyLayout() {
@@ -479,14 +492,23 @@ void FrmPlot::applyLayout() {
     lblPrg_->setGeometry(layout_.lblPrg.px());
     prgLoad_->setGeometry(layout_.prgLoad.px());
     lblCopyright_->setGeometry(layout_.lblCopyright.px());
-    fraAction_->setGeometry(layout_.fraAction.px());
-    const QRect bar = layout_.staPlot.px().adjusted(0, 0, 0, 3);
+    // Centred, and no wider than the client area: a narrow window packs the panel.
+    QRect action = layout_.fraAction.px();
+    action.setWidth(std::min(action.width(), client_->width()));
+    action.moveLeft((client_->width() - action.width()) / 2);
+    fraAction_->setGeometry(action);
+    actionPacker_.pack();
+    // The status bar ends with the client area.
+    QRect bar = layout_.staPlot.px().adjusted(0, 0, 0, 3);
+    bar.setWidth(client_->width());
+    bar.moveBottom(client_->height() - 1);
     staPlot_->setGeometry(bar);
     const int narrow = std::max(90, bar.width() / 5);
     const int wide = bar.width() - 2 * narrow;
     panels_[0]->setGeometry(0, 0, wide, bar.height());
     panels_[1]->setGeometry(wide, 0, narrow, bar.height());
     panels_[2]->setGeometry(wide + narrow, 0, narrow, bar.height());
+    placeFixedControls();
 }
 
 void FrmPlot::resizeEvent(QResizeEvent* event) {
@@ -533,23 +555,23 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return false;
-    QWidget* focus = QApplication::focusWidget();
-    if (widget != (focus && focus->window() == this ? focus : static_cast<QWidget*>(this)))
+    // The window's own focus child, which receives its keys even when the
+    // window system has not made the window the active one.
+    QWidget* focus = focusWidget();
+    if (widget != (focus ? focus : static_cast<QWidget*>(this)))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Control) {
-        CtrlDown = (type == QEvent::KeyPress);
-        return false;
-    }
     if (type != QEvent::KeyPress)
         return false;
+    // With a star loaded "+" and "-" are period steps and are consumed: in the
+    // period box they would turn " 201" into " 201+", which no later Enter reads.
     if (key->key() == Qt::Key_Plus || key->text() == u"+") {
-        cmdIncrUp(); // the character still reaches the focused control
-        return false;
+        cmdIncrUp();
+        return state_.StarLoaded;
     }
     if (key->key() == Qt::Key_Minus || key->text() == u"-") {
         cmdIncrDn();
-        return false;
+        return state_.StarLoaded;
     }
     if (watched == txtPeriod_) {
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

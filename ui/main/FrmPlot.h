@@ -5,6 +5,7 @@
 #include "store/Context.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/TrialPeriod.h"
+#include "ui/widgets/PanelPacker.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -102,7 +103,8 @@ public:
     /// Outer size in twips as the layout sees it.
     QSizeF outerTwips() const;
     const MainLayout& currentLayout() const { return layout_; }
-    bool ctrlDown() const { return CtrlDown; }
+    /// Ctrl turns a step into ten; read when the step happens.
+    bool ctrlDown() const { return ctx_.platform.ctrlHeld(); }
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString& text);
 
@@ -149,12 +151,14 @@ private:
     /// What a desktop command left for the first status panel.
     void showShellNote(const std::optional<QString>& note);
     void setBusyLook(bool busy);
+    void placeFixedControls();
+    void updateMinimumSize();
 
     Context& ctx_;
     ProjectState& state_;
     AppHost& host_;
     MainLayout layout_;
-    bool CtrlDown = false;
+    PanelPacker actionPacker_;
     bool laying_out_ = false;
     bool pendingReplot_ = false;
     bool pendingRescale_ = false;

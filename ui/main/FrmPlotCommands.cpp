@@ -55,7 +55,8 @@ bool FrmPlot::ClearStar() {
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
     setStatusPanel(1, QString());
-    setStatusPanel(2, QString());
+    // The phase and magnitude readouts belong to the star just unloaded.
+    clearReadouts();
     picView_->hide();
     picJDScale_->hide();
     picMagScale_->hide();
@@ -284,13 +285,13 @@ void FrmPlot::replot(bool rescale) {
 void FrmPlot::cmdIncrDn() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodDown(period_->value(), state_.Increment, CtrlDown));
+    stepPeriod(stepPeriodDown(period_->value(), state_.Increment, ctrlDown()));
 }
 
 void FrmPlot::cmdIncrUp() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodUp(period_->value(), state_.Increment, CtrlDown));
+    stepPeriod(stepPeriodUp(period_->value(), state_.Increment, ctrlDown()));
 }
 
 void FrmPlot::stepPeriod(const PeriodStep& step) {

@@ -156,6 +156,10 @@ void QtPlatform::processEvents() {
     QCoreApplication::processEvents();
 }
 
+bool QtPlatform::ctrlHeld() const {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
 void QtPlatform::setBusyCursor(bool busy) {
     if (busy) {
         if (busyDepth_++ == 0)

@@ -25,6 +25,7 @@ public:
     ShellResult openPath(const QString& path) override;
     void processEvents() override;
     void setBusyCursor(bool busy) override;
+    bool ctrlHeld() const override;
 
     /// "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|" to Qt's filter list.
     static QStringList qtFilters(const QString& filter);

@@ -5,6 +5,7 @@
 #include "preview/PreviewPlot.h"
 #include "ui/widgets/CanvasWidget.h"
 #include "ui/widgets/FitText.h"
+#include "ui/widgets/ScreenFit.h"
 #include "ui/widgets/Twips.h"
 
 #include <QFrame>
@@ -23,6 +24,8 @@ namespace {
 
 // Client 11130 x 7830 twips inside an outer 11250 x 8250.
 constexpr float kPreviewFrameHeight = 420;
+// Lower, the plot would shrink to nothing above the controls.
+constexpr float kMinOuterHeight = 6000;
 
 template <typename W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -67,10 +70,10 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(fl
             [this](double x, double, Qt::MouseButton) { clickAt(x); });
 
     fraAction_ = named(new QFrame(this), "fraAction");
-    auto* label1 = named(new QLabel(fraAction_), "Label1");
-    label1->setGeometry(TwipRect{2438, 0, 6255, 375}.px());
-    label1->setAlignment(Qt::AlignCenter);
-    label1->setText(
+    Label1_ = named(new QLabel(fraAction_), "Label1");
+    Label1_->setGeometry(TwipRect{2438, 0, 6255, 375}.px());
+    Label1_->setAlignment(Qt::AlignCenter);
+    Label1_->setText(
         QStringLiteral("Click on two adjacent maxima or minima for approximation of period."));
     Label3_ = named(new QLabel(fraAction_), "Label3");
     Label3_->setGeometry(TwipRect{240, 480, 3015, 495}.px().adjusted(0, -4, 0, 2));
@@ -79,6 +82,9 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(fl
         QStringLiteral("Percentage of dataset to be displayed\n"
                        "0                           50                           100"));
     fitToText(Label3_, true);
+    // Widened about its centre, it must not lose its "0" at the frame's edge.
+    if (Label3_->x() < 0)
+        Label3_->move(0, Label3_->y());
     sldRange_ = named(new QSlider(Qt::Horizontal, fraAction_), "sldRange");
     sldRange_->setGeometry(TwipRect{120, 960, 3255, 510}.px());
     sldRange_->setRange(0, 100);
@@ -125,10 +131,21 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(fl
     connect(reset, &QToolButton::clicked, this, &FrmPreview::cmdReset);
     connect(cmdGo_, &QPushButton::clicked, this, &FrmPreview::cmdGo);
 
+    // The row of controls packs closer on a narrow window; the hint above it
+    // stays centred.
+    actionPacker_.record(fraAction_, TwipRect{0, 0, 10575, 0}.px().width(), {Label1_});
+    constexpr int kGap = 4;
+    setMinimumSize(actionPacker_.minimumWidth(kGap) + 2 * kGap,
+                   TwipRect{0, 0, 0, kMinOuterHeight - kPreviewFrameHeight}.px().height());
     const QSize client(qRound((kDesignOuterWidth - kFrameWidth) / kTwipsPerPixel),
                        qRound((kDesignOuterHeight - kPreviewFrameHeight) / kTwipsPerPixel));
     resize(client);
     applyLayout();
+}
+
+void FrmPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    fitOnScreen(*this);
 }
 
 Canvas& FrmPreview::picView() {
@@ -170,7 +187,18 @@ void FrmPreview::applyLayout() {
     picJDScale_->setGeometry(TwipRect{360, 600, view.width, 375}.px());
     picView_->setGeometry(view.px());
     picMagScale_->setGeometry(TwipRect{view.width + 350, 960, 375, view.height}.px());
-    fraAction_->setGeometry(TwipRect{W / 2 - 10575.f / 2, H - 2010, 10575, 1455}.px());
+    // Tall enough for the slider's tick marks below it.
+    QRect action = TwipRect{W / 2 - 10575.f / 2, H - 2010, 10575, 1500}.px();
+    action.setWidth(std::min(action.width(), width()));
+    action.moveLeft((width() - action.width()) / 2);
+    fraAction_->setGeometry(action);
+    actionPacker_.pack();
+    QRect hint = Label1_->geometry();
+    hint.setWidth(
+        std::min(std::max(TwipRect{0, 0, 6255, 0}.px().width(), Label1_->sizeHint().width()),
+                 action.width()));
+    hint.moveLeft((action.width() - hint.width()) / 2);
+    Label1_->setGeometry(hint);
     // The canvases follow at once, also before the window is first shown.
     for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
         c->canvas().resize(c->width(), c->height());
@@ -250,9 +278,9 @@ void FrmPreview::clickAt(double jd) {
         break;
     }
     case ClickOutcome::Zoom:
+        // The slider stays off until Refresh or Reset: it would set a window
+        // out of the whole data and undo the zoom.
         lblZoom_->hide();
-        sldRange_->setEnabled(true);
-        Label3_->setEnabled(true);
         fullRedraw();
         break;
     case ClickOutcome::WrongNumber:

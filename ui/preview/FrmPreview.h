@@ -3,6 +3,7 @@
 #include "preview/ClickPairs.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
+#include "ui/widgets/PanelPacker.h"
 
 #include <QDialog>
 #include <functional>
@@ -56,6 +57,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
@@ -69,12 +71,14 @@ private:
     std::function<void(float)> setMainPeriod_;
     ClickPairs clicks_;
     QSize drawnSize_;
+    PanelPacker actionPacker_;
 
     QLabel* lblStarName_ = nullptr;
     CanvasWidget* picJDScale_ = nullptr;
     CanvasWidget* picView_ = nullptr;
     CanvasWidget* picMagScale_ = nullptr;
     QFrame* fraAction_ = nullptr;
+    QLabel* Label1_ = nullptr;
     QLabel* Label3_ = nullptr;
     QSlider* sldRange_ = nullptr;
     QLabel* lblZoom_ = nullptr;
