@@ -27,7 +27,7 @@ ImportResult loadError(ImportResult::Status status, const QString& description) 
 // through a file of a million lines.
 QString lineReport(qint64 number, QByteArrayView raw) {
     constexpr qsizetype kShown = 80;
-    QString text = QString::fromUtf8(raw.left(kShown));
+    QString text = QString::fromUtf8(raw.first(std::min(raw.size(), kShown)));
     if (raw.size() > kShown)
         text += QStringLiteral("...");
     return QStringLiteral("\r\nLine ") + QString::number(number) + QStringLiteral(": ") + text;

@@ -17,8 +17,12 @@ std::vector<double> multiples(double lo, double hi, int step) {
     std::vector<double> out;
     const double first = std::ceil(lo * 20 / step - kSlack);
     const double last = std::floor(hi * 20 / step + kSlack);
-    for (double k = first; k <= last; ++k)
-        out.push_back(k * step / 20.0);
+    // Counted, not stepped: near 1e18 adding one to k no longer changes it.
+    const double count = last - first;
+    if (!(count < kMaxTicks))
+        throw std::overflow_error("Overflow");
+    for (int i = 0; i <= static_cast<int>(count); ++i)
+        out.push_back((first + i) * step / 20.0);
     return out;
 }
 

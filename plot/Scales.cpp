@@ -83,7 +83,8 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         view.repaintCanvases();
         // More whole magnitudes than the strip has pixel rows cannot be told apart;
         // such a range comes from a column that is not magnitudes.
-        const double span = std::floor(double(ctx.state.MaxMag)) - std::floor(double(ctx.state.MinMag));
+        const double span =
+            std::floor(double(ctx.state.MaxMag)) - std::floor(double(ctx.state.MinMag));
         if (!std::isfinite(span) || span > std::max(c.heightPx(), 1))
             throw std::overflow_error("Overflow");
         const ShownRange mag = shownRange(ctx.state.MinMag, ctx.state.MaxMag, kWidenMag);

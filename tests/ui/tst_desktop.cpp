@@ -221,8 +221,8 @@ private slots:
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QRect>("expected"); // null: the design size, centred
         QTest::addRow("kept place") << QByteArray("WindowLeft=600\r\nWindowTop=450\r\n"
-                                                  "WindowWidth=9000\r\nWindowHeight=7500\r\n")
-                                    << QRect(40, 30, 600, 500);
+                                                  "WindowWidth=10500\r\nWindowHeight=8400\r\n")
+                                    << QRect(40, 30, 700, 560);
         QTest::addRow("off every screen")
             << QByteArray("WindowLeft=-900000\r\nWindowTop=0\r\nWindowWidth=9000\r\n"
                           "WindowHeight=7500\r\n")
