@@ -256,7 +256,9 @@ void FrmPlot::createMenu() {
     mnuPrinters_ = files->addMenu(QStringLiteral("Select Printer"));
     mnuPrinters_->setObjectName(QStringLiteral("mnuSelect"));
     mnuPrint_ = item(files, "mnuPrint", QStringLiteral("Print"));
+    connect(mnuPrint_, &QAction::triggered, this, &FrmPlot::mnuPrint);
     mnuSaveImage_ = item(files, "mnuSaveImage", QStringLiteral("Save BMP File"));
+    connect(mnuSaveImage_, &QAction::triggered, this, &FrmPlot::mnuSaveImage);
     files->addSeparator();
     connect(item(files, "mnuExit1", QStringLiteral("Exit")), &QAction::triggered, this,
             [this] { host_.ShutDown(); });
@@ -291,26 +293,7 @@ void FrmPlot::createMenu() {
     connect(exit, &QAction::triggered, this, [this] { host_.ShutDown(); });
 
     // Commands not built yet stay disabled, so nothing on screen pretends to
-    // work: printing, the bitmap, the viewers.
-}
-
-void FrmPlot::fillPrinterMenu() {
-    mnuPrinters_->clear();
-    auto* group = new QActionGroup(mnuPrinters_);
-    const QString defaultName = ctx_.platform.defaultPrinterName();
-    const QStringList names = ctx_.platform.printerNames();
-    for (int i = 0; i < names.size(); ++i) {
-        if (names[i] == defaultName)
-            state_.DefaultPrinter = names[i];
-        QAction* a = mnuPrinters_->addAction(names[i]);
-        a->setObjectName(QStringLiteral("mnuPrinters%1").arg(i));
-        a->setCheckable(true);
-        a->setChecked(names[i] == state_.DefaultPrinter);
-        a->setActionGroup(group);
-        connect(a, &QAction::triggered, this,
-                [this, name = names[i]] { state_.PrinterName = name; });
-    }
-    mnuPrinters_->setEnabled(!names.isEmpty());
+    // work: the viewers.
 }
 
 } // namespace varilume
