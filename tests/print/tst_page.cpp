@@ -1,7 +1,10 @@
 #include "canvas/Canvas.h"
 #include "print/Page.h"
 #include "print/PageFile.h"
+#include "print/PrintPlot.h"
 #include "support/CanvasOps.h"
+#include "support/PageSample.h"
+#include "support/ScriptedPlatform.h"
 
 #include <QtTest>
 #include <cmath>
@@ -9,48 +12,20 @@
 using namespace varilume;
 using varilume::test::describeTexts;
 using varilume::test::opsOf;
+using varilume::test::samplePage;
+using varilume::test::ScriptedPlatform;
 
 namespace {
 
 constexpr std::int32_t kBlack = 0x000000;
 constexpr std::int32_t kWhite = 0xFFFFFF;
-constexpr std::int32_t kGreen = 0x00FF00;
 constexpr std::int32_t kMagenta = 0xFF00FF;
 
-// A screen plot: black, with a green block in the middle; and a magnitude
-// strip: black, with one white tick halfway down.
-PageContent samplePage(bool twoCycles = false) {
-    PageContent page;
-    page.plot = QImage(400, 300, QImage::Format_RGB32);
-    page.plot.fill(Qt::black);
-    for (int y = 140; y < 160; ++y)
-        for (int x = 190; x < 210; ++x)
-            page.plot.setPixelColor(x, y, rgbColor(kGreen));
-    page.magScale = QImage(40, 300, QImage::Format_RGB32);
-    page.magScale.fill(Qt::black);
-    for (int y = 149; y < 152; ++y)
-        for (int x = 0; x < 12; ++x)
-            page.magScale.setPixelColor(x, y, Qt::white);
-    page.caption = QStringLiteral("   RR LYR - (40 Points)");
-    page.minJD = 2450000.25;
-    page.maxJD = 2450200.5;
-    page.minMag = 9.1f;
-    page.maxMag = 11.25f;
-    page.period = 37.5f;
-    page.twoCycles = twoCycles;
-    return page;
-}
-
-// The printer's page as the platform double gives it: 11 x 8.5 inches at 100 dpi.
+// The page as printed, on the platform double's paper (11 x 8.5 inches at 100 dpi).
 QImage printerPage(const PageContent& content) {
-    QImage page(1100, 850, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    page.setDotsPerMeterX(qRound(100 / 0.0254));
-    page.setDotsPerMeterY(qRound(100 / 0.0254));
-    Canvas canvas(page);
-    drawPage(canvas, content, PageStyle::printer());
-    canvas.finish();
-    return page;
+    ScriptedPlatform platform;
+    PrintPlot(platform, QString(), QString(), content);
+    return platform.printedPages.at(0).page;
 }
 
 QImage pageOn(const QString& target, const PageContent& content) {

@@ -1,42 +1,19 @@
 #include "print/PageFile.h"
 #include "support/Files.h"
+#include "support/PageSample.h"
 
 #include <QDir>
 #include <QImageReader>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace varilume;
+using varilume::test::pdfPageCount;
 using varilume::test::readFile;
+using varilume::test::samplePage;
 using varilume::test::writeFile;
 
 Q_DECLARE_METATYPE(varilume::PageFileType)
-
-namespace {
-
-PageContent samplePage() {
-    PageContent page;
-    page.plot = QImage(300, 200, QImage::Format_RGB32);
-    page.plot.fill(Qt::black);
-    page.magScale = QImage(30, 200, QImage::Format_RGB32);
-    page.magScale.fill(Qt::black);
-    page.caption = QStringLiteral("   EB SYN - (500 Points)");
-    page.minJD = 2451000;
-    page.maxJD = 2452000.5;
-    page.minMag = 10.5f;
-    page.maxMag = 12;
-    page.period = 0.7534f;
-    return page;
-}
-
-// Pages of a PDF: the page objects, not the page tree.
-int pdfPages(const QByteArray& pdf) {
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![s\\w])"));
-    return int(QString::fromLatin1(pdf).count(page));
-}
-
-} // namespace
 
 class TestPageFile : public QObject {
     Q_OBJECT
@@ -98,7 +75,7 @@ private slots:
         QVERIFY(bytes);
         if (format == "pdf") {
             QVERIFY(bytes->startsWith("%PDF-"));
-            QCOMPARE(pdfPages(*bytes), 1);
+            QCOMPARE(pdfPageCount(*bytes), 1);
             return;
         }
         QImageReader reader(path);

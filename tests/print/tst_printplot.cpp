@@ -1,6 +1,7 @@
 #include "platform/QtPlatform.h"
 #include "print/PrintPlot.h"
 #include "support/Files.h"
+#include "support/PageSample.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>
@@ -10,27 +11,13 @@
 #include <QtTest>
 
 using namespace varilume;
+using varilume::test::pdfPageCount;
 using varilume::test::readFile;
+using varilume::test::samplePage;
 using varilume::test::ScriptedPlatform;
 using varilume::test::writeFile;
 
 namespace {
-
-PageContent samplePage() {
-    PageContent page;
-    page.plot = QImage(300, 200, QImage::Format_RGB32);
-    page.plot.fill(Qt::black);
-    page.magScale = QImage(30, 200, QImage::Format_RGB32);
-    page.magScale.fill(Qt::black);
-    page.caption = QStringLiteral("   RR LYR - (40 Points)");
-    page.period = 0.5668f;
-    return page;
-}
-
-int pdfPages(const QByteArray& pdf) {
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![s\\w])"));
-    return int(QString::fromLatin1(pdf).count(page));
-}
 
 // Whether the frame's left edge is drawn on a printed page.
 bool frameDrawn(const QImage& page) {
@@ -121,7 +108,7 @@ private slots:
         const std::optional<QByteArray> pdf = readFile(path);
         QVERIFY(pdf);
         QVERIFY(pdf->startsWith("%PDF-"));
-        QCOMPARE(pdfPages(*pdf), 1);
+        QCOMPARE(pdfPageCount(*pdf), 1);
         // Landscape: the page box is wider than high.
         const QRegularExpressionMatch box =
             QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([\\d.]+) ([\\d.]+)\\]"))
