@@ -1,10 +1,10 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
-#include "preview/FrmPreview.h"
 #include "print/PageFile.h"
 #include "support/CanvasOps.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
+#include "ui/preview/FrmPreview.h"
 
 #include <QAction>
 #include <QApplication>
