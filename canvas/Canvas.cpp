@@ -1,23 +1,23 @@
 #include "canvas/Canvas.h"
 
+#include "canvas/Raster.h"
+
 #include <QColor>
 #include <QFontMetricsF>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QStringList>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace varilume {
 
 namespace {
 
-const char* const kInvalidArgument = "Invalid procedure call or argument";
+using namespace raster;
 
-// Device coordinates a hair below a pixel boundary (sums like -0.5 + 0.1 + ...)
-// still belong to the pixel the caller meant.
-constexpr double kPixelSlack = 1e-7;
+const char* const kInvalidArgument = "Invalid procedure call or argument";
 
 // Anything drawn further than this outside the image cannot show; it is
 // dropped before any double is turned into an int.
@@ -27,88 +27,8 @@ QRgb toQRgb(std::int32_t rgb) {
     return qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-// Floor without a library call; callers pass values already clipped to near
-// the image.
-int pixelOf(double device) {
-    const double v = device + kPixelSlack;
-    const int i = static_cast<int>(v);
-    return i - (v < i ? 1 : 0);
-}
-
 bool finite(double a, double b) {
     return std::isfinite(a) && std::isfinite(b);
-}
-
-// Pixel stamp of a small dot: the pixels around the centre whose squared
-// distance is at most rp^2 + rp/2 (a round look at one and two pixels); a pixel
-// whose four neighbours all belong to the stamp is interior and takes the fill.
-struct Stamp {
-    int count = 0;
-    int reach = 0;
-    std::array<int, 25> dx{};
-    std::array<int, 25> dy{};
-    std::array<bool, 25> inner{};
-};
-
-constexpr bool inDisc(int dx, int dy, int rp) {
-    return 2 * (dx * dx + dy * dy) <= 2 * rp * rp + rp;
-}
-
-constexpr Stamp makeStamp(int rp) {
-    Stamp s;
-    s.reach = rp;
-    for (int dy = -rp; dy <= rp; ++dy) {
-        for (int dx = -rp; dx <= rp; ++dx) {
-            if (!inDisc(dx, dy, rp)) {
-                continue;
-            }
-            s.dx[s.count] = dx;
-            s.dy[s.count] = dy;
-            s.inner[s.count] = inDisc(dx - 1, dy, rp) && inDisc(dx + 1, dy, rp) &&
-                               inDisc(dx, dy - 1, rp) && inDisc(dx, dy + 1, rp);
-            ++s.count;
-        }
-    }
-    return s;
-}
-
-constexpr std::array<Stamp, 3> kStamps = {makeStamp(0), makeStamp(1), makeStamp(2)};
-constexpr int kLargestStamp = 2;
-
-// Cuts the segment to the rectangle [lo, hi] (Liang-Barsky); false when
-// nothing of it is inside.
-bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xlo, double ylo, double xhi,
-                 double yhi) {
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - xlo, xhi - x1, y1 - ylo, yhi - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) {
-                return false;
-            }
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) {
-            return false;
-        }
-    }
-    const double sx = x1;
-    const double sy = y1;
-    x1 = sx + t0 * dx;
-    y1 = sy + t0 * dy;
-    x2 = sx + t1 * dx;
-    y2 = sy + t1 * dy;
-    return true;
 }
 
 QStringList linesOf(const QString& text) {
@@ -134,6 +54,18 @@ QString CanvasError::description() const {
 
 struct Canvas::Impl {
     QImage img;
+    // A printer's or PDF page drawn on instead of img, with the one painter a
+    // page allows, open until finish().
+    QPaintDevice* device = nullptr;
+    std::unique_ptr<QPainter> painter;
+    // Lines and frames already on a device, drawn again over an inverted image.
+    struct Stroke {
+        QLine line;
+        QRect rect;
+        bool isRect = false;
+        QPen pen;
+    };
+    std::vector<Stroke> strokes;
     double left = 0;
     double top = 0;
     double width = 1;
@@ -158,8 +90,8 @@ struct Canvas::Impl {
     qsizetype bytesPerLine = 4;
 
     void updateMapping() {
-        w = img.width();
-        h = img.height();
+        w = device ? std::max(1, device->width()) : img.width();
+        h = device ? std::max(1, device->height()) : img.height();
         bytesPerLine = img.bytesPerLine();
         ax = w / width;
         ay = h / height;
@@ -174,7 +106,22 @@ struct Canvas::Impl {
     double devX(double x) const { return (x - left) * ax; }
     double devY(double y) const { return (y - top) * ay; }
 
-    QFontMetricsF metrics() const { return QFontMetricsF(font, &img); }
+    QFontMetricsF metrics() const {
+        return device ? QFontMetricsF(font, device) : QFontMetricsF(font, &img);
+    }
+
+    // One drawing call: on a device through its page's painter, on the image
+    // through a painter of its own.
+    template <typename Draw> void paint(Draw&& draw) {
+        if (!device) {
+            QPainter p(&img);
+            draw(p);
+        } else if (painter) {
+            painter->save();
+            draw(*painter);
+            painter->restore();
+        }
+    }
 
     void record(Op::Kind kind, double x1, double y1, double x2, double y2, std::int32_t color,
                 const QString& text = QString(), std::int32_t fillColor = 0, bool invert = false) {
@@ -189,6 +136,32 @@ struct Canvas::Impl {
         p.setCapStyle(lineWidth <= 1 ? Qt::SquareCap : Qt::FlatCap);
         p.setJoinStyle(Qt::MiterJoin);
         return p;
+    }
+
+    void drawImageOnDevice(const QRectF& target, const QImage& img, bool invert) {
+        QImage shown = img.convertToFormat(QImage::Format_RGB32)
+                           .mirrored(target.width() < 0, target.height() < 0);
+        if (invert) {
+            shown.invertPixels();
+        }
+        const QRectF area = target.normalized();
+        paint([&](QPainter& p) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            p.drawImage(area, shown);
+            if (!invert) {
+                return;
+            }
+            p.setClipRect(area);
+            p.setBrush(Qt::NoBrush);
+            for (const Stroke& s : strokes) {
+                p.setPen(s.pen);
+                if (s.isRect) {
+                    p.drawRect(s.rect);
+                } else {
+                    p.drawLine(s.line);
+                }
+            }
+        });
     }
 
     void stamp(const Stamp& s, int cx, int cy, QRgb outline, QRgb inner) {
@@ -219,14 +192,15 @@ struct Canvas::Impl {
             return;
         }
         const int rp = static_cast<int>(rpx + 0.5);
-        if (rp <= kLargestStamp && lineWidth <= 1) {
+        if (rp <= kLargestStamp && lineWidth <= 1 && !device) {
             stamp(kStamps[rp], pixelOf(px), pixelOf(py), toQRgb(outline), toQRgb(inner));
             return;
         }
-        QPainter p(&img);
-        p.setPen(pen(outline));
-        p.setBrush(rgbColor(inner));
-        p.drawEllipse(QPointF(px, py), rpx, rpx);
+        paint([&](QPainter& p) {
+            p.setPen(pen(outline));
+            p.setBrush(rgbColor(inner));
+            p.drawEllipse(QPointF(px, py), rpx, rpx);
+        });
     }
 };
 
@@ -242,6 +216,20 @@ Canvas::Canvas(int widthPx, int heightPx, std::int32_t background, std::int32_t 
     d->updateMapping();
 }
 
+Canvas::Canvas(QPaintDevice& device) : d(std::make_unique<Impl>()) {
+    d->device = &device;
+    d->background = 0xFFFFFF;
+    d->foreground = 0x000000;
+    d->dpi = std::max(1, device.logicalDpiY());
+    d->painter = std::make_unique<QPainter>();
+    if (!d->painter->begin(&device)) {
+        d->painter.reset();
+    }
+    d->width = std::max(1, device.width());
+    d->height = std::max(1, device.height());
+    d->updateMapping();
+}
+
 Canvas::~Canvas() = default;
 Canvas::Canvas(Canvas&&) noexcept = default;
 Canvas& Canvas::operator=(Canvas&&) noexcept = default;
@@ -249,7 +237,7 @@ Canvas& Canvas::operator=(Canvas&&) noexcept = default;
 void Canvas::resize(int widthPx, int heightPx) {
     widthPx = std::max(1, widthPx);
     heightPx = std::max(1, heightPx);
-    if (widthPx == d->img.width() && heightPx == d->img.height()) {
+    if (d->device || (widthPx == d->img.width() && heightPx == d->img.height())) {
         return;
     }
     QImage grown(widthPx, heightPx, QImage::Format_RGB32);
@@ -265,19 +253,35 @@ void Canvas::resize(int widthPx, int heightPx) {
 }
 
 int Canvas::widthPx() const {
-    return d->img.width();
+    return d->w;
 }
 
 int Canvas::heightPx() const {
-    return d->img.height();
+    return d->h;
 }
 
 const QImage& Canvas::image() const {
     return d->img;
 }
 
+bool Canvas::isActive() const {
+    return !d->device || (d->painter && d->painter->isActive());
+}
+
+bool Canvas::finish() {
+    if (!d->device) {
+        return true;
+    }
+    if (!d->painter) {
+        return false;
+    }
+    const bool ok = d->painter->end();
+    d->painter.reset();
+    return ok;
+}
+
 void Canvas::setDpi(double dpi) {
-    if (!std::isfinite(dpi) || dpi < 1) {
+    if (d->device || !std::isfinite(dpi) || dpi < 1) {
         return;
     }
     d->dpi = dpi;
@@ -326,11 +330,11 @@ QPointF Canvas::toUser(QPointF device) const {
 }
 
 double Canvas::pixelWidth() const {
-    return d->width / d->img.width();
+    return d->width / d->w;
 }
 
 double Canvas::pixelHeight() const {
-    return d->height / d->img.height();
+    return d->height / d->h;
 }
 
 void Canvas::setBackground(std::int32_t rgb) {
@@ -377,7 +381,12 @@ void Canvas::clear() {
     if (d->recording) {
         d->record(Op::Clear, 0, 0, 0, 0, d->background);
     }
-    d->img.fill(toQRgb(d->background));
+    if (d->device) {
+        d->paint([&](QPainter& p) { p.fillRect(0, 0, d->w, d->h, rgbColor(d->background)); });
+        d->strokes.clear();
+    } else {
+        d->img.fill(toQRgb(d->background));
+    }
     d->currentX = d->left;
     d->currentY = d->top;
 }
@@ -398,12 +407,18 @@ void Canvas::line(double x1, double y1, double x2, double y2, std::int32_t rgb) 
         return;
     }
     const double m = d->lineWidth + 2;
-    if (!clipSegment(fromX, fromY, toX, toY, -m, -m, d->img.width() + m, d->img.height() + m)) {
+    if (!clipSegment(fromX, fromY, toX, toY, -m, -m, d->w + m, d->h + m)) {
         return;
     }
-    QPainter p(&d->img);
-    p.setPen(d->pen(rgb));
-    p.drawLine(QPoint(pixelOf(fromX), pixelOf(fromY)), QPoint(pixelOf(toX), pixelOf(toY)));
+    const QLine segment(pixelOf(fromX), pixelOf(fromY), pixelOf(toX), pixelOf(toY));
+    const QPen pen = d->pen(rgb);
+    d->paint([&](QPainter& p) {
+        p.setPen(pen);
+        p.drawLine(segment);
+    });
+    if (d->device) {
+        d->strokes.push_back({segment, QRect(), false, pen});
+    }
 }
 
 void Canvas::rect(double x1, double y1, double x2, double y2) {
@@ -411,8 +426,8 @@ void Canvas::rect(double x1, double y1, double x2, double y2) {
         d->record(Op::Rect, x1, y1, x2, y2, d->foreground);
     }
     const double m = d->lineWidth + 2;
-    const double w = d->img.width() + m;
-    const double h = d->img.height() + m;
+    const double w = d->w + m;
+    const double h = d->h + m;
     double l = d->devX(x1);
     double t = d->devY(y1);
     double r = d->devX(x2);
@@ -429,10 +444,16 @@ void Canvas::rect(double x1, double y1, double x2, double y2) {
     const int ir = pixelOf(std::max(l, r));
     const int it = pixelOf(std::min(t, b));
     const int ib = pixelOf(std::max(t, b));
-    QPainter p(&d->img);
-    p.setPen(d->pen(d->foreground));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(il, it, ir - il, ib - it);
+    const QRect frame(il, it, ir - il, ib - it);
+    const QPen pen = d->pen(d->foreground);
+    d->paint([&](QPainter& p) {
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(frame);
+    });
+    if (d->device) {
+        d->strokes.push_back({QLine(), frame, true, pen});
+    }
 }
 
 void Canvas::circle(double x, double y, double r, std::int32_t outline) {
@@ -484,14 +505,15 @@ void Canvas::print(const QString& text) {
     const double px = d->devX(d->currentX);
     const double py = d->devY(d->currentY);
     if (finite(px, py) && std::fabs(px) < kFarAway && std::fabs(py) < kFarAway) {
-        QPainter p(&d->img);
-        p.setFont(d->font);
-        p.setPen(rgbColor(d->foreground));
-        double baseline = py + fm.ascent();
-        for (const QString& part : parts) {
-            p.drawText(QPointF(px, baseline), part);
-            baseline += fm.height();
-        }
+        d->paint([&](QPainter& p) {
+            p.setFont(d->font);
+            p.setPen(rgbColor(d->foreground));
+            double baseline = py + fm.ascent();
+            for (const QString& part : parts) {
+                p.drawText(QPointF(px, baseline), part);
+                baseline += fm.height();
+            }
+        });
     }
     // Down in device pixels is +pixelHeight in user units, whichever way the axis runs.
     d->currentY += parts.size() * fm.height() * pixelHeight();
@@ -512,6 +534,10 @@ void Canvas::drawImage(double x, double y, double w, double h, const QImage& img
     if (!finite(l, r) || !finite(t, b) || l == r || t == b) {
         return;
     }
+    if (d->device) {
+        d->drawImageOnDevice(QRectF(QPointF(l, t), QPointF(r, b)), img, invert);
+        return;
+    }
     const QImage src = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32
                            ? img
                            : img.convertToFormat(QImage::Format_RGB32);
@@ -523,8 +549,8 @@ void Canvas::drawImage(double x, double y, double w, double h, const QImage& img
         }
         return std::min(count - 1, static_cast<int>(u * count));
     };
-    const double width = d->img.width();
-    const double height = d->img.height();
+    const double width = d->w;
+    const double height = d->h;
     const int x0 = static_cast<int>(std::floor(std::clamp(std::min(l, r), 0.0, width)));
     const int x1 = static_cast<int>(std::ceil(std::clamp(std::max(l, r), 0.0, width)));
     const int y0 = static_cast<int>(std::floor(std::clamp(std::min(t, b), 0.0, height)));

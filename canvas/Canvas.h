@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+class QPaintDevice;
+
 namespace varilume {
 
 /// RGB value R + 256*G + 65536*B to a QColor and back.
@@ -44,6 +46,11 @@ public:
 
     explicit Canvas(int widthPx = 1, int heightPx = 1, std::int32_t background = 0,
                     std::int32_t foreground = 0xFFFFFF);
+    /// A canvas that draws onto another paint device (a printer's page, a PDF
+    /// page) until finish(): lines, frames and texts stay vectors there. Its
+    /// size is the device's size in device pixels, its dpi the device's, its
+    /// background white; resize() does nothing and image() stays empty.
+    explicit Canvas(QPaintDevice& device);
     ~Canvas();
     Canvas(Canvas&&) noexcept;
     Canvas& operator=(Canvas&&) noexcept;
@@ -57,6 +64,13 @@ public:
     int widthPx() const;
     int heightPx() const;
     const QImage& image() const;
+    /// Whether the drawing reaches its surface: false for a device that could
+    /// not be opened (a printer that is not ready, a file that cannot be made).
+    bool isActive() const;
+    /// Ends the drawing on a device (a printer then sends its page); false when
+    /// the device reports a failure. Nothing is drawn afterwards. An image
+    /// canvas has nothing to finish.
+    bool finish();
     /// Device pixels per inch used for text measures (96 on screen).
     void setDpi(double dpi);
     double dpi() const;
@@ -123,8 +137,11 @@ public:
     void print(const QString& text);
 
     /// Draws an image stretched over a user rectangle; with invert the colours
-    /// of the image are combined with the page by exclusive-or after inverting
-    /// (a white page shows the complement of the image).
+    /// of the image are combined with the page by exclusive-or (a white page
+    /// shows the complement of the image, a black line stays as the image).
+    /// A device cannot give its pixels back, so there the complement is drawn
+    /// and the lines and frames drawn before it are drawn again on top: the
+    /// same picture wherever the image is black under them.
     void drawImage(double x, double y, double w, double h, const QImage& img, bool invert);
 
     void setRecording(bool on);

@@ -4,9 +4,11 @@
 #include <QStringList>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <optional>
 
 class QObject;
+class QPaintDevice;
 
 namespace varilume {
 
@@ -25,6 +27,28 @@ struct FileDialogSpec {
     QString initialFolder;
 };
 
+/// What a save dialog returned: the path and the filter chosen (from 1).
+struct SaveChoice {
+    QString path;
+    int filterIndex = 1;
+};
+
+/// One page for a printer. An empty printerName is the system's default
+/// printer; a pdfFile makes a PDF file stand in for the printer.
+struct PrintJob {
+    QString printerName;
+    QString pdfFile;
+    QString documentName;
+    int dpi = 300;
+    bool landscape = true;
+};
+
+/// What became of a print job; reason says what went wrong.
+struct PrintOutcome {
+    enum Status { Printed, PrinterFailed, FileFailed } status = Printed;
+    QString reason;
+};
+
 /// The thin layer over the host's window system, dialogs, printers and shell.
 /// Every message box and modal window goes through it, so tests can replace it
 /// with a scripted double that reads the message and chooses the answer.
@@ -38,6 +62,9 @@ public:
     /// File dialogs; std::nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
     virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
+    /// Save dialog that also tells which filter was chosen; without a host that
+    /// knows it, the filter the dialog opened with.
+    virtual std::optional<SaveChoice> saveFileAs(const FileDialogSpec& spec);
     /// Colour chooser returning an RGB value R + 256*G + 65536*B; nullopt on Cancel.
     virtual std::optional<std::int32_t> chooseColor(std::int32_t initial) = 0;
     /// Runs one of the program's own modal windows (a dialog of the window
@@ -47,6 +74,10 @@ public:
     /// Installed printers in system order, and the default one ("" when none).
     virtual QStringList printerNames() = 0;
     virtual QString defaultPrinterName() = 0;
+    /// Opens the job's page, lets draw paint it (false when the drawing failed)
+    /// and sends it. Without printing support every job fails.
+    virtual PrintOutcome printPage(const PrintJob& job,
+                                   const std::function<bool(QPaintDevice&)>& draw);
 
     /// Desktop shell: opens a web address in the browser; NoHandler when the
     /// desktop has no browser at all. Returns at once, without waiting.

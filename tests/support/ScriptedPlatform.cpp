@@ -33,6 +33,34 @@ std::optional<QString> ScriptedPlatform::saveFile(const FileDialogSpec& spec) {
     return nextFile(true, spec);
 }
 
+std::optional<SaveChoice> ScriptedPlatform::saveFileAs(const FileDialogSpec& spec) {
+    const std::optional<QString> path = nextFile(true, spec);
+    int filter = spec.filterIndex;
+    if (!chosenFilters.empty()) {
+        filter = chosenFilters.front();
+        chosenFilters.pop_front();
+    }
+    if (!path)
+        return std::nullopt;
+    return SaveChoice{*path, filter};
+}
+
+PrintOutcome ScriptedPlatform::printPage(const PrintJob& job,
+                                         const std::function<bool(QPaintDevice&)>& draw) {
+    if (printFailure)
+        return *printFailure;
+    QImage page(printPageSize, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    const int dotsPerMeter = qRound(printDpi / 0.0254);
+    page.setDotsPerMeterX(dotsPerMeter);
+    page.setDotsPerMeterY(dotsPerMeter);
+    const bool drawn = draw(page);
+    printedPages.push_back({job, page});
+    if (!drawn)
+        return {PrintOutcome::PrinterFailed, QStringLiteral("The page could not be drawn.")};
+    return {};
+}
+
 std::optional<std::int32_t> ScriptedPlatform::chooseColor(std::int32_t) {
     if (colors.empty())
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QImage>
 #include <QObject>
 #include <deque>
 #include <functional>
@@ -79,6 +80,22 @@ public:
     std::deque<ShellResult> shellResults;
     QStringList printers;
     QString defaultPrinter;
+    /// Filters chosen in turn in save dialogs that report one (from 1); when
+    /// empty, the filter the dialog opened with.
+    std::deque<int> chosenFilters;
+    /// Each page printed: the job and what was drawn, on a white page of
+    /// printPageSize at printDpi standing in for the printer's paper.
+    struct PrintedPage {
+        PrintJob job;
+        QImage page;
+    };
+    std::vector<PrintedPage> printedPages;
+    QSize printPageSize{1100, 850};
+    int printDpi = 100;
+    /// When set, every print job fails this way (a printer that is off).
+    std::optional<PrintOutcome> printFailure;
+    /// Hourglass requests not yet undone.
+    int busyDepth = 0;
     int processEventsCalls = 0;
     /// Called from processEvents(), to act in the middle of a long loop.
     std::function<void()> onProcessEvents;
@@ -90,14 +107,17 @@ public:
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<SaveChoice> saveFileAs(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;
     int execDialog(QObject& dialog) override;
     QStringList printerNames() override { return printers; }
     QString defaultPrinterName() override { return defaultPrinter; }
+    PrintOutcome printPage(const PrintJob& job,
+                           const std::function<bool(QPaintDevice&)>& draw) override;
     ShellResult openUrl(const QString& url) override;
     ShellResult openPath(const QString& path) override;
     void processEvents() override;
-    void setBusyCursor(bool) override {}
+    void setBusyCursor(bool busy) override { busyDepth += busy ? 1 : -1; }
     bool ctrlHeld() const override { return ctrl; }
     int yieldIntervalMs() const override { return yieldInterval; }
 

@@ -270,7 +270,9 @@ void FrmPlot::createMenu() {
     mnuPrinters_ = files->addMenu(QStringLiteral("Select Printer"));
     mnuPrinters_->setObjectName(QStringLiteral("mnuSelect"));
     mnuPrint_ = item(files, "mnuPrint", QStringLiteral("Print"));
+    connect(mnuPrint_, &QAction::triggered, this, &FrmPlot::mnuPrint);
     mnuSaveImage_ = item(files, "mnuSaveImage", QStringLiteral("Save BMP File"));
+    connect(mnuSaveImage_, &QAction::triggered, this, &FrmPlot::mnuSaveImage);
     files->addSeparator();
     recentEnd_ = files->addSeparator();
     connect(item(files, "mnuExit1", QStringLiteral("Exit")), &QAction::triggered, this,
@@ -311,28 +313,6 @@ void FrmPlot::createMenu() {
     QAction* exit = menuBar()->addAction(QStringLiteral("Exit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, [this] { shutDownWhenIdle(); });
-
-    // Commands not built yet stay disabled, so nothing on screen pretends to
-    // work: printing, the bitmap.
-}
-
-void FrmPlot::fillPrinterMenu() {
-    mnuPrinters_->clear();
-    auto* group = new QActionGroup(mnuPrinters_);
-    const QString defaultName = ctx_.platform.defaultPrinterName();
-    const QStringList names = ctx_.platform.printerNames();
-    for (int i = 0; i < names.size(); ++i) {
-        if (names[i] == defaultName)
-            state_.DefaultPrinter = names[i];
-        QAction* a = mnuPrinters_->addAction(names[i]);
-        a->setObjectName(QStringLiteral("mnuPrinters%1").arg(i));
-        a->setCheckable(true);
-        a->setChecked(names[i] == state_.DefaultPrinter);
-        a->setActionGroup(group);
-        connect(a, &QAction::triggered, this,
-                [this, name = names[i]] { state_.PrinterName = name; });
-    }
-    mnuPrinters_->setEnabled(!names.isEmpty());
 }
 
 } // namespace varilume

@@ -96,6 +96,10 @@ public:
     void mnuSaveSort();
     void mnuSaveJD();
     void mnuAverage();
+    /// "Print": the page on the chosen printer, or on a PDF file.
+    void mnuPrint();
+    /// "Save BMP File": the page as a bitmap, PNG or PDF file.
+    void mnuSaveImage();
     /// Scaler (when rescale) and Plotter; a request during a running plot is
     /// deferred until it ends, so runs never nest.
     void replot(bool rescale);
@@ -120,6 +124,7 @@ private:
     void createControls();
     void createMenu();
     void fillPrinterMenu();
+    void noStarLoaded();
     void applyLayout();
     void selectCycles(bool two);
     void afterImport(bool ok);
@@ -165,6 +170,7 @@ private:
     bool busyLookWanted_ = false;
     bool inPlotRun_ = false;
     bool closeAfterLoad_ = false;
+    bool printToPdf_ = false; // "Print to PDF file" is the chosen printer
     QElapsedTimer busySince_;
 
     QWidget* client_ = nullptr;

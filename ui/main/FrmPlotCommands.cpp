@@ -188,6 +188,8 @@ void FrmPlot::afterImport(bool ok) {
     picJDScale_->show();
     picMagScale_->show();
     fraAction_->show();
+    mnuPrint_->setEnabled(true);
+    mnuSaveImage_->setEnabled(true);
     if (txtPeriod_->isVisible())
         txtPeriod_->setFocus();
     Label1_->hide();

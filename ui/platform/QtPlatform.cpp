@@ -6,8 +6,10 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 #include <QUrl>
@@ -76,7 +78,7 @@ QStringList QtPlatform::qtFilters(const QString& filter) {
     return out;
 }
 
-std::optional<QString> QtPlatform::fileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<SaveChoice> QtPlatform::fileDialog(const FileDialogSpec& spec, bool save) {
     QFileDialog dialog(owner_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -90,14 +92,22 @@ std::optional<QString> QtPlatform::fileDialog(const FileDialogSpec& spec, bool s
         dialog.selectFile(spec.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().front();
+    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+    return SaveChoice{dialog.selectedFiles().front(),
+                      chosen >= 0 ? int(chosen) + 1 : spec.filterIndex};
 }
 
 std::optional<QString> QtPlatform::openFile(const FileDialogSpec& spec) {
-    return fileDialog(spec, false);
+    const auto choice = fileDialog(spec, false);
+    return choice ? std::optional<QString>(choice->path) : std::nullopt;
 }
 
 std::optional<QString> QtPlatform::saveFile(const FileDialogSpec& spec) {
+    const auto choice = fileDialog(spec, true);
+    return choice ? std::optional<QString>(choice->path) : std::nullopt;
+}
+
+std::optional<SaveChoice> QtPlatform::saveFileAs(const FileDialogSpec& spec) {
     return fileDialog(spec, true);
 }
 
@@ -119,6 +129,38 @@ QStringList QtPlatform::printerNames() {
 
 QString QtPlatform::defaultPrinterName() {
     return QPrinterInfo::defaultPrinterName();
+}
+
+PrintOutcome QtPlatform::printPage(const PrintJob& job,
+                                   const std::function<bool(QPaintDevice&)>& draw) {
+    QPrinter printer(QPrinter::HighResolution);
+    const bool toFile = !job.pdfFile.isEmpty();
+    bool madeFile = false;
+    if (toFile) {
+        // Qt's PDF engine opens the file itself and keeps the reason of a
+        // failure to itself; opening it here first gives the reason, without
+        // emptying a file that is there.
+        madeFile = !QFile::exists(job.pdfFile);
+        QFile probe(job.pdfFile);
+        if (!probe.open(QIODevice::Append))
+            return {PrintOutcome::FileFailed, probe.errorString()};
+        probe.close();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(job.pdfFile);
+    } else if (!job.printerName.isEmpty()) {
+        printer.setPrinterName(job.printerName);
+    }
+    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat || !printer.isValid()))
+        return {PrintOutcome::PrinterFailed, QStringLiteral("No printer is available.")};
+    printer.setDocName(job.documentName);
+    printer.setPageOrientation(job.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setResolution(job.dpi);
+    if (draw(printer))
+        return {};
+    if (madeFile)
+        QFile::remove(job.pdfFile);
+    return {toFile ? PrintOutcome::FileFailed : PrintOutcome::PrinterFailed,
+            QStringLiteral("The page could not be sent.")};
 }
 
 namespace {

@@ -17,12 +17,15 @@ public:
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<SaveChoice> saveFileAs(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;
     int execDialog(QObject& dialog) override;
     QStringList printerNames() override;
     QString defaultPrinterName() override;
     ShellResult openUrl(const QString& url) override;
     ShellResult openPath(const QString& path) override;
+    PrintOutcome printPage(const PrintJob& job,
+                           const std::function<bool(QPaintDevice&)>& draw) override;
     void processEvents() override;
     void setBusyCursor(bool busy) override;
     bool ctrlHeld() const override;
@@ -31,7 +34,7 @@ public:
     static QStringList qtFilters(const QString& filter);
 
 private:
-    std::optional<QString> fileDialog(const FileDialogSpec& spec, bool save);
+    std::optional<SaveChoice> fileDialog(const FileDialogSpec& spec, bool save);
     QPointer<QWidget> owner_;
     int busyDepth_ = 0;
 };
