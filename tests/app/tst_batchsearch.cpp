@@ -252,7 +252,7 @@ void TestBatchSearch::badInputWritesOneLine_data() {
         << flat << QStringList{} << "All magnitudes are equal (10.5)";
     QTest::addRow("binary garbage") << QByteArray("\x7f"
                                                   "ELF\x02\x01\x01\0\0\0\xff\xfe",
-                                                  14)
+                                                  12)
                                     << QStringList{} << "star.txt:";
     QTest::addRow("bad option") << twoColumnStar() << QStringList{"--method", "fft"}
                                 << "--method must be gls, pdm or string";
