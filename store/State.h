@@ -78,6 +78,9 @@ struct ProjectState {
     std::int16_t BinParam = 0;
     std::int16_t Sigma = 2;
 
+    // Point colours hidden from the phase plot, the preview and the period search.
+    std::vector<std::int32_t> HiddenColors;
+
     QString storePath() const { return ProgramFolder + QStringLiteral("/Varilume.mdb"); }
     QString templatePath() const { return ProgramFolder + QStringLiteral("/Template.mdb"); }
     QString settingsPath() const { return ProgramFolder + QStringLiteral("/Varilume.ini"); }

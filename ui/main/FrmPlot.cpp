@@ -75,6 +75,7 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     mnuSaveImage_->setEnabled(false);
     mnuPreview_->setEnabled(false);
     lblCopyright_->setText(kCopyright);
+    showIncrement();
 }
 
 FrmPlot::~FrmPlot() {
@@ -226,6 +227,10 @@ void FrmPlot::createControls() {
         panels_[i]->setFrameShadow(QFrame::Sunken);
         panels_[i]->setIndent(3);
     }
+    lblIncrement_ = named(new QLabel(staPlot_), "staPlotIncrement");
+    lblIncrement_->setFrameShape(QFrame::Panel);
+    lblIncrement_->setFrameShadow(QFrame::Sunken);
+    lblIncrement_->setIndent(3);
 
     // The visible plot covers the start-screen controls that lie in its area.
     picView_->raise();
@@ -268,6 +273,8 @@ void FrmPlot::createMenu() {
     average->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
     average->setEnabled(false);
     tools->addSeparator();
+    createPeriodMenus(tools);
+    tools->addSeparator();
     item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)"))->setEnabled(false);
     tools->addSeparator();
     item(tools, "mnuViewer", QStringLiteral("View Files"))->setEnabled(false);
@@ -275,7 +282,10 @@ void FrmPlot::createMenu() {
 
     QAction* config = menuBar()->addAction(QStringLiteral("Configure"));
     config->setObjectName(QStringLiteral("mnuConfig"));
-    connect(config, &QAction::triggered, this, [this] { host_.configure(); });
+    connect(config, &QAction::triggered, this, [this] {
+        host_.configure();
+        showIncrement();
+    });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -467,10 +477,11 @@ void FrmPlot::applyLayout() {
     const QRect bar = layout_.staPlot.px().adjusted(0, 0, 0, 3);
     staPlot_->setGeometry(bar);
     const int narrow = std::max(90, bar.width() / 5);
-    const int wide = bar.width() - 2 * narrow;
+    const int wide = bar.width() - 3 * narrow;
     panels_[0]->setGeometry(0, 0, wide, bar.height());
     panels_[1]->setGeometry(wide, 0, narrow, bar.height());
     panels_[2]->setGeometry(wide + narrow, 0, narrow, bar.height());
+    lblIncrement_->setGeometry(wide + 2 * narrow, 0, narrow, bar.height());
 }
 
 void FrmPlot::resizeEvent(QResizeEvent* event) {
@@ -502,6 +513,17 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
         clearReadouts();
         return false;
     }
+    if (type == QEvent::ShortcutOverride && watched == txtPeriod_) {
+        // The period box would take Ctrl+Z for its own text; here it steps
+        // through the periods plotted.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto combo = key->keyCombination();
+        if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_Z) ||
+            combo == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
+            event->ignore();
+            return true;
+        }
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return QMainWindow::eventFilter(watched, event);
     // The window sees each key before its controls: act once, on the first receiver.
@@ -525,6 +547,10 @@ bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_Minus || key->text() == u"-") {
         cmdIncrDn();
         return false;
+    }
+    if (key->key() == Qt::Key_Asterisk || key->key() == Qt::Key_Slash) {
+        scaleIncrement(key->key() == Qt::Key_Asterisk);
+        return true; // neither is part of a period
     }
     if (watched == txtPeriod_) {
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -3,6 +3,7 @@
 #include "plot/PlotView.h"
 #include "store/Context.h"
 #include "ui/main/MainLayout.h"
+#include "ui/main/PeriodHistory.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -83,12 +84,36 @@ public:
     /// deferred until it ends, so runs never nest.
     void replot(bool rescale);
 
+    /// Sets and plots a period from elsewhere (the period search), recorded in
+    /// the history with its source.
+    void plotPeriod(float period, PeriodSource source);
+    /// Ctrl+Z, Ctrl+Shift+Z and the "Period History" list: plot an earlier or
+    /// later period again, moving through the history without adding to it.
+    void periodBack();
+    void periodForward();
+    void periodFromHistory(std::size_t index);
+    const PeriodHistory& periodHistory() const { return history_; }
+    /// `*` and `/`: the increment times or divided by ten, for this session.
+    void scaleIncrement(bool up);
+    float incrementInForce() const;
+    /// Hides or shows a band in the plot (and the preview and the search).
+    void showBand(std::int32_t color, bool shown);
+    /// Rebuilds the "Bands" and "Period History" submenus from the data.
+    void fillBandsMenu();
+    void fillHistoryMenu();
+
     /// Outer size in twips as the layout sees it.
     QSizeF outerTwips() const;
     const MainLayout& currentLayout() const { return layout_; }
     bool ctrlDown() const { return CtrlDown; }
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString& text);
+
+signals:
+    /// A plot has been drawn at this period (every step, typed period, undo...).
+    void periodPlotted(float period);
+    /// A star was loaded or unloaded, or a band hidden or shown.
+    void observationsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -110,6 +135,9 @@ private:
     void onMagScaleMoved(double y);
     void clearReadouts();
     void setBusyLook(bool busy);
+    void createPeriodMenus(QMenu* tools);
+    void replotAt(float period);
+    void showIncrement();
 
     Context& ctx_;
     ProjectState& state_;
@@ -122,6 +150,8 @@ private:
     bool busyLookWanted_ = false;
     bool inPlotRun_ = false;
     QElapsedTimer busySince_;
+    PeriodHistory history_;
+    int incrementPower_ = 0; // `*` and `/` scale the configured increment by ten
 
     QWidget* client_ = nullptr;
     QLabel* Label1_ = nullptr;
@@ -156,12 +186,17 @@ private:
     QLineEdit* txtPeriod_ = nullptr;
     QFrame* staPlot_ = nullptr;
     QLabel* panels_[3] = {};
+    QLabel* lblIncrement_ = nullptr;
 
     QMenu* mnuPrinters_ = nullptr;
     QAction* mnuClear_ = nullptr;
     QAction* mnuPrint_ = nullptr;
     QAction* mnuSaveImage_ = nullptr;
     QAction* mnuPreview_ = nullptr;
+    QMenu* mnuBands_ = nullptr;
+    QMenu* mnuPeriodHistory_ = nullptr;
+    QAction* mnuPeriodBack_ = nullptr;
+    QAction* mnuPeriodForward_ = nullptr;
 };
 
 } // namespace varilume

@@ -54,6 +54,7 @@ bool FrmPlot::ClearStar() {
     state_.MaxMag = state_.MinMag = 0;
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
+    state_.HiddenColors.clear();
     setStatusPanel(1, QString());
     setStatusPanel(2, QString());
     picView_->hide();
@@ -80,6 +81,8 @@ bool FrmPlot::ClearStar() {
     state_.Period = 200;
     state_.StarLoaded = false;
     state_.Plotting = false;
+    fillBandsMenu();
+    emit observationsChanged();
     if (!PrepareStore(state_, ctx_.platform)) {
         host_.endNow(1);
         return false;
@@ -153,6 +156,8 @@ void FrmPlot::afterImport(bool ok) {
         fraUrCycles_->show();
         return;
     }
+    fillBandsMenu();
+    emit observationsChanged();
     picView_->show();
     picJDScale_->show();
     picMagScale_->show();
@@ -211,7 +216,13 @@ void FrmPlot::ShowPreview() {
     hide();
     state_.JDTo = state_.MaxJD;
     state_.JDFrom = state_.MinJD;
-    runPreview(ctx_, *this, [this](const QString& text) { txtPeriod_->setText(text); });
+    bool estimated = false;
+    runPreview(ctx_, *this, [this, &estimated](const QString& text) {
+        txtPeriod_->setText(text);
+        estimated = true;
+    });
+    history_.record(state_.Period, estimated ? PeriodSource::Estimate : PeriodSource::Reset);
+    fillHistoryMenu();
     ShowPlot();
     replot(true);
     show();
@@ -249,12 +260,16 @@ void FrmPlot::replot(bool rescale) {
     } while (pendingReplot_ && state_.StarLoaded);
     if (busyLookWanted_)
         ShowPlot();
+    if (state_.StarLoaded)
+        emit periodPlotted(state_.Period);
 }
 
 void FrmPlot::cmdIncrDn() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    state_.Period = stepPeriodDown(state_.Period, state_.Increment, CtrlDown);
+    state_.Period = stepPeriodDown(state_.Period, incrementInForce(), CtrlDown);
+    history_.record(state_.Period, PeriodSource::Step);
+    fillHistoryMenu();
     txtPeriod_->setText(periodText(state_.Period));
     ctx_.platform.setBusyCursor(true);
     replot(false);
@@ -264,7 +279,9 @@ void FrmPlot::cmdIncrDn() {
 void FrmPlot::cmdIncrUp() {
     if (state_.Plotting || !state_.StarLoaded)
         return;
-    state_.Period = stepPeriodUp(state_.Period, state_.Increment, CtrlDown);
+    state_.Period = stepPeriodUp(state_.Period, incrementInForce(), CtrlDown);
+    history_.record(state_.Period, PeriodSource::Step);
+    fillHistoryMenu();
     txtPeriod_->setText(periodText(state_.Period));
     ctx_.platform.setBusyCursor(true);
     replot(false);
@@ -289,6 +306,8 @@ static bool takeTypedPeriod(Context& ctx, const QString& text) {
 void FrmPlot::periodEntered() {
     if (!state_.StarLoaded || !takeTypedPeriod(ctx_, txtPeriod_->text()))
         return;
+    history_.record(state_.Period, PeriodSource::Typed);
+    fillHistoryMenu();
     ctx_.platform.setBusyCursor(true);
     replot(false);
     ctx_.platform.setBusyCursor(false);
@@ -300,6 +319,8 @@ void FrmPlot::cmdRefresh() {
     state_.BinsShown = false;
     if (!takeTypedPeriod(ctx_, txtPeriod_->text()))
         return;
+    history_.record(state_.Period, PeriodSource::Typed);
+    fillHistoryMenu();
     ctx_.platform.setBusyCursor(true);
     replot(true);
     ctx_.platform.setBusyCursor(false);

@@ -1,0 +1,146 @@
+// The main window's period history, increment scaling and band filter, and
+// the menus that show them.
+#include "ui/main/FrmPlot.h"
+
+#include "format/NumberFormat.h"
+#include "plot/Bands.h"
+#include "ui/main/PeriodSteps.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+
+namespace varilume {
+
+namespace {
+
+// A small square of a stored colour (R + 256*G + 65536*B) for a menu entry.
+QIcon swatch(std::int32_t color) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, 11, 11);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void FrmPlot::createPeriodMenus(QMenu* tools) {
+    mnuPeriodBack_ = tools->addAction(QStringLiteral("Previous Period"));
+    mnuPeriodBack_->setObjectName(QStringLiteral("mnuPeriodBack"));
+    mnuPeriodBack_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    connect(mnuPeriodBack_, &QAction::triggered, this, &FrmPlot::periodBack);
+    mnuPeriodForward_ = tools->addAction(QStringLiteral("Next Period"));
+    mnuPeriodForward_->setObjectName(QStringLiteral("mnuPeriodForward"));
+    mnuPeriodForward_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    connect(mnuPeriodForward_, &QAction::triggered, this, &FrmPlot::periodForward);
+    mnuPeriodHistory_ = tools->addMenu(QStringLiteral("Period History"));
+    mnuPeriodHistory_->setObjectName(QStringLiteral("mnuPeriodHistory"));
+    connect(mnuPeriodHistory_, &QMenu::aboutToShow, this, &FrmPlot::fillHistoryMenu);
+    mnuBands_ = tools->addMenu(QStringLiteral("Bands"));
+    mnuBands_->setObjectName(QStringLiteral("mnuBands"));
+    connect(mnuBands_, &QMenu::aboutToShow, this, &FrmPlot::fillBandsMenu);
+    fillHistoryMenu();
+    fillBandsMenu();
+}
+
+void FrmPlot::fillHistoryMenu() {
+    mnuPeriodHistory_->clear();
+    for (std::size_t index : history_.newest(20)) {
+        const PeriodHistory::Entry& e = history_.entries()[index];
+        QAction* a =
+            mnuPeriodHistory_->addAction(periodText(e.period).trimmed() + QStringLiteral(" d  (") +
+                                         periodSourceName(e.source) + QLatin1Char(')'));
+        a->setObjectName(QStringLiteral("mnuPeriodHistory%1").arg(index));
+        a->setCheckable(true);
+        a->setChecked(index == history_.current());
+        connect(a, &QAction::triggered, this, [this, index] { periodFromHistory(index); });
+    }
+    mnuPeriodHistory_->setEnabled(!history_.empty());
+    mnuPeriodBack_->setEnabled(history_.canGoBack());
+    mnuPeriodForward_->setEnabled(history_.canGoForward());
+}
+
+void FrmPlot::fillBandsMenu() {
+    mnuBands_->clear();
+    if (state_.StarLoaded && ctx_.store.isBound()) {
+        for (const Band& band : bandsPresent(state_, ctx_.store.plotColumns().color)) {
+            QAction* a = mnuBands_->addAction(swatch(band.color),
+                                              band.name + QStringLiteral("  (%1)").arg(band.count));
+            a->setObjectName(QStringLiteral("mnuBand%1").arg(band.color));
+            a->setCheckable(true);
+            a->setChecked(bandShown(state_, band.color));
+            connect(a, &QAction::toggled, this,
+                    [this, color = band.color](bool on) { showBand(color, on); });
+        }
+    }
+    mnuBands_->setEnabled(!mnuBands_->isEmpty());
+}
+
+void FrmPlot::replotAt(float period) {
+    state_.Period = period;
+    txtPeriod_->setText(periodText(period));
+    ctx_.platform.setBusyCursor(true);
+    replot(false);
+    ctx_.platform.setBusyCursor(false);
+}
+
+void FrmPlot::plotPeriod(float period, PeriodSource source) {
+    if (state_.Plotting || !state_.StarLoaded)
+        return;
+    history_.record(period, source);
+    replotAt(period);
+    fillHistoryMenu();
+}
+
+void FrmPlot::periodBack() {
+    if (state_.Plotting || !state_.StarLoaded)
+        return;
+    if (const auto e = history_.back())
+        replotAt(e->period);
+    fillHistoryMenu();
+}
+
+void FrmPlot::periodForward() {
+    if (state_.Plotting || !state_.StarLoaded)
+        return;
+    if (const auto e = history_.forward())
+        replotAt(e->period);
+    fillHistoryMenu();
+}
+
+void FrmPlot::periodFromHistory(std::size_t index) {
+    if (state_.Plotting || !state_.StarLoaded)
+        return;
+    if (const auto e = history_.jumpTo(index))
+        replotAt(e->period);
+    fillHistoryMenu();
+}
+
+float FrmPlot::incrementInForce() const {
+    return scaledIncrement(state_.Increment, incrementPower_);
+}
+
+void FrmPlot::scaleIncrement(bool up) {
+    incrementPower_ = nextIncrementPower(state_.Increment, incrementPower_, up);
+    showIncrement();
+}
+
+void FrmPlot::showIncrement() {
+    lblIncrement_->setText(QStringLiteral("Increment = ") + fmt::general(incrementInForce()));
+}
+
+void FrmPlot::showBand(std::int32_t color, bool shown) {
+    if (bandShown(state_, color) == shown)
+        return;
+    setBandShown(state_, color, shown);
+    emit observationsChanged();
+    if (state_.StarLoaded)
+        replot(false);
+}
+
+} // namespace varilume
