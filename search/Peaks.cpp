@@ -1,0 +1,238 @@
+#include "search/Peaks.h"
+
+#include "search/Gls.h"
+#include "search/Kernels.h"
+#include "search/Pdm.h"
+#include "search/StringLength.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+namespace varilume::detail {
+
+namespace {
+
+constexpr double SiderealDay = 1.0027379093; // cycles per solar day
+constexpr double SiderealYear = 365.25636;   // days
+
+bool better(bool higher, double a, double b) {
+    return higher ? a > b : a < b;
+}
+
+bool near(double a, double b, double tol) {
+    return std::abs(a - b) <= tol;
+}
+
+// Appended piecewise: GCC 12 warns falsely on operator+ chains at -O3.
+std::string tag(const char* what, int rank) {
+    std::string s(what);
+    s += " of #";
+    s += std::to_string(rank);
+    return s;
+}
+
+} // namespace
+
+double statistic(const Prepared& p, const SearchSettings& s, double f) {
+    switch (s.method) {
+    case SearchMethod::Gls:
+        return glsPowerAt(p, std::clamp(s.harmonics, 1, MaxHarmonics), f);
+    case SearchMethod::Pdm:
+        return pdmThetaAt(p, {s.pdmBins, s.pdmCovers}, f);
+    case SearchMethod::StringLength:
+        return stringLengthAt(p, f);
+    }
+    return 0;
+}
+
+std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
+                                   double minSeparation) {
+    const bool higher = higherIsBetter(spectrum.method);
+    const auto& v = spectrum.values;
+    std::vector<std::size_t> local;
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        if (std::isnan(v[k]))
+            continue;
+        const bool leftOk = k == 0 || !better(higher, v[k - 1], v[k]);
+        const bool rightOk = k + 1 == v.size() || !better(higher, v[k + 1], v[k]);
+        // A flat top counts once, at its first point.
+        const bool firstOfFlat = k == 0 || v[k - 1] != v[k];
+        if (leftOk && rightOk && firstOfFlat)
+            local.push_back(k);
+    }
+    std::sort(local.begin(), local.end(), [&](std::size_t a, std::size_t b) {
+        return better(higher, v[a], v[b]) || (v[a] == v[b] && a < b);
+    });
+    std::vector<std::size_t> chosen;
+    for (std::size_t k : local) {
+        if (chosen.size() >= wanted)
+            break;
+        const double f = spectrum.grid.frequency(k);
+        const bool apart = std::none_of(chosen.begin(), chosen.end(), [&](std::size_t c) {
+            return std::abs(spectrum.grid.frequency(c) - f) < minSeparation;
+        });
+        if (apart)
+            chosen.push_back(k);
+    }
+    return chosen;
+}
+
+RefinedPeak refine(const Prepared& p, const SearchSettings& s, double f, double halfWidth) {
+    const bool higher = higherIsBetter(s.method);
+    if (s.method == SearchMethod::Gls) {
+        // The power is smooth and the grid's best point lies within a step of
+        // the top: a golden-section search narrows that to a ten-millionth.
+        const double ratio = (std::sqrt(5.0) - 1) / 2;
+        double lo = std::max(f - halfWidth, 0.5 * f), hi = f + halfWidth;
+        double x1 = hi - ratio * (hi - lo), x2 = lo + ratio * (hi - lo);
+        double v1 = statistic(p, s, x1), v2 = statistic(p, s, x2);
+        for (int i = 0; i < 36; ++i) {
+            if (v1 >= v2) {
+                hi = x2;
+                x2 = x1;
+                v2 = v1;
+                x1 = hi - ratio * (hi - lo);
+                v1 = statistic(p, s, x1);
+            } else {
+                lo = x1;
+                x1 = x2;
+                v1 = v2;
+                x2 = lo + ratio * (hi - lo);
+                v2 = statistic(p, s, x2);
+            }
+        }
+        RefinedPeak best{f, statistic(p, s, f)};
+        if (v1 > best.value)
+            best = {x1, v1};
+        if (v2 > best.value)
+            best = {x2, v2};
+        return best;
+    }
+    // PDM and string length change in steps as points cross bin edges or
+    // swap order: nested scans, each a tenth as wide as the last.
+    RefinedPeak best{f, statistic(p, s, f)};
+    constexpr int Steps = 10;
+    for (int level = 0; level < 4; ++level) {
+        const double centre = best.frequency;
+        for (int j = -Steps; j <= Steps; ++j) {
+            const double g = centre + halfWidth * j / Steps;
+            if (j == 0 || g <= 0)
+                continue;
+            const double v = statistic(p, s, g);
+            if (better(higher, v, best.value))
+                best = {g, v};
+        }
+        halfWidth /= Steps;
+    }
+    return best;
+}
+
+double baluevFap(const Prepared& p, double z, double fmax) {
+    const double n = static_cast<double>(p.size());
+    if (n <= 4 || !(z > 0))
+        return 1;
+    z = std::min(z, 1.0);
+    // Weighted variance of the times sets the effective span.
+    double mean = 0, var = 0;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        mean += p.w[i] * p.t[i];
+    for (std::size_t i = 0; i < p.size(); ++i)
+        var += p.w[i] * (p.t[i] - mean) * (p.t[i] - mean);
+    const double w = fmax * std::sqrt(4 * std::numbers::pi * var);
+    const double nh = n - 1, nk = n - 3;
+    const double gamma =
+        std::sqrt(2 / nh) * std::exp(std::lgamma(nh / 2) - std::lgamma((nh - 1) / 2));
+    const double log1mz = std::log1p(-z);
+    const double tau = gamma * w * std::exp(0.5 * (nk - 1) * log1mz) * std::sqrt(0.5 * nh * z);
+    const double logSingle = 0.5 * (n - 3) * log1mz; // log of the single-frequency probability
+    // 1 - (1 - single) exp(-tau), kept accurate when both are tiny.
+    const double log1mSingle = std::log1p(-std::exp(logSingle));
+    return std::clamp(-std::expm1(log1mSingle - tau), 0.0, 1.0);
+}
+
+double periodError(const Prepared& p, int harmonics, double f) {
+    const HarmonicFit fit = glsFit(p, std::clamp(harmonics, 1, MaxHarmonics), f);
+    const double n = static_cast<double>(p.size());
+    if (!(fit.amplitude > 0) || !(p.span > 0) || !(f > 0))
+        return -1;
+    const double sigmaF =
+        std::sqrt(6 / n) * fit.residualRms / (std::numbers::pi * p.span * fit.amplitude);
+    return sigmaF / (f * f);
+}
+
+void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span) {
+    const double tol = 0.5 / span;
+    for (std::size_t j = 0; j < peaks.size(); ++j) {
+        const double fj = peaks[j].frequency;
+        std::string note;
+        for (std::size_t k = 0; k < j && note.empty(); ++k) {
+            const double fk = peaks[k].frequency;
+            const int ref = peaks[k].rank;
+            for (int m = 2; m <= 3 && note.empty(); ++m) {
+                if (near(fj, m * fk, m * tol))
+                    note = tag("harmonic", ref);
+                else if (near(fj * m, fk, m * tol))
+                    note = tag("subharmonic", ref);
+            }
+            for (int m = 1; m <= 2 && note.empty(); ++m) {
+                const double day = m * SiderealDay;
+                if (near(std::abs(fj - fk), day, tol) || near(fj + fk, day, tol))
+                    note = tag("1/day alias", ref);
+            }
+            for (int m = 1; m <= 2 && note.empty(); ++m) {
+                const double year = m / SiderealYear;
+                if (near(std::abs(fj - fk), year, tol) || near(fj + fk, year, tol))
+                    note = tag("1/year alias", ref);
+            }
+        }
+        // A peak the sampling alone makes: the window is near its own maximum.
+        if (note.empty() && windowAt(p, fj) > 0.5)
+            note = "sampling";
+        peaks[j].note = note;
+    }
+}
+
+std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spectrum& spectrum,
+                           double span, int threads) {
+    const std::size_t wanted = static_cast<std::size_t>(std::max(0, s.peaks));
+    const std::vector<std::size_t> picked = pickPeaks(spectrum, wanted, 1.0 / span);
+    std::vector<Peak> peaks(picked.size());
+    // Each peak on its own: shared out over the threads.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < picked.size();) {
+            const RefinedPeak r =
+                refine(p, s, spectrum.grid.frequency(picked[i]), spectrum.grid.step);
+            peaks[i].frequency = r.frequency;
+            peaks[i].period = 1 / r.frequency;
+            peaks[i].power = r.value;
+            peaks[i].sigmaPeriod =
+                periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, r.frequency);
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        for (int t = 1; t < std::min<int>(threads, static_cast<int>(picked.size())); ++t)
+            pool.emplace_back(work);
+        work();
+    }
+    const bool higher = higherIsBetter(s.method);
+    std::stable_sort(peaks.begin(), peaks.end(), [&](const Peak& a, const Peak& b) {
+        return better(higher, a.power, b.power);
+    });
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        Peak& peak = peaks[i];
+        peak.rank = static_cast<int>(i + 1);
+        if (s.method == SearchMethod::Gls && s.harmonics == 1)
+            peak.fap = baluevFap(p, peak.power, spectrum.grid.fmax());
+        peak.sigmaPeriod =
+            periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, peak.frequency);
+    }
+    tagAliases(peaks, p, span);
+    return peaks;
+}
+
+} // namespace varilume::detail

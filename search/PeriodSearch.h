@@ -1,0 +1,164 @@
+#pragma once
+
+// Period search over a light curve: the generalised Lomb–Scargle periodogram
+// (1 to 4 harmonics), phase dispersion minimisation and string length, with a
+// peak list that says which peaks are aliases. Plain C++ over doubles: no Qt,
+// so the kernels can be benchmarked and tested on their own, and the window
+// only starts, polls, cancels and shows a run.
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace varilume {
+
+enum class SearchMethod {
+    Gls,          // generalised Lomb–Scargle, floating mean: higher is better
+    Pdm,          // phase dispersion minimisation, theta: lower is better
+    StringLength, // string length of the folded curve: lower is better
+};
+
+/// True when a higher value of the method's statistic means a better period.
+bool higherIsBetter(SearchMethod method);
+
+/// The observations to search. Times in days (full or reduced JD: the search
+/// works relative to the first time, so both give the same answer). Errors
+/// are one-sigma uncertainties, empty when there are none.
+struct SearchData {
+    std::vector<double> times;
+    std::vector<double> mags;
+    std::vector<double> errors;
+};
+
+struct SearchSettings {
+    SearchMethod method = SearchMethod::Gls;
+    int harmonics = 1;           // GLS: 1 to 4
+    int pdmBins = 10;            // PDM: bins per cover
+    int pdmCovers = 2;           // PDM: shifted bin sets
+    bool useWeights = false;     // weight by 1/error^2 (needs errors)
+    double minPeriod = 0;        // days; 0: from the data (see defaultRange)
+    double maxPeriod = 0;        // days; 0: from the data
+    double oversample = 10;      // frequency step = 1 / (oversample * span)
+    int peaks = 10;              // rows in the peak list
+    int threads = 0;             // 0: every core
+    bool spectralWindow = false; // also compute the window trace on the grid
+};
+
+/// The trial frequencies: fmin, fmin + step, ... (count of them), in cycles/day.
+struct FrequencyGrid {
+    double fmin = 0;
+    double step = 0;
+    std::size_t count = 0;
+    double frequency(std::size_t i) const { return fmin + step * static_cast<double>(i); }
+    double fmax() const { return count ? frequency(count - 1) : fmin; }
+};
+
+/// The period range that suits the data: from 0.05 d, or twice the smallest
+/// spacing between distinct times when that is larger, up to half the span.
+struct PeriodRange {
+    double minPeriod = 0;
+    double maxPeriod = 0;
+};
+PeriodRange defaultRange(std::span<const double> times);
+
+/// What a search would do with these data and settings, checked before a run:
+/// the grid (whose count the window shows) or the reason it cannot run.
+struct SearchPlan {
+    bool ok = false;
+    std::string reason; // one line, for a message or standard error
+    FrequencyGrid grid;
+    PeriodRange range; // the range actually used (defaults filled in)
+    double span = 0;   // days between first and last time
+    std::size_t points = 0;
+    bool weighted = false; // weights in use (settings asked and errors exist)
+};
+SearchPlan planSearch(const SearchData& data, const SearchSettings& settings);
+
+/// One row of the peak list.
+struct Peak {
+    int rank = 0;         // 1 = best
+    double period = 0;    // days
+    double frequency = 0; // cycles/day
+    double power = 0;     // GLS power, PDM theta or string length
+    double fap = -1;      // GLS false-alarm probability (Baluev 2008); < 0: none
+    double sigmaPeriod =
+        -1;           // standard error of the period (Montgomery & O'Donoghue 1999); < 0: none
+    std::string note; // "1/day alias of #1", "harmonic of #2", "sampling", ...
+};
+
+/// The statistic over the grid. Values not computed yet are NaN.
+struct Spectrum {
+    SearchMethod method = SearchMethod::Gls;
+    FrequencyGrid grid;
+    std::vector<double> values;
+    std::vector<double> window; // spectral window on the same grid (empty unless asked)
+};
+
+struct SearchResult {
+    enum class Status { Done, Cancelled, Failed };
+    Status status = Status::Failed;
+    std::string reason; // set when Failed
+    Spectrum spectrum;
+    std::vector<Peak> peaks; // best first
+    bool ok() const { return status == Status::Done; }
+};
+
+/// Reports progress from worker threads: the number of trial frequencies
+/// finished out of the total. Must be thread-safe and quick.
+using SearchProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+/// Runs a search to the end on the calling thread (using worker threads for
+/// the grid). Stops early with Status::Cancelled when *cancel becomes true.
+SearchResult runSearch(const SearchData& data, const SearchSettings& settings,
+                       const std::atomic<bool>* cancel = nullptr,
+                       const SearchProgress& progress = {});
+
+/// A search running in the background, for a window that polls it by timer:
+/// start() returns at once; progress() and partial() can be read at any time;
+/// cancel() stops it; the destructor cancels and waits.
+class PeriodSearch {
+public:
+    PeriodSearch(SearchData data, SearchSettings settings);
+    ~PeriodSearch();
+    PeriodSearch(const PeriodSearch&) = delete;
+    PeriodSearch& operator=(const PeriodSearch&) = delete;
+
+    const SearchPlan& plan() const;
+    void start();
+    void cancel();
+    bool finished() const;
+    /// Trial frequencies done so far, out of plan().grid.count.
+    std::size_t done() const;
+    /// The spectrum so far (NaN where not yet computed).
+    Spectrum partial() const;
+    /// Waits for the end and returns the result (peaks included).
+    const SearchResult& result();
+
+private:
+    friend SearchResult runSearch(const SearchData&, const SearchSettings&,
+                                  const std::atomic<bool>*, const SearchProgress&);
+    struct Run;
+    std::unique_ptr<Run> run_;
+};
+
+/// Refines a frequency on the exact statistic within [f - halfWidth, f + halfWidth]
+/// to far below the grid step. Returns the refined frequency and its value.
+struct RefinedPeak {
+    double frequency = 0;
+    double value = 0;
+};
+RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, double frequency,
+                       double halfWidth);
+
+/// The statistic at one frequency, computed directly (no recurrences).
+double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency);
+
+/// The spectral window |sum w exp(2 pi i f t)|^2 / (sum w)^2 at one frequency:
+/// 1 at f = 0, near 1 wherever the sampling itself repeats (1 c/d for nightly data).
+double spectralWindowAt(const SearchData& data, const SearchSettings& settings, double frequency);
+
+} // namespace varilume

@@ -1,0 +1,25 @@
+#pragma once
+
+// The observations as the kernels want them: times relative to the first one,
+// magnitudes less their weighted mean, weights summing to one.
+
+#include "search/PeriodSearch.h"
+
+#include <vector>
+
+namespace varilume::detail {
+
+struct Prepared {
+    std::vector<double> t; // days since t0
+    std::vector<double> y; // magnitude minus weighted mean
+    std::vector<double> w; // weights, sum 1
+    double t0 = 0;
+    double yy = 0; // sum w y^2 (weighted variance)
+    double span = 0;
+    std::size_t size() const { return t.size(); }
+};
+
+/// Sorted by time; weights only when asked and every error is positive.
+Prepared prepare(const SearchData& data, bool weighted);
+
+} // namespace varilume::detail
