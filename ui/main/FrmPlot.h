@@ -22,6 +22,7 @@ class QToolButton;
 namespace varilume {
 
 class CanvasWidget;
+class FrmSearch;
 
 /// What the main window asks of the application.
 class AppHost {
@@ -98,6 +99,9 @@ public:
     float incrementInForce() const;
     /// Hides or shows a band in the plot (and the preview and the search).
     void showBand(std::int32_t color, bool shown);
+    /// "Period Search..." (Ctrl+F): opens the search window beside this one.
+    void mnuSearch();
+    FrmSearch* searchWindow() const { return search_; }
     /// Rebuilds the "Bands" and "Period History" submenus from the data.
     void fillBandsMenu();
     void fillHistoryMenu();
@@ -194,6 +198,7 @@ private:
     QAction* mnuSaveImage_ = nullptr;
     QAction* mnuPreview_ = nullptr;
     QMenu* mnuBands_ = nullptr;
+    FrmSearch* search_ = nullptr;
     QMenu* mnuPeriodHistory_ = nullptr;
     QAction* mnuPeriodBack_ = nullptr;
     QAction* mnuPeriodForward_ = nullptr;

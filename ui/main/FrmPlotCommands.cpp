@@ -223,6 +223,7 @@ void FrmPlot::ShowPreview() {
     });
     history_.record(state_.Period, estimated ? PeriodSource::Estimate : PeriodSource::Reset);
     fillHistoryMenu();
+    emit observationsChanged(); // the JD window may have changed
     ShowPlot();
     replot(true);
     show();

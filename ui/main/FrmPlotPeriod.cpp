@@ -5,6 +5,7 @@
 #include "format/NumberFormat.h"
 #include "plot/Bands.h"
 #include "ui/main/PeriodSteps.h"
+#include "ui/search/FrmSearch.h"
 
 #include <QAction>
 #include <QLabel>
@@ -44,8 +45,18 @@ void FrmPlot::createPeriodMenus(QMenu* tools) {
     mnuBands_ = tools->addMenu(QStringLiteral("Bands"));
     mnuBands_->setObjectName(QStringLiteral("mnuBands"));
     connect(mnuBands_, &QMenu::aboutToShow, this, &FrmPlot::fillBandsMenu);
+    QAction* search = tools->addAction(QStringLiteral("Period Search\u2026"));
+    search->setObjectName(QStringLiteral("mnuSearch"));
+    search->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    connect(search, &QAction::triggered, this, &FrmPlot::mnuSearch);
     fillHistoryMenu();
     fillBandsMenu();
+}
+
+void FrmPlot::mnuSearch() {
+    if (!search_)
+        search_ = new FrmSearch(ctx_, *this, this);
+    search_->showBeside();
 }
 
 void FrmPlot::fillHistoryMenu() {
