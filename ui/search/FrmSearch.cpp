@@ -184,7 +184,7 @@ void FrmSearch::createControls() {
     });
     connect(picSpectrum_, &SpectrumWidget::pointed, this, [this](double f) {
         setStatus(QStringLiteral("Frequency %1 c/d, period %2 d")
-                      .arg(fmt::general(f), fmt::general(1.0 / f)));
+                      .arg(QString::number(f, 'g', 7), QString::number(1.0 / f, 'g', 7)));
     });
     const auto axis = [this] {
         chkLogPeriod_->setEnabled(optPeriod_->isChecked());
@@ -229,7 +229,10 @@ void FrmSearch::showBeside() {
         QPoint at = mainFrame.topRight() + QPoint(8, 0);
         if (const QScreen* screen = main_.screen()) {
             const QRect room = screen->availableGeometry();
-            // Where there is no room on the right, overlap the main window.
+            // Right of the main window, else left of it, else overlapping it.
+            if (at.x() + frameGeometry().width() > room.right() &&
+                mainFrame.left() - 8 - frameGeometry().width() >= room.left())
+                at.setX(mainFrame.left() - 8 - frameGeometry().width());
             at.setX(std::max(room.left(), std::min(at.x(), room.right() - width())));
             at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - height())));
         }
@@ -361,8 +364,8 @@ void FrmSearch::updatePlan() {
         return;
     }
     if (!rangeEdited_) {
-        txtMinPeriod_->setText(fmt::general(plan.range.minPeriod));
-        txtMaxPeriod_->setText(fmt::general(plan.range.maxPeriod));
+        txtMinPeriod_->setText(QString::number(plan.range.minPeriod, 'g', 6));
+        txtMaxPeriod_->setText(QString::number(plan.range.maxPeriod, 'g', 6));
     }
     lblTrials_->setText(QStringLiteral("%1 trial frequencies").arg(plan.grid.count));
 }

@@ -52,7 +52,7 @@ std::vector<double> logTicks(double lo, double hi) {
 }
 
 QString tickText(double v) {
-    return fmt::general(static_cast<double>(static_cast<float>(v)));
+    return QString::number(v, 'g', 6);
 }
 
 } // namespace
