@@ -286,6 +286,36 @@ private slots:
         QCOMPARE(t.w().periodHistory().entries().back().source, PeriodSource::Search);
     }
 
+    // Guards the plot's zoom: a drag narrows it, a switch of axis keeps the same
+    // frequencies in view, a double-click away from the peaks shows it all.
+    void zoomAndUnzoom() {
+        Session t;
+        t.load();
+        FrmSearch& search = t.search();
+        search.cmdSearch();
+        search.waitForRun();
+        auto* plot = t.searchChild<SpectrumWidget>("picSpectrum");
+        plot->resize(600, 300);
+        const auto picture = [&] {
+            return SpectrumPicture(plot->spectrum(), search.lastResult().peaks, plot->view(),
+                                   plot->width(), plot->height());
+        };
+        const double f0 = picture().frequencyAt(200);
+        const double f1 = picture().frequencyAt(300);
+        plot->zoomPixels(300, 200);
+        QCOMPARE(picture().frequencyAt(picture().left()), f0);
+        QCOMPARE(picture().frequencyAt(picture().right()), f1);
+        plot->setAxis(SpectrumAxis::LogPeriod);
+        QVERIFY(std::fabs(picture().frequencyAt(picture().right()) - f0) < 1e-9 * f0);
+        QVERIFY(std::fabs(picture().frequencyAt(picture().left()) - f1) < 1e-9 * f1);
+        // Far from every listed peak: find a column with none within 6 pixels.
+        double x = picture().left();
+        while (picture().peakNear(x, 6))
+            x += 7;
+        plot->doubleClickAt(x);
+        QCOMPARE(plot->view().from, plot->view().to);
+    }
+
     // Guards the marker: the spectrum shows the main window's period after
     // every step, undo and typed period.
     void followsMainPeriod() {
@@ -337,6 +367,7 @@ private slots:
         Session t;
         t.load();
         FrmSearch& search = t.search();
+        t.searchChild<QCheckBox>("chkWindow")->setChecked(true);
         search.cmdSearch();
         search.waitForRun();
         search.cmdCopy();
@@ -350,7 +381,7 @@ private slots:
         search.cmdSave();
         const QByteArray saved = readFile(path).value_or(QByteArray());
         QVERIFY(saved.startsWith("rank,period,frequency,power,fap,sigma_period,note\n"));
-        QVERIFY(saved.contains("\n\nfrequency,period,power\n"));
+        QVERIFY(saved.contains("\n\nfrequency,period,power,window\n"));
 
         const QString bad = t.dir.filePath(QStringLiteral("missing/out.csv"));
         t.platform.files.push_back(bad);
