@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "format/NumberFormat.h"
 
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -108,16 +109,14 @@ SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Pea
     if (!(hi_ > lo_))
         hi_ = lo_ + 1;
     // The statistic's range over what is in view.
+    valueColumns_ = columns(spectrum_.values);
     double mn = std::numeric_limits<double>::infinity();
     double mx = -mn;
-    for (std::size_t i = 0; i < spectrum_.values.size(); ++i) {
-        const double v = spectrum_.values[i];
-        const double x = axisOf(view_.axis, spectrum_.grid.frequency(i));
-        if (std::isfinite(v) && x >= lo_ && x <= hi_) {
-            mn = std::min(mn, v);
-            mx = std::max(mx, v);
+    for (const Column& c : valueColumns_)
+        if (c.min <= c.max) {
+            mn = std::min(mn, c.min);
+            mx = std::max(mx, c.max);
         }
-    }
     if (!std::isfinite(mn)) {
         mn = 0;
         mx = 1;
@@ -129,6 +128,45 @@ SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Pea
     const double pad = (mx - mn) * 0.05;
     vmin_ = higherBetter_ ? mn : mn - pad;
     vmax_ = mx + pad;
+}
+
+std::vector<SpectrumPicture::Column>
+SpectrumPicture::columns(const std::vector<double>& values) const {
+    // Each column covers a run of the (evenly spaced) grid: its ends are found
+    // from the column's edges, so a million frequencies cost one pass of
+    // comparisons and no logarithms.
+    const int count = std::max(right_ - left_, 1);
+    std::vector<Column> out(
+        static_cast<std::size_t>(count),
+        Column{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()});
+    const FrequencyGrid& g = spectrum_.grid;
+    const std::size_t n = std::min<std::size_t>(values.size(), g.count);
+    if (n == 0 || !(g.step > 0))
+        return out;
+    const auto indexAt = [&](double axisValue) {
+        const double f = frequencyOf(view_.axis, axisValue);
+        const double i = std::ceil((f - g.fmin) / g.step);
+        return std::isfinite(i) ? std::clamp(i, 0.0, static_cast<double>(n)) : 0.0;
+    };
+    const double width = (hi_ - lo_) / count;
+    double edge = indexAt(lo_);
+    for (int c = 0; c < count; ++c) {
+        const double next = indexAt(lo_ + (c + 1) * width);
+        const double a = std::min(edge, next);
+        const double b = std::max(edge, next);
+        edge = next;
+        Column& col = out[static_cast<std::size_t>(c)];
+        // The last column also takes the grid point on its far edge.
+        const std::size_t end = static_cast<std::size_t>(b) + (c == count - 1 && b < n ? 1 : 0);
+        for (std::size_t i = static_cast<std::size_t>(a); i < end; ++i) {
+            const double v = values[i];
+            if (v < col.min)
+                col.min = v;
+            if (v > col.max)
+                col.max = v; // NaN (not computed yet) fails both tests
+        }
+    }
+    return out;
 }
 
 std::pair<double, double> SpectrumPicture::fullRange() const {
@@ -184,20 +222,18 @@ void SpectrumPicture::draw(Canvas& canvas) const {
                             : niceTicks(lo_, hi_, std::max(2, (right_ - left_) / 90));
     for (double t : xTicks) {
         const double x = left_ + (t - lo_) / (hi_ - lo_) * (right_ - left_);
-        canvas.line(x, top_, x, bottom_, kGrid);
         const QString label =
             view_.axis == SpectrumAxis::LogPeriod ? tickText(std::pow(10.0, t)) : tickText(t);
         canvas.setCurrentXY(x - canvas.textWidth(label) / 2, bottom_ + 3);
         canvas.print(label);
     }
-    for (double t : niceTicks(vmin_, vmax_, 5)) {
+    const auto yTicks = niceTicks(vmin_, vmax_, 5);
+    for (double t : yTicks) {
         const double y = yOf(t);
-        canvas.line(left_, y, right_, y, kGrid);
         const QString label = tickText(t);
         canvas.setCurrentXY(left_ - 4 - canvas.textWidth(label), y - canvas.textHeight(label) / 2);
         canvas.print(label);
     }
-    canvas.rect(left_, top_, right_, bottom_);
     const QString xLabel =
         view_.axis == SpectrumAxis::Frequency
             ? QStringLiteral("Frequency (c/d)")
@@ -210,42 +246,53 @@ void SpectrumPicture::draw(Canvas& canvas) const {
 
     // Each pixel column shows the range of the values that fall in it, so a
     // million frequencies draw as fast as a few hundred and no peak is lost.
-    const auto trace = [&](const std::vector<double>& values, std::int32_t color,
-                           bool scaleToUnit) {
-        const int columns = right_ - left_;
-        std::vector<double> cmin(columns, std::numeric_limits<double>::infinity());
-        std::vector<double> cmax(columns, -std::numeric_limits<double>::infinity());
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            double v = values[i];
-            if (!std::isfinite(v))
-                continue;
-            if (scaleToUnit)
-                v = higherBetter_ ? vmin_ + v * (vmax_ - vmin_) : vmax_ - v * (vmax_ - vmin_);
-            const double x = axisOf(view_.axis, spectrum_.grid.frequency(i));
-            if (x < lo_ || x > hi_)
-                continue;
-            const int c =
-                std::min(columns - 1, static_cast<int>((x - lo_) / (hi_ - lo_) * columns));
-            cmin[c] = std::min(cmin[c], v);
-            cmax[c] = std::max(cmax[c], v);
+    // The traces are drawn on one image of the plot area with one painter, and
+    // the image placed on the canvas.
+    QImage area(right_ - left_ + 1, bottom_ - top_ + 1, QImage::Format_RGB32);
+    area.fill(rgbColor(kWhite));
+    {
+        QPainter painter(&area);
+        painter.translate(-left_, -top_);
+        painter.setPen(rgbColor(kGrid));
+        for (double t : xTicks) {
+            const double x = left_ + (t - lo_) / (hi_ - lo_) * (right_ - left_);
+            painter.drawLine(QPointF(x, top_), QPointF(x, bottom_));
         }
-        double px = -1, py = 0;
-        for (int c = 0; c < columns; ++c) {
-            if (!std::isfinite(cmin[c]))
-                continue;
-            const double x = left_ + c + 0.5;
-            const double yBest = yOf(higherBetter_ ? cmax[c] : cmin[c]);
-            const double yWorst = yOf(higherBetter_ ? cmin[c] : cmax[c]);
-            if (px >= 0)
-                canvas.line(px, py, x, yWorst, color);
-            canvas.line(x, yWorst, x, yBest, color);
-            px = x;
-            py = yBest;
-        }
-    };
-    if (view_.showWindow && spectrum_.window.size() == spectrum_.values.size())
-        trace(spectrum_.window, kWindow, true);
-    trace(spectrum_.values, kTrace, false);
+        for (double t : yTicks)
+            painter.drawLine(QPointF(left_, yOf(t)), QPointF(right_, yOf(t)));
+        const auto trace = [&](const std::vector<Column>& cols, std::int32_t color,
+                               bool scaleToUnit) {
+            painter.setPen(rgbColor(color));
+            const auto scaled = [&](double v) {
+                if (!scaleToUnit)
+                    return v;
+                return higherBetter_ ? vmin_ + v * (vmax_ - vmin_) : vmax_ - v * (vmax_ - vmin_);
+            };
+            QPointF previous(-1, 0);
+            for (std::size_t c = 0; c < cols.size(); ++c) {
+                if (!(cols[c].min <= cols[c].max))
+                    continue;
+                const double lowV = scaled(cols[c].min);
+                const double highV = scaled(cols[c].max);
+                const double x = left_ + static_cast<double>(c) + 0.5;
+                const double yBest =
+                    yOf(higherBetter_ ? std::max(lowV, highV) : std::min(lowV, highV));
+                const double yWorst =
+                    yOf(higherBetter_ ? std::min(lowV, highV) : std::max(lowV, highV));
+                if (previous.x() >= 0)
+                    painter.drawLine(previous, QPointF(x, yWorst));
+                painter.drawLine(QPointF(x, yWorst), QPointF(x, yBest));
+                previous = QPointF(x, yBest);
+            }
+        };
+        if (view_.showWindow && spectrum_.window.size() == spectrum_.values.size())
+            trace(columns(spectrum_.window), kWindow, true);
+        painter.setPen(rgbColor(kBlack));
+        painter.drawRect(left_, top_, right_ - left_, bottom_ - top_);
+        // Drawn last: the first and last columns lie on the frame.
+        trace(valueColumns_, kTrace, false);
+    }
+    canvas.drawImage(left_, top_, area.width(), area.height(), area, false);
 
     // The main window's trial period.
     if (view_.trialPeriod > 0) {

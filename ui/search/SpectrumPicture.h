@@ -63,6 +63,13 @@ private:
     bool higherBetter_ = true;
 
     double yOf(double value) const;
+    struct Column {
+        double min, max; // min > max: no value falls in the column
+    };
+    /// The range of values in each pixel column of the plot area.
+    std::vector<Column> columns(const std::vector<double>& values) const;
+
+    std::vector<Column> valueColumns_;
 };
 
 } // namespace varilume
