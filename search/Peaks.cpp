@@ -15,6 +15,9 @@ namespace varilume::detail {
 
 namespace {
 
+// Night-bound sampling repeats after a solar day, observing at one hour angle
+// after a sidereal day: aliases of either spacing are tagged as daily.
+constexpr double SolarDay = 1.0;             // cycles per day
 constexpr double SiderealDay = 1.0027379093; // cycles per solar day
 constexpr double SiderealYear = 365.25636;   // days
 
@@ -177,12 +180,13 @@ void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span) {
                 else if (near(fj * m, fk, m * tol))
                     note = tag("subharmonic", ref);
             }
-            for (int m = 1; m <= 2 && note.empty(); ++m) {
-                const double day = m * SiderealDay;
-                if (near(std::abs(fj - fk), day, tol) || near(fj + fk, day, tol))
-                    note = tag("1/day alias", ref);
+            for (int m = 1; m <= 5 && note.empty(); ++m) {
+                for (double day : {m * SolarDay, m * SiderealDay})
+                    if (near(std::abs(fj - fk), day, tol) || near(fj + fk, day, tol))
+                        note = tag("1/day alias", ref);
             }
-            for (int m = 1; m <= 2 && note.empty(); ++m) {
+            // Yearly aliases need seasons: more than a year of data.
+            for (int m = 1; m <= 2 && note.empty() && span > 400; ++m) {
                 const double year = m / SiderealYear;
                 if (near(std::abs(fj - fk), year, tol) || near(fj + fk, year, tol))
                     note = tag("1/year alias", ref);

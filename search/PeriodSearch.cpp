@@ -107,7 +107,7 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
     const double step = 1 / (s.oversample * plan.span);
     const double count = std::floor((fmax - fmin) / step) + 1;
     if (count > static_cast<double>(MaxFrequencies))
-        return fail("Too many trial frequencies (" + number(count) +
+        return fail("Too many trial frequencies (" + std::to_string(static_cast<long long>(count)) +
                     "): raise the shortest period or lower the oversampling.");
     plan.grid = {fmin, step, static_cast<std::size_t>(count)};
     plan.ok = true;
