@@ -6,29 +6,14 @@
 #include "plot/Bands.h"
 #include "ui/main/PeriodSteps.h"
 #include "ui/search/FrmSearch.h"
+#include "ui/widgets/ColorSwatch.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 
 namespace varilume {
-
-namespace {
-
-// A small square of a stored colour (R + 256*G + 65536*B) for a menu entry.
-QIcon swatch(std::int32_t color) {
-    QPixmap pixmap(12, 12);
-    pixmap.fill(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, 11, 11);
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 void FrmPlot::createPeriodMenus(QMenu* tools) {
     mnuPeriodBack_ = tools->addAction(QStringLiteral("Previous Period"));
@@ -80,7 +65,7 @@ void FrmPlot::fillBandsMenu() {
     mnuBands_->clear();
     if (state_.StarLoaded && ctx_.store.isBound()) {
         for (const Band& band : bandsPresent(state_, ctx_.store.plotColumns().color)) {
-            QAction* a = mnuBands_->addAction(swatch(band.color),
+            QAction* a = mnuBands_->addAction(colorSwatch(band.color),
                                               band.name + QStringLiteral("  (%1)").arg(band.count));
             a->setObjectName(QStringLiteral("mnuBand%1").arg(band.color));
             a->setCheckable(true);

@@ -3,6 +3,7 @@
 #include "format/NumberFormat.h"
 #include "ui/main/FrmPlot.h"
 #include "ui/search/SpectrumWidget.h"
+#include "ui/widgets/ColorSwatch.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,15 +29,6 @@ namespace {
 template <typename W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QIcon swatch(std::int32_t color) {
-    QPixmap pixmap(12, 12);
-    pixmap.fill(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, 11, 11);
-    return QIcon(pixmap);
 }
 
 } // namespace
@@ -274,7 +265,7 @@ void FrmSearch::rebuildBands() {
     for (const Band& band : bands) {
         auto* box = new QCheckBox(band.name + QStringLiteral("  (%1)").arg(band.count), fraBands_);
         box->setObjectName(QStringLiteral("chkBand%1").arg(band.color));
-        box->setIcon(swatch(band.color));
+        box->setIcon(colorSwatch(band.color));
         box->setProperty("color", band.color);
         const bool byDefault =
             std::find(defaults.begin(), defaults.end(), band.color) != defaults.end();
