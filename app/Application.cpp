@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
-#include "app/FileSystem.h"
-#include "app/Settings.h"
-#include "app/WorkingStore.h"
+#include "platform/FileSystem.h"
+#include "settings/Settings.h"
+#include "store/WorkingStore.h"
 #include "ui/dialogs/FrmAbout.h"
 #include "ui/dialogs/FrmConfig.h"
 

@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QFont>

@@ -38,7 +38,7 @@ public:
     std::optional<QString> openFile(const FileDialogSpec&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
     std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QDialog&) override { return 0; }
+    int execDialog(QObject&) override { return 0; }
     QStringList printerNames() override { return {}; }
     QString defaultPrinterName() override { return {}; }
     bool openUrl(const QString&) override { return false; }

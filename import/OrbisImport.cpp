@@ -1,5 +1,6 @@
 #include "import/OrbisImport.h"
 
+#include "import/ColorRule.h"
 #include "import/OrbisLine.h"
 #include "platform/BusyView.h"
 #include "platform/EventPump.h"

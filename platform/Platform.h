@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-class QDialog;
+class QObject;
 
 namespace varilume {
 
@@ -37,8 +37,9 @@ public:
     virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
     /// Colour chooser returning an RGB value R + 256*G + 65536*B; nullopt on Cancel.
     virtual std::optional<std::int32_t> chooseColor(std::int32_t initial) = 0;
-    /// Runs one of the program's own modal windows until it closes.
-    virtual int execDialog(QDialog& dialog) = 0;
+    /// Runs one of the program's own modal windows (a dialog of the window
+    /// layer) until it closes; returns its result code (0 when rejected).
+    virtual int execDialog(QObject& dialog) = 0;
 
     /// Installed printers in system order, and the default one ("" when none).
     virtual QStringList printerNames() = 0;

@@ -111,11 +111,6 @@ inline constexpr ColorClass kColorClasses[] = {
     {"ColorJ", &ProjectState::ColorJ, DefaultColor::J},
 };
 
-/// Colour for an ORBIS line from its raw fields 2 (magnitude), 5 (band) and 14
-/// (validation flag). Case-sensitive, first match wins.
-std::int32_t orbisColor(const ProjectState& s, QStringView field2, QStringView field5,
-                        QStringView field14);
-
 /// A colour setting as stored in PunktFarb.
 inline std::int32_t colorValue(double setting) {
     return static_cast<std::int32_t>(setting < 0 ? setting - 0.5 : setting + 0.5);

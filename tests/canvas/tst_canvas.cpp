@@ -1,7 +1,5 @@
 #include "canvas/Canvas.h"
-#include "ui/widgets/CanvasWidget.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -227,18 +225,6 @@ private slots:
         // Each source pixel covers 20 x 20 target pixels.
         QCOMPARE(inkBox(canvas), QRect(70, 20, 20, 20));
         QCOMPARE(countColour(canvas, page ^ kRed), 400);
-    }
-
-    // Guards mouse readouts in pixels instead of plot units.
-    void widgetMouseInUserUnits() {
-        CanvasWidget widget(nullptr, kBlack);
-        widget.canvas().setCoords(-0.5, 8, 0.5, 13);
-        widget.resize(200, 100);
-        widget.show();
-        QSignalSpy pressed(&widget, &CanvasWidget::mousePressed);
-        QTest::mousePress(&widget, Qt::RightButton, Qt::NoModifier, QPoint(150, 75));
-        QCOMPARE(pressed.count(), 1);
-        QCOMPARE(QPointF(pressed[0][0].toDouble(), pressed[0][1].toDouble()), QPointF(0.25, 11.75));
     }
 };
 

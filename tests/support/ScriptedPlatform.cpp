@@ -41,17 +41,15 @@ std::optional<std::int32_t> ScriptedPlatform::chooseColor(std::int32_t) {
     return c;
 }
 
-int ScriptedPlatform::execDialog(QDialog& dialog) {
+int ScriptedPlatform::execDialog(QObject& dialog) {
     dialogsShown.push_back(dialog.objectName());
     if (dialogScripts.empty()) {
-        dialog.reject();
-        return dialog.result();
+        QMetaObject::invokeMethod(&dialog, "reject");
+        return 0;
     }
-    auto script = std::move(dialogScripts.front());
+    DialogScript script = std::move(dialogScripts.front());
     dialogScripts.pop_front();
-    dialog.setResult(QDialog::Rejected);
-    script(dialog);
-    return dialog.result();
+    return script(dialog);
 }
 
 bool ScriptedPlatform::openUrl(const QString& url) {

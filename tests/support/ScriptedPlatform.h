@@ -2,13 +2,50 @@
 
 #include "platform/Platform.h"
 
-#include <QDialog>
+#include <QObject>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace varilume::test {
+
+namespace detail {
+template <typename F> struct ScriptArg : ScriptArg<decltype(&F::operator())> {};
+template <typename C, typename R, typename A> struct ScriptArg<R (C::*)(A) const> {
+    using type = std::remove_reference_t<A>;
+};
+template <typename C, typename R, typename A> struct ScriptArg<R (C::*)(A)> {
+    using type = std::remove_reference_t<A>;
+};
+} // namespace detail
+
+/// What drives one modal window in a test. It is written against the window
+/// type it expects (`[](QDialog& d) { ... }`); the platform only knows a
+/// QObject, so the cast and the reading of the result happen here, in the test
+/// that knows the window classes, and the double itself needs no widgets.
+class DialogScript {
+public:
+    template <typename F> DialogScript(F script) {
+        using Window = typename detail::ScriptArg<F>::type;
+        run_ = [script = std::move(script)](QObject& object) mutable {
+            auto& window = static_cast<Window&>(object);
+            if constexpr (requires { window.setResult(0); })
+                window.setResult(0);
+            script(window);
+            if constexpr (requires { window.result(); })
+                return int(window.result());
+            else
+                return 0;
+        };
+    }
+    /// Drives the window; returns its result code afterwards.
+    int operator()(QObject& window) { return run_(window); }
+
+private:
+    std::function<int(QObject&)> run_;
+};
 
 /// Platform double for tests: records every message box and dialog request and
 /// answers from queues the test fills. An empty queue gives the first button
@@ -34,7 +71,7 @@ public:
     std::deque<std::optional<std::int32_t>> colors;
     /// Each modal window shown takes the next script, which drives it (fills
     /// boxes, clicks buttons); without one the window is rejected.
-    std::deque<std::function<void(QDialog&)>> dialogScripts;
+    std::deque<DialogScript> dialogScripts;
     std::vector<QString> dialogsShown; // objectName of each modal window
     std::vector<QString> openedUrls;
     QStringList printers;
@@ -49,7 +86,7 @@ public:
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;
-    int execDialog(QDialog& dialog) override;
+    int execDialog(QObject& dialog) override;
     QStringList printerNames() override { return printers; }
     QString defaultPrinterName() override { return defaultPrinter; }
     bool openUrl(const QString& url) override;

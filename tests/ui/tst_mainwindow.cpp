@@ -1,9 +1,9 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
 #include "plot/Phase.h"
-#include "preview/FrmPreview.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
+#include "ui/preview/FrmPreview.h"
 #include "ui/widgets/CanvasWidget.h"
 
 #include <QAction>

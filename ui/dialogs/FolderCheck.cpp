@@ -1,6 +1,6 @@
 #include "ui/dialogs/FolderCheck.h"
 
-#include "app/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "ui/dialogs/FrmAbout.h"
 
-#include "ui/main/MainLayout.h"
+#include "ui/widgets/Twips.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "ui/dialogs/FrmConfig.h"
 
-#include "app/Settings.h"
 #include "canvas/Canvas.h"
 #include "format/NumberFormat.h"
+#include "settings/Settings.h"
 #include "ui/dialogs/FolderCheck.h"
 #include "ui/dialogs/FrmBrowse.h"
 

@@ -1,9 +1,9 @@
 #include "ui/main/FrmPlot.h"
 
-#include "app/FileSystem.h"
-#include "app/WorkingStore.h"
 #include "canvas/Canvas.h"
 #include "format/NumberFormat.h"
+#include "platform/FileSystem.h"
+#include "store/WorkingStore.h"
 #include "ui/main/Logo.h"
 #include "ui/main/PeriodSteps.h"
 #include "ui/widgets/CanvasWidget.h"

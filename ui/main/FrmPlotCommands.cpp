@@ -2,16 +2,16 @@
 // replot. The work itself is done by the import, plot and store modules.
 #include "ui/main/FrmPlot.h"
 
-#include "app/FileSystem.h"
-#include "app/WorkingStore.h"
 #include "canvas/Canvas.h"
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
 #include "import/TwoColumnImport.h"
+#include "platform/FileSystem.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
-#include "preview/FrmPreview.h"
+#include "store/WorkingStore.h"
 #include "ui/main/PeriodSteps.h"
+#include "ui/preview/FrmPreview.h"
 #include "ui/widgets/CanvasWidget.h"
 
 #include <QAction>

@@ -39,9 +39,16 @@ void FrmPlot::createPeriodMenus(QMenu* tools) {
 }
 
 void FrmPlot::mnuSearch() {
-    if (!search_)
-        search_ = new FrmSearch(ctx_, *this, this);
-    search_->showBeside();
+    if (!search_) {
+        search_ = new FrmSearch(ctx_, this);
+        connect(this, &FrmPlot::periodPlotted, search_,
+                [this](float period) { search_->setTrialPeriod(period); });
+        connect(this, &FrmPlot::observationsChanged, search_, &FrmSearch::observationsChanged);
+        connect(search_, &FrmSearch::periodChosen, this, [this](double period) {
+            plotPeriod(static_cast<float>(period), PeriodSource::Search);
+        });
+    }
+    search_->showBeside(*this);
 }
 
 void FrmPlot::fillHistoryMenu() {

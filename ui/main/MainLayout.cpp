@@ -1,15 +1,6 @@
 #include "ui/main/MainLayout.h"
 
-#include <cmath>
-
 namespace varilume {
-
-QRect TwipRect::px() const {
-    const auto p = [](float twips) {
-        return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-    };
-    return QRect(p(left), p(top), p(width), p(height));
-}
 
 std::optional<MainLayout> layoutMainWindow(const MainLayout& current, float W, float H,
                                            bool minimized) {

@@ -1,24 +1,10 @@
 #pragma once
 
-#include <QRect>
+#include "ui/widgets/Twips.h"
+
 #include <optional>
 
 namespace varilume {
-
-/// A control's place in twips (1/1440 inch), relative to the client area.
-struct TwipRect {
-    float left = 0, top = 0, width = 0, height = 0;
-    /// In pixels at 15 twips per pixel.
-    QRect px() const;
-};
-
-inline constexpr float kTwipsPerPixel = 15.0f;
-inline constexpr float kDesignOuterWidth = 11250;
-inline constexpr float kDesignOuterHeight = 8250;
-/// The outer size is the client size plus the border (width) and the caption,
-/// menu bar and borders (height).
-inline constexpr float kFrameWidth = 120;
-inline constexpr float kFrameHeight = 720;
 
 /// Places of the main window's controls that the resize moves.
 struct MainLayout {

@@ -1,7 +1,6 @@
 #include "ui/search/FrmSearch.h"
 
 #include "format/NumberFormat.h"
-#include "ui/main/FrmPlot.h"
 #include "ui/search/SpectrumWidget.h"
 #include "ui/widgets/ColorSwatch.h"
 
@@ -33,8 +32,7 @@ template <typename W> W* named(W* widget, const char* name) {
 
 } // namespace
 
-FrmSearch::FrmSearch(Context& ctx, FrmPlot& main, QWidget* parent)
-    : QWidget(parent, Qt::Window), ctx_(ctx), main_(main) {
+FrmSearch::FrmSearch(Context& ctx, QWidget* parent) : QWidget(parent, Qt::Window), ctx_(ctx) {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Varilume - Period Search"));
     createControls();
@@ -44,8 +42,6 @@ FrmSearch::FrmSearch(Context& ctx, FrmPlot& main, QWidget* parent)
     planTimer_.setSingleShot(true);
     planTimer_.setInterval(150);
     connect(&planTimer_, &QTimer::timeout, this, &FrmSearch::updatePlan);
-    connect(&main_, &FrmPlot::periodPlotted, picSpectrum_, &SpectrumWidget::setTrialPeriod);
-    connect(&main_, &FrmPlot::observationsChanged, this, &FrmSearch::observationsChanged);
     observationsChanged();
 }
 
@@ -170,9 +166,7 @@ void FrmSearch::createControls() {
     connect(cmdSave_, &QPushButton::clicked, this, &FrmSearch::cmdSave);
     connect(grdPeaks_, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { choosePeak(row); });
-    connect(picSpectrum_, &SpectrumWidget::peakActivated, this, [this](double period) {
-        main_.plotPeriod(static_cast<float>(period), PeriodSource::Search);
-    });
+    connect(picSpectrum_, &SpectrumWidget::peakActivated, this, &FrmSearch::periodChosen);
     connect(picSpectrum_, &SpectrumWidget::pointed, this, [this](double f) {
         setStatus(QStringLiteral("Frequency %1 c/d, period %2 d")
                       .arg(QString::number(f, 'g', 7), QString::number(1.0 / f, 'g', 7)));
@@ -213,12 +207,16 @@ void FrmSearch::methodChanged() {
     planTimer_.start();
 }
 
-void FrmSearch::showBeside() {
-    const QRect mainFrame = main_.frameGeometry();
+void FrmSearch::setTrialPeriod(double period) {
+    picSpectrum_->setTrialPeriod(period);
+}
+
+void FrmSearch::showBeside(const QWidget& main) {
+    const QRect mainFrame = main.frameGeometry();
     if (!isVisible()) {
         resize(900, 640);
         QPoint at = mainFrame.topRight() + QPoint(8, 0);
-        if (const QScreen* screen = main_.screen()) {
+        if (const QScreen* screen = main.screen()) {
             const QRect room = screen->availableGeometry();
             // Right of the main window, else left of it, else overlapping it.
             if (at.x() + frameGeometry().width() > room.right() &&

@@ -23,17 +23,16 @@ class QVBoxLayout;
 
 namespace varilume {
 
-class FrmPlot;
 class SpectrumWidget;
 
 /// "Period Search": a periodogram of the observations of the current JD window,
 /// beside the main window. The search runs in worker threads; the window polls
-/// it, draws the spectrum as it grows, and hands a chosen period to the main
-/// window.
+/// it, draws the spectrum as it grows, and offers a chosen period (periodChosen)
+/// to whoever shows the phase plot.
 class FrmSearch : public QWidget {
     Q_OBJECT
 public:
-    FrmSearch(Context& ctx, FrmPlot& main, QWidget* parent = nullptr);
+    explicit FrmSearch(Context& ctx, QWidget* parent = nullptr);
     ~FrmSearch() override;
 
     /// Commands, public so that tests drive them as a user would.
@@ -41,10 +40,15 @@ public:
     void cmdCancel();
     void cmdCopy();
     void cmdSave();
-    /// Sets the period of peak row (0 = best) in the main window.
+    /// Offers the period of peak row (0 = best).
     void choosePeak(int row);
-    /// Places the window beside the main window and shows it.
-    void showBeside();
+    /// Places the window beside another one and shows it.
+    void showBeside(const QWidget& main);
+    /// The trial period in force, marked on the spectrum (0: none).
+    void setTrialPeriod(double period);
+    /// The observations changed: a star loaded or unloaded, a band hidden or
+    /// shown, a new JD window.
+    void observationsChanged();
 
     /// What the next search would take in, from the controls.
     SearchChoice choice() const;
@@ -56,12 +60,15 @@ public:
     /// Waits for the run in progress to end (tests).
     void waitForRun();
 
+signals:
+    /// A double-click on a peak (row or plot) chose this period.
+    void periodChosen(double period);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
-    void observationsChanged();
     void rebuildBands();
     void updatePlan();
     void poll();
@@ -71,7 +78,6 @@ private:
     void setStatus(const QString& text);
 
     Context& ctx_;
-    FrmPlot& main_;
     std::unique_ptr<PeriodSearch> run_;
     // Cancelled runs wait here until their threads have ended, so that
     // starting a new search never blocks the window on an old one.

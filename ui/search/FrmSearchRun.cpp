@@ -3,7 +3,6 @@
 #include "ui/search/FrmSearch.h"
 
 #include "format/NumberFormat.h"
-#include "ui/main/FrmPlot.h"
 #include "ui/search/SearchCsv.h"
 #include "ui/search/SpectrumWidget.h"
 
@@ -148,8 +147,7 @@ void FrmSearch::showPeaks() {
 void FrmSearch::choosePeak(int row) {
     if (row < 0 || row >= static_cast<int>(last_.peaks.size()))
         return;
-    main_.plotPeriod(static_cast<float>(last_.peaks[static_cast<std::size_t>(row)].period),
-                     PeriodSource::Search);
+    emit periodChosen(last_.peaks[static_cast<std::size_t>(row)].period);
 }
 
 void FrmSearch::cmdCopy() {

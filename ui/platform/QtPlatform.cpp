@@ -1,4 +1,4 @@
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include "canvas/Canvas.h"
 
@@ -107,8 +107,9 @@ std::optional<std::int32_t> QtPlatform::chooseColor(std::int32_t initial) {
     return rgbValue(c);
 }
 
-int QtPlatform::execDialog(QDialog& dialog) {
-    return dialog.exec();
+int QtPlatform::execDialog(QObject& dialog) {
+    auto* window = qobject_cast<QDialog*>(&dialog);
+    return window ? window->exec() : QDialog::Rejected;
 }
 
 QStringList QtPlatform::printerNames() {

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "store/State.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"

@@ -18,7 +18,7 @@ public:
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initial) override;
-    int execDialog(QDialog& dialog) override;
+    int execDialog(QObject& dialog) override;
     QStringList printerNames() override;
     QString defaultPrinterName() override;
     bool openUrl(const QString& url) override;

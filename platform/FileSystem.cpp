@@ -1,4 +1,4 @@
-#include "app/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

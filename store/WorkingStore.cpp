@@ -1,6 +1,6 @@
-#include "app/WorkingStore.h"
+#include "store/WorkingStore.h"
 
-#include "app/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "store/State.h"
 

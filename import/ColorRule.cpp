@@ -1,3 +1,5 @@
+#include "import/ColorRule.h"
+
 #include "store/State.h"
 
 #include <cmath>

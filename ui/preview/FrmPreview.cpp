@@ -1,11 +1,11 @@
-#include "preview/FrmPreview.h"
+#include "ui/preview/FrmPreview.h"
 
 #include "canvas/Canvas.h"
 #include "format/NumberFormat.h"
 #include "preview/PreviewPlot.h"
-#include "ui/main/MainLayout.h"
 #include "ui/widgets/CanvasWidget.h"
 #include "ui/widgets/FitText.h"
+#include "ui/widgets/Twips.h"
 
 #include <QFrame>
 #include <QKeyEvent>
