@@ -1,5 +1,6 @@
 #include "canvas/Canvas.h"
 
+#include "canvas/DotStamps.h"
 #include "canvas/Raster.h"
 
 #include <QColor>
@@ -201,6 +202,27 @@ struct Canvas::Impl {
             p.setBrush(rgbColor(inner));
             p.drawEllipse(QPointF(px, py), rpx, rpx);
         });
+    }
+
+    template <typename X>
+    void drawDots(std::span<const X> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+        const std::size_t n = std::min({x.size(), y.size(), rgb.size()});
+        const double rpx = std::fabs(r * ax);
+        const bool stamped = std::isfinite(rpx) && rpx + 0.5 < kLargestStamp + 1 &&
+                             lineWidth <= 1 && !device && !recording;
+        if (!stamped) {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (recording) {
+                    record(Op::Circle, x[i], y[i], r, 0, rgb[i], QString(), rgb[i]);
+                }
+                drawCircle(x[i], y[i], r, rgb[i], rgb[i]);
+            }
+            return;
+        }
+        const DotTarget target{img.bits(), bytesPerLine, w, h, left, top, ax, ay};
+        stampDots(target, kStamps[static_cast<int>(rpx + 0.5)], rpx + lineWidth + 2, x.first(n),
+                  y.first(n), rgb.first(n));
     }
 };
 
@@ -468,6 +490,16 @@ void Canvas::dot(double x, double y, double r, std::int32_t rgb) {
         d->record(Op::Circle, x, y, r, 0, rgb, QString(), rgb);
     }
     d->drawCircle(x, y, r, rgb, rgb);
+}
+
+void Canvas::dots(std::span<const float> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+    d->drawDots(x, y, r, rgb);
+}
+
+void Canvas::dots(std::span<const double> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+    d->drawDots(x, y, r, rgb);
 }
 
 void Canvas::setCurrentXY(double x, double y) {

@@ -1,6 +1,41 @@
 #include "plot/Phase.h"
 
+#include "canvas/Bands.h"
+
+#include <vector>
+
 namespace varilume {
+
+namespace {
+
+// Fewer dates than this per band are phased faster by one thread alone.
+constexpr std::size_t kMinPhasesPerBand = 16384;
+
+} // namespace
+
+PhaseBatch phasesOf(const PhaseRule& rule, std::span<const double> jd, std::span<float> out) {
+    const std::size_t n = std::min(jd.size(), out.size());
+    const int count = bands::bandCount(n, kMinPhasesPerBand);
+    // Each band stops at its first failure; the batch ends at the earliest one.
+    std::vector<PhaseBatch> ends(static_cast<std::size_t>(count));
+    bands::run(count, [&](int b) {
+        const auto [first, end] = bands::slice(n, b, count);
+        PhaseBatch& e = ends[static_cast<std::size_t>(b)];
+        std::size_t i = first;
+        try {
+            for (; i < end; ++i)
+                out[i] = rule(jd[i]);
+        } catch (const PhaseError& error) {
+            e.error = error.description();
+        }
+        e.done = i;
+    });
+    for (const PhaseBatch& e : ends) {
+        if (!e.error.isEmpty())
+            return e;
+    }
+    return {n, QString()};
+}
 
 float PhaseOf(const ProjectState& s, double jd) {
     return PhaseRule(s)(jd);

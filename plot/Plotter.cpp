@@ -7,18 +7,19 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <exception>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace varilume {
 
 namespace {
 
-// Rows phased, stored and drawn between two looks at the clock.
-constexpr std::size_t kChunk = 4096;
+// Rows phased, stored and drawn between two looks at the clock: a millisecond
+// or two of work, shared out over all cores.
+constexpr std::size_t kChunk = 1 << 16;
 
 QString pointsCaption(const QString& head, std::size_t points) {
     return head + QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
@@ -73,22 +74,21 @@ bool Plotter(Context& ctx, PlotView& view) {
         const qint64 yieldMs = ctx.platform.yieldIntervalMs();
         QElapsedTimer sinceYield;
         sinceYield.start();
-        std::array<float, kChunk> phases;
+        std::vector<float> phases(std::min(kChunk, last - first));
 
         for (std::size_t i = first; i < last;) {
             const std::size_t n = std::min(kChunk, last - i);
-            std::size_t done = 0;
-            try {
-                for (; done < n; ++done)
-                    phases[done] = phaseOf(cols.jd[i + done]);
-            } catch (const PhaseError& e) {
+            const std::span<float> out(phases.data(), n);
+            const PhaseBatch batch = phasesOf(phaseOf, cols.jd.subspan(i, n), out);
+            const std::size_t done = batch.done;
+            if (!batch.error.isEmpty()) {
                 outcome = Outcome::Failed;
-                failure = e.description();
+                failure = batch.error;
             }
             if (done > 0) {
-                ctx.store.setPhases(i, std::span<const float>(phases.data(), done));
-                for (std::size_t k = 0; k < done; ++k)
-                    plot.dot(phases[k], cols.mag[i + k], r, cols.color[i + k]);
+                ctx.store.setPhases(i, out.first(done));
+                plot.dots(out.first(done), cols.mag.subspan(i, done), r,
+                          cols.color.subspan(i, done));
                 drawn += done;
                 i += done;
             }

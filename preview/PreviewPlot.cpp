@@ -19,9 +19,9 @@ namespace varilume {
 
 namespace {
 
-// Rows drawn between two chances to yield: small enough to keep the window
-// responsive, large enough that the check costs nothing per dot.
-constexpr std::size_t kRowsPerBlock = 512;
+// Rows drawn between two chances to yield: a millisecond or so of work, enough
+// to share out over all cores.
+constexpr std::size_t kRowsPerBlock = 1 << 16;
 // No JD strip has room for more ticks than this; more means absurd data.
 constexpr double kMaxTicks = 1e6;
 
@@ -146,11 +146,13 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // JDs reach the canvas as doubles: as singles a JD near 2,450,000
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
-            for (; i < blockEnd; ++i)
-                canvas.dot(cols.jd[i], cols.mag[i], radius, cols.color[i]);
+            const std::size_t n = blockEnd - i;
+            canvas.dots(cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
+                        cols.color.subspan(i, n));
+            i = blockEnd;
             drawn = i - first;
             state.PointColor = cols.color[i - 1];
-            pump.tick();
+            pump.due();
             // A redraw started from a window event has run to its end meanwhile
             // and left its own picture: this one must not paint over it.
             if (!state.Plotting)
