@@ -166,15 +166,21 @@ void runSize(int n, const QString& only) {
         BenchPlotView view;
         twoColumnImport = timed([&] { ImportTwoColumnFile(f.ctx, view, twoCol); });
     }
-    if (!only.isEmpty() && only != "import" && only != "replot")
+    if (!only.isEmpty() && only != "import" && only != "replot") {
+        const Timing& t = only == "two" ? twoColumnImport : currentImport;
+        std::printf("%9d  %s %5.0f ms (cpu %5.0f)\n", n, qPrintable(only), t.wallMs, t.cpuMs);
         return;
+    }
 
     Folder f;
     BenchPlotView view;
     const Timing legacyImport = importOrbis(f, view, legacy, n / 2);
     const long importPeak = peakKiB();
-    if (only == "import")
+    if (only == "import") {
+        std::printf("%9d  import %5.0f ms (cpu %5.0f)  peak %.1f MB\n", n, legacyImport.wallMs,
+                    legacyImport.cpuMs, importPeak / 1024.0);
         return;
+    }
 
     f.state.JDFrom = f.state.MinJD;
     f.state.JDTo = f.state.MaxJD;
@@ -188,8 +194,11 @@ void runSize(int n, const QString& only) {
             Plotter(f.ctx, view);
         }
     });
-    if (only == "replot")
+    if (only == "replot") {
+        std::printf("%9d  replot %6.2f ms (cpu %6.2f)\n", n, replotRuns.wallMs / (20 * runs),
+                    replotRuns.cpuMs / (20 * runs));
         return;
+    }
     const Timing replot{replotRuns.wallMs / runs, replotRuns.cpuMs / runs};
     exportsAndBins(f, view, n);
     Plotter(f.ctx, view);
