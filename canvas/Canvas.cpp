@@ -24,10 +24,6 @@ const char* const kInvalidArgument = "Invalid procedure call or argument";
 // dropped before any double is turned into an int.
 constexpr double kFarAway = 1e7;
 
-QRgb toQRgb(std::int32_t rgb) {
-    return qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
 bool finite(double a, double b) {
     return std::isfinite(a) && std::isfinite(b);
 }
@@ -37,21 +33,6 @@ QStringList linesOf(const QString& text) {
 }
 
 } // namespace
-
-QColor rgbColor(std::int32_t rgb) {
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-std::int32_t rgbValue(const QColor& color) {
-    return color.red() + 256 * color.green() + 65536 * color.blue();
-}
-
-CanvasError::CanvasError(const QString& description)
-    : std::runtime_error(description.toStdString()) {}
-
-QString CanvasError::description() const {
-    return QString::fromStdString(what());
-}
 
 struct Canvas::Impl {
     QImage img;
@@ -165,21 +146,8 @@ struct Canvas::Impl {
         });
     }
 
-    void stamp(const Stamp& s, int cx, int cy, QRgb outline, QRgb inner) {
-        // bits() per dot, not cached: it detaches from a copy someone took of image().
-        uchar* bits = img.bits();
-        const qsizetype bpl = bytesPerLine;
-        const bool inside =
-            cx - s.reach >= 0 && cx + s.reach < w && cy - s.reach >= 0 && cy + s.reach < h;
-        for (int i = 0; i < s.count; ++i) {
-            const int x = cx + s.dx[i];
-            const int y = cy + s.dy[i];
-            if (!inside && (x < 0 || x >= w || y < 0 || y >= h)) {
-                continue;
-            }
-            reinterpret_cast<QRgb*>(bits + y * bpl)[x] = s.inner[i] ? inner : outline;
-        }
-    }
+    // bits() per dot, not cached: it detaches from a copy someone took of image().
+    DotTarget target() { return {img.bits(), bytesPerLine, w, h, left, top, ax, ay}; }
 
     void drawCircle(double x, double y, double r, std::int32_t outline, std::int32_t inner) {
         const double px = devX(x);
@@ -194,7 +162,8 @@ struct Canvas::Impl {
         }
         const int rp = static_cast<int>(rpx + 0.5);
         if (rp <= kLargestStamp && lineWidth <= 1 && !device) {
-            stamp(kStamps[rp], pixelOf(px), pixelOf(py), toQRgb(outline), toQRgb(inner));
+            stampOne(target(), kStamps[rp], pixelOf(px), pixelOf(py), toQRgb(outline),
+                     toQRgb(inner));
             return;
         }
         paint([&](QPainter& p) {
@@ -220,8 +189,7 @@ struct Canvas::Impl {
             }
             return;
         }
-        const DotTarget target{img.bits(), bytesPerLine, w, h, left, top, ax, ay};
-        stampDots(target, kStamps[static_cast<int>(rpx + 0.5)], rpx + lineWidth + 2, x.first(n),
+        stampDots(target(), kStamps[static_cast<int>(rpx + 0.5)], rpx + lineWidth + 2, x.first(n),
                   y.first(n), rgb.first(n));
     }
 };

@@ -29,8 +29,7 @@ void stampBand(const DotTarget& t, const Stamp& s, double margin, std::span<cons
         if (!std::isfinite(px) || px < -margin || px > t.w + margin)
             continue;
         const int cx = pixelOf(px);
-        const std::int32_t c = rgb[i];
-        const QRgb colour = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        const QRgb colour = toQRgb(rgb[i]);
         const bool inside = cx - s.reach >= 0 && cx + s.reach < t.w && cy - s.reach >= rowFirst &&
                             cy + s.reach < rowEnd;
         for (int k = 0; k < s.count; ++k) {

@@ -2,11 +2,17 @@
 
 #include "canvas/Raster.h"
 
+#include <QColor>
 #include <QtGlobal>
 #include <cstdint>
 #include <span>
 
 namespace varilume::raster {
+
+/// RGB value R + 256*G + 65536*B as a pixel.
+inline QRgb toQRgb(std::int32_t rgb) {
+    return qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 
 /// An RGB32 image and the user coordinate system on it, as the dot loop needs them.
 struct DotTarget {
@@ -16,6 +22,11 @@ struct DotTarget {
     double left = 0, top = 0; // user coordinates of the top-left corner
     double ax = 1, ay = 1;    // device pixels per user unit
 };
+
+/// Stamps one dot around pixel (cx, cy): its inner pixels in inner, the others
+/// in outline, clipped to the image.
+void stampOne(const DotTarget& target, const Stamp& stamp, int cx, int cy, QRgb outline,
+              QRgb inner);
 
 /// Stamps one dot per (x[i], y[i]) in colour rgb[i] (R + 256 G + 65536 B), in
 /// order, each the whole stamp in its one colour. Centres that are not finite or
