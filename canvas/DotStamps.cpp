@@ -55,6 +55,18 @@ void stampAll(const DotTarget& t, const Stamp& s, double margin, std::span<const
 
 } // namespace
 
+void stampOne(const DotTarget& t, const Stamp& s, int cx, int cy, QRgb outline, QRgb inner) {
+    const bool inside =
+        cx - s.reach >= 0 && cx + s.reach < t.w && cy - s.reach >= 0 && cy + s.reach < t.h;
+    for (int i = 0; i < s.count; ++i) {
+        const int x = cx + s.dx[i];
+        const int y = cy + s.dy[i];
+        if (!inside && (x < 0 || x >= t.w || y < 0 || y >= t.h))
+            continue;
+        reinterpret_cast<QRgb*>(t.bits + y * t.bytesPerLine)[x] = s.inner[i] ? inner : outline;
+    }
+}
+
 void stampDots(const DotTarget& target, const Stamp& stamp, double margin, std::span<const float> x,
                std::span<const float> y, std::span<const std::int32_t> rgb) {
     stampAll(target, stamp, margin, x, y, rgb);
