@@ -64,6 +64,18 @@ QByteArray insertSql(int rows) {
     return sql;
 }
 
+// A copy of its own, in the buffer it already has: a shared copy would make
+// the importer's next change to its record allocate a fresh string.
+void keepCopy(QString& dst, const QString& src) {
+    if (!dst.isDetached()) {
+        dst = QString(src.constData(), src.size());
+        return;
+    }
+    dst.resize(src.size());
+    if (!src.isEmpty())
+        std::memcpy(dst.data(), src.constData(), std::size_t(src.size()) * sizeof(QChar));
+}
+
 } // namespace
 
 std::uint32_t AppendWriter::Chunk::add(const QByteArray& text) {
@@ -100,12 +112,12 @@ void AppendWriter::append(std::int64_t id, double jd, double mag, std::int32_t c
     for (std::size_t f = 0; f < kTextFields.size(); ++f) {
         const QString& value = r.*kTextFields[f].member;
         const QString& last = lastText_[f];
-        // Importers often hand over the very same string again (a shared empty
-        // text, the star name): same data, same size, no compare needed.
+        // Importers often hand over the same text again (the star name, the
+        // many empty fields): same size and data, nothing to convert.
         const bool same = haveLast_ && value.size() == last.size() &&
                           (value.constData() == last.constData() || value == last);
         if (!same) {
-            lastText_[f] = value;
+            keepCopy(lastText_[f], value);
             lastUtf8_[f] = value.toUtf8();
             current_[f] = -1;
         }
