@@ -2,6 +2,7 @@
 
 #include "canvas/Bands.h"
 
+#include <array>
 #include <vector>
 
 namespace varilume {
@@ -22,11 +23,33 @@ PhaseBatch phasesOf(const PhaseRule& rule, std::span<const double> jd, std::span
         const auto [first, end] = bands::slice(n, b, count);
         PhaseBatch& e = ends[static_cast<std::size_t>(b)];
         std::size_t i = first;
-        try {
-            for (; i < end; ++i)
-                out[i] = rule(jd[i]);
-        } catch (const PhaseError& error) {
-            e.error = error.description();
+        e.done = i;
+        if (i == end)
+            return;
+        if (rule.period == 0) {
+            try {
+                rule(jd[i]); // the rule's own error for a period of 0
+            } catch (const PhaseError& error) {
+                e.error = error.description();
+            }
+            e.done = i;
+            return;
+        }
+        // Cycle counts first, in a loop of divisions the compiler can pair up,
+        // then the folding: the same arithmetic as the rule, value for value.
+        std::array<double, 1024> x;
+        while (i < end) {
+            const std::size_t m = std::min(x.size(), end - i);
+            for (std::size_t k = 0; k < m; ++k)
+                x[k] = (jd[i + k] - rule.midJD) / rule.period;
+            for (std::size_t k = 0; k < m; ++k, ++i) {
+                if (!std::isfinite(x[k])) {
+                    e.error = PhaseError("Overflow").description();
+                    e.done = i;
+                    return;
+                }
+                out[i] = rule.fold(x[k]);
+            }
         }
         e.done = i;
     });

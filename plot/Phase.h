@@ -37,6 +37,11 @@ struct PhaseRule {
         const double x = (jd - midJD) / period;
         if (!std::isfinite(x))
             throw PhaseError("Overflow");
+        return fold(x);
+    }
+
+    /// The phase of a finite cycle count x.
+    float fold(double x) const {
         double p = x - std::trunc(x);
         if (twoCycles) {
             const float f = static_cast<float>(p);
