@@ -2,8 +2,8 @@
 // (the peak table, the clipboard, the CSV file, the main window's period).
 #include "ui/search/FrmSearch.h"
 
+#include "export/SearchCsv.h"
 #include "format/NumberFormat.h"
-#include "ui/search/SearchCsv.h"
 #include "ui/search/SpectrumWidget.h"
 
 #include <QApplication>

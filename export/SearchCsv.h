@@ -7,7 +7,8 @@
 
 namespace varilume {
 
-/// The peak list as CSV: a header "rank,period,frequency,power,fap,sigma_period,note"
+/// The peak list as CSV, for the batch command's standard output and the search
+/// window's Copy and Save: a header "rank,period,frequency,power,fap,sigma_period,note"
 /// and one line per peak, best first; a missing FAP or sigma is an empty field.
 QString peakListCsv(const std::vector<Peak>& peaks);
 

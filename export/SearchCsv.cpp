@@ -1,4 +1,4 @@
-#include "ui/search/SearchCsv.h"
+#include "export/SearchCsv.h"
 
 #include <cmath>
 
@@ -35,15 +35,16 @@ QString csvNumber(double value) {
 }
 
 QString peakListCsv(const std::vector<Peak>& peaks) {
-    QString out = QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n");
+    const auto number = [](double v, int digits) { return QString::number(v, 'g', digits); };
+    QString csv = QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n");
     for (const Peak& p : peaks) {
-        out += QString::number(p.rank) + u',' + csvNumber(p.period) + u',' +
-               csvNumber(p.frequency) + u',' + csvNumber(p.power) + u',' +
-               (p.fap >= 0 ? csvNumber(p.fap) : QString()) + u',' +
-               (p.sigmaPeriod >= 0 ? csvNumber(p.sigmaPeriod) : QString()) + u',' +
-               csvText(p.note) + u'\n';
+        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
+                   .arg(p.rank)
+                   .arg(number(p.period, 10), number(p.frequency, 10), number(p.power, 8),
+                        p.fap >= 0 ? number(p.fap, 3) : QString(),
+                        p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(), csvText(p.note));
     }
-    return out;
+    return csv;
 }
 
 QString spectrumCsv(const Spectrum& spectrum) {
