@@ -6,6 +6,7 @@
 #include "platform/QuietPlatform.h"
 #include "ui/dialogs/FrmConfig.h"
 #include "ui/preview/FrmPreview.h"
+#include "ui/search/FrmSearch.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -149,6 +150,14 @@ int main(int argc, char** argv) {
         ->setText(QString::number(kSamplePeriod));
     main.cmdRefresh();
     camera.take(main, QStringLiteral("folded-plot"));
+
+    // The period search over the same star, its best peak marked.
+    main.mnuSearch();
+    FrmSearch& search = *main.searchWindow();
+    search.cmdSearch();
+    search.waitForRun();
+    camera.take(search, QStringLiteral("period-search"));
+    search.hide();
 
     Context ctx{app.state(), app.store(), platform};
     FrmConfig config(ctx);
