@@ -4,6 +4,7 @@
 // picture) or an unexpected message box appears, so the build stops there.
 #include "app/Application.h"
 #include "platform/QuietPlatform.h"
+#include "ui/bins/FrmBins.h"
 #include "ui/dialogs/FrmConfig.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/search/FrmSearch.h"
@@ -29,6 +30,8 @@ namespace {
 constexpr double kSamplePeriod = 331.7;
 constexpr double kZoomFrom = 2452300;
 constexpr double kZoomTo = 2453900;
+// Bins narrow enough to follow the sample's rise, wide enough to hold many points.
+const QString kBinWidth = QStringLiteral("0.05");
 
 class Camera {
 public:
@@ -150,6 +153,16 @@ int main(int argc, char** argv) {
         ->setText(QString::number(kSamplePeriod));
     main.cmdRefresh();
     camera.take(main, QStringLiteral("folded-plot"));
+
+    // Average Line: the dialog as filled in, then the mean curve over the plot.
+    platform.onDialog = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtBinWid"))->setText(kBinWidth);
+        camera.take(dialog, QStringLiteral("bins-dialog"));
+        static_cast<FrmBins&>(dialog).cmdEnter();
+    };
+    main.mnuAverage();
+    platform.onDialog = nullptr;
+    camera.take(main, QStringLiteral("phase-bins"));
 
     // The period search over the same star, its best peak marked.
     main.mnuSearch();
