@@ -226,6 +226,10 @@ private slots:
         QCOMPARE(in.leftOut, std::size_t{30});
         QCOMPARE(in.data.errors.size(), in.data.times.size());
         QCOMPARE(in.data.times.size(), std::size_t{90});
+        // The choice holds while the window is closed (a period chosen, the
+        // window put away, a new search from the menu).
+        search.hide();
+        QVERIFY(search.choice().weighted);
     }
 
     // Guards the whole road: a search finds the period, and a double-click on

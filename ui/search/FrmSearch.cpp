@@ -245,6 +245,7 @@ void FrmSearch::observationsChanged() {
     rebuildBands();
     picSpectrum_->setTrialPeriod(ctx_.state.StarLoaded ? ctx_.state.Period : 0);
     if (!ctx_.state.StarLoaded) {
+        userBands_.clear(); // the next star's classes start from the defaults
         cmdCancel();
         last_ = SearchResult{};
         picSpectrum_->clearSpectrum();
@@ -289,7 +290,8 @@ SearchChoice FrmSearch::choice() const {
     for (const QCheckBox* box : bandBoxes_)
         if (box->isChecked())
             c.colors.push_back(box->property("color").toInt());
-    c.weighted = chkWeight_->isVisible() && chkWeight_->isChecked();
+    // isHidden, not isVisible: the choice holds while the window itself is closed.
+    c.weighted = !chkWeight_->isHidden() && chkWeight_->isChecked();
     return c;
 }
 
@@ -301,7 +303,7 @@ std::optional<SearchSettings> FrmSearch::settings(bool quiet) const {
     s.harmonics = spnHarmonics_->value();
     s.pdmBins = spnBins_->value();
     s.pdmCovers = spnCovers_->value();
-    s.useWeights = chkWeight_->isVisible() && chkWeight_->isChecked();
+    s.useWeights = !chkWeight_->isHidden() && chkWeight_->isChecked();
     s.spectralWindow = chkWindow_->isChecked();
     const auto read = [&](QLineEdit* box, const QString& what, double& into) {
         const QString text = box->text().trimmed();
