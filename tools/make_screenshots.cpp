@@ -10,6 +10,7 @@
 #include "ui/search/FrmSearch.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -164,9 +165,12 @@ int main(int argc, char** argv) {
     platform.onDialog = nullptr;
     camera.take(main, QStringLiteral("phase-bins"));
 
-    // The period search over the same star, its best peak marked.
+    // The period search over the same star on a logarithmic period axis,
+    // where a long period's peaks stand apart.
     main.mnuSearch();
     FrmSearch& search = *main.searchWindow();
+    search.findChild<QRadioButton*>(QStringLiteral("optPeriod"))->click();
+    search.findChild<QCheckBox*>(QStringLiteral("chkLogPeriod"))->setChecked(true);
     search.cmdSearch();
     search.waitForRun();
     camera.take(search, QStringLiteral("period-search"));

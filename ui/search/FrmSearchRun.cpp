@@ -24,6 +24,11 @@ void FrmSearch::cmdSearch() {
                               QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
         return;
     }
+    if (planTimer_.isActive()) {
+        // A setting changed a moment ago: show the range and count this run uses.
+        planTimer_.stop();
+        updatePlan();
+    }
     const auto s = settings(false);
     if (!s)
         return;
