@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidgetAction>
 #include <cmath>
 
 using namespace varilume;
@@ -186,7 +187,11 @@ private slots:
         FrmSearch& search = t.search();
         Context ctx = t.ctx();
         const std::size_t before = searchInput(ctx, search.choice()).data.times.size();
+        // The menu shows a check box per band, whose tick follows the band.
+        auto* redBox = qobject_cast<QCheckBox*>(static_cast<QWidgetAction*>(red)->defaultWidget());
+        QVERIFY(redBox && redBox->isChecked());
         red->setChecked(false);
+        QVERIFY(!redBox->isChecked());
         QCOMPARE(t.points(), all - redCount);
         QCOMPARE(pixelsOf(t.child<CanvasWidget>("picView")->canvas().image(), kR), 0);
         QVERIFY(!t.searchChild<QCheckBox>(qPrintable(QStringLiteral("chkBand%1").arg(kR)))
@@ -202,7 +207,8 @@ private slots:
         t.w().mnuPreview();
         QCOMPARE(previewRed, 0);
 
-        red->setChecked(true);
+        redBox->click(); // shown again from the menu's check box
+        QVERIFY(red->isChecked());
         QCOMPARE(t.points(), all);
         QVERIFY(
             t.searchChild<QCheckBox>(qPrintable(QStringLiteral("chkBand%1").arg(kR)))->isChecked());

@@ -9,9 +9,11 @@
 #include "ui/widgets/ColorSwatch.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QWidgetAction>
 
 namespace varilume {
 
@@ -80,13 +82,23 @@ void FrmPlot::fillBandsMenu() {
     mnuBands_->clear();
     if (state_.StarLoaded && ctx_.store.isBound()) {
         for (const Band& band : bandsPresent(state_, ctx_.store.plotColumns().color)) {
-            QAction* a = mnuBands_->addAction(colorSwatch(band.color),
-                                              band.name + QStringLiteral("  (%1)").arg(band.count));
+            // A check box, not a checkable item: a menu item with an icon shows
+            // the icon in place of its tick, and a hidden band would look shown.
+            const QString text = band.name + QStringLiteral("  (%1)").arg(band.count);
+            auto* a = new QWidgetAction(mnuBands_);
             a->setObjectName(QStringLiteral("mnuBand%1").arg(band.color));
+            a->setText(text);
             a->setCheckable(true);
             a->setChecked(bandShown(state_, band.color));
+            auto* box = new QCheckBox(text);
+            box->setIcon(colorSwatch(band.color));
+            box->setChecked(a->isChecked());
+            a->setDefaultWidget(box);
+            connect(box, &QCheckBox::toggled, a, &QAction::setChecked);
+            connect(a, &QAction::toggled, box, &QCheckBox::setChecked);
             connect(a, &QAction::toggled, this,
                     [this, color = band.color](bool on) { showBand(color, on); });
+            mnuBands_->addAction(a);
         }
     }
     mnuBands_->setEnabled(!mnuBands_->isEmpty());
