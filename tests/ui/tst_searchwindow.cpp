@@ -188,7 +188,7 @@ private slots:
         Context ctx = t.ctx();
         const std::size_t before = searchInput(ctx, search.choice()).data.times.size();
         // The menu shows a check box per band, whose tick follows the band.
-        auto* redBox = qobject_cast<QCheckBox*>(static_cast<QWidgetAction*>(red)->defaultWidget());
+        auto* redBox = static_cast<QWidgetAction*>(red)->defaultWidget()->findChild<QCheckBox*>();
         QVERIFY(redBox && redBox->isChecked());
         red->setChecked(false);
         QVERIFY(!redBox->isChecked());

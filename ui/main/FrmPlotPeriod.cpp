@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -93,7 +94,11 @@ void FrmPlot::fillBandsMenu() {
             auto* box = new QCheckBox(text);
             box->setIcon(colorSwatch(band.color));
             box->setChecked(a->isChecked());
-            a->setDefaultWidget(box);
+            auto* row = new QWidget;
+            auto* margins = new QHBoxLayout(row);
+            margins->setContentsMargins(6, 2, 8, 2); // off the menu's edge, like its items
+            margins->addWidget(box);
+            a->setDefaultWidget(row);
             connect(box, &QCheckBox::toggled, a, &QAction::setChecked);
             connect(a, &QAction::toggled, box, &QCheckBox::setChecked);
             connect(a, &QAction::toggled, this,
