@@ -1,6 +1,6 @@
 #include "canvas/DotStamps.h"
 
-#include "canvas/Bands.h"
+#include "canvas/Parallel.h"
 
 #include <QColor>
 #include <cmath>
@@ -46,9 +46,10 @@ template <typename X>
 void stampAll(const DotTarget& t, const Stamp& s, double margin, std::span<const X> x,
               std::span<const float> y, std::span<const std::int32_t> rgb) {
     // Bands of a few rows would cost more in walking the dots than they save.
-    const int count = std::min(bands::bandCount(x.size(), kMinDotsPerBand), std::max(1, t.h / 16));
-    bands::run(count, [&](int b) {
-        const auto [first, end] = bands::slice(std::size_t(t.h), b, count);
+    const int count =
+        std::min(parallel::pieceCount(x.size(), kMinDotsPerBand), std::max(1, t.h / 16));
+    parallel::run(count, [&](int b) {
+        const auto [first, end] = parallel::slice(std::size_t(t.h), b, count);
         stampBand(t, s, margin, x, y, rgb, int(first), int(end));
     });
 }

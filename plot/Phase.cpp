@@ -1,6 +1,6 @@
 #include "plot/Phase.h"
 
-#include "canvas/Bands.h"
+#include "canvas/Parallel.h"
 
 #include <array>
 #include <vector>
@@ -16,11 +16,11 @@ constexpr std::size_t kMinPhasesPerBand = 16384;
 
 PhaseBatch phasesOf(const PhaseRule& rule, std::span<const double> jd, std::span<float> out) {
     const std::size_t n = std::min(jd.size(), out.size());
-    const int count = bands::bandCount(n, kMinPhasesPerBand);
+    const int count = parallel::pieceCount(n, kMinPhasesPerBand);
     // Each band stops at its first failure; the batch ends at the earliest one.
     std::vector<PhaseBatch> ends(static_cast<std::size_t>(count));
-    bands::run(count, [&](int b) {
-        const auto [first, end] = bands::slice(n, b, count);
+    parallel::run(count, [&](int b) {
+        const auto [first, end] = parallel::slice(n, b, count);
         PhaseBatch& e = ends[static_cast<std::size_t>(b)];
         std::size_t i = first;
         e.done = i;

@@ -4,6 +4,7 @@
 #include "platform/EventPump.h"
 #include "plot/Phase.h"
 #include "plot/Scales.h"
+#include "plot/ShownDots.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -58,7 +59,8 @@ bool Plotter(Context& ctx, PlotView& view) {
     // Absolute value: a reversed axis still gives a positive radius.
     const double r = std::fabs(plot.pixelWidth());
 
-    std::size_t drawn = 0;
+    std::size_t drawn = 0; // rows phased
+    std::size_t shown = 0; // of them, points of a band not hidden
     Outcome outcome = Outcome::Done;
     QString failure;
     try {
@@ -87,8 +89,9 @@ bool Plotter(Context& ctx, PlotView& view) {
             }
             if (done > 0) {
                 ctx.store.setPhases(i, out.first(done));
-                plot.dots(out.first(done), cols.mag.subspan(i, done), r,
-                          cols.color.subspan(i, done));
+                // A hidden band is still phased: the exports read every phase.
+                shown += drawShownDots(plot, s, std::span<const float>(out.first(done)),
+                                       cols.mag.subspan(i, done), r, cols.color.subspan(i, done));
                 drawn += done;
                 i += done;
             }
@@ -131,8 +134,8 @@ bool Plotter(Context& ctx, PlotView& view) {
     } else if (outcome == Outcome::Done) {
         const QString caption =
             s.XYZLoaded
-                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), drawn)
-                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), drawn);
+                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), shown)
+                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), shown);
         view.setStarCaption(caption);
         s.PlotCaption = caption;
     }

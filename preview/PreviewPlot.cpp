@@ -5,6 +5,7 @@
 #include "platform/EventPump.h"
 #include "plot/PlotView.h"
 #include "plot/Scales.h"
+#include "plot/ShownDots.h"
 #include "plot/ShownRange.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
@@ -147,8 +148,8 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
             const std::size_t n = blockEnd - i;
-            canvas.dots(cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
-                        cols.color.subspan(i, n));
+            drawShownDots(canvas, state, cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
+                          cols.color.subspan(i, n));
             i = blockEnd;
             drawn = i - first;
             state.PointColor = cols.color[i - 1];

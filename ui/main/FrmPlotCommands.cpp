@@ -54,6 +54,7 @@ bool FrmPlot::ClearStar() {
     state_.MaxMag = state_.MinMag = 0;
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
+    state_.HiddenColors.clear();
     setStatusPanel(1, QString());
     // The phase and magnitude readouts belong to the star just unloaded.
     clearReadouts();
@@ -80,6 +81,8 @@ bool FrmPlot::ClearStar() {
     mnuClear_->setEnabled(false);
     state_.StarLoaded = false;
     state_.Plotting = false;
+    fillBandsMenu();
+    emit observationsChanged();
     if (!PrepareStore(state_, ctx_.platform) || !OpenWorkingStore(ctx_)) {
         host_.endNow(1);
         return false;
@@ -184,6 +187,8 @@ void FrmPlot::afterImport(bool ok) {
         fraUrCycles_->show();
         return;
     }
+    fillBandsMenu();
+    emit observationsChanged();
     picView_->show();
     picJDScale_->show();
     picMagScale_->show();
@@ -246,6 +251,7 @@ void FrmPlot::ShowPreview() {
     state_.JDFrom = state_.MinJD;
     runPreview(ctx_, *this,
                [this](float period) { period_->set(period, TrialPeriod::Source::Estimate); });
+    emit observationsChanged(); // the JD window may have changed
     ShowPlot();
     replot(true);
     show();
@@ -282,18 +288,20 @@ void FrmPlot::replot(bool rescale) {
     } while (pendingReplot_ && state_.StarLoaded);
     if (busyLookWanted_)
         ShowPlot();
+    if (state_.StarLoaded)
+        emit periodPlotted(state_.Period);
 }
 
 void FrmPlot::cmdIncrDn() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodDown(period_->value(), state_.Increment, ctrlDown()));
+    stepPeriod(stepPeriodDown(period_->value(), incrementInForce(), ctrlDown()));
 }
 
 void FrmPlot::cmdIncrUp() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodUp(period_->value(), state_.Increment, ctrlDown()));
+    stepPeriod(stepPeriodUp(period_->value(), incrementInForce(), ctrlDown()));
 }
 
 void FrmPlot::stepPeriod(const PeriodStep& step) {

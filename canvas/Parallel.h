@@ -15,13 +15,13 @@
 /// takes pieces itself while the threads of Qt's pool join in as they get a
 /// core: on a loaded machine the caller simply does more of them and never
 /// waits for a thread that is not running.
-namespace varilume::bands {
+namespace varilume::parallel {
 
 /// Pieces for `items` pieces of work: one per core (at most eight), but none
-/// smaller than minPerBand, so that small work pays no hand-over.
-inline int bandCount(std::size_t items, std::size_t minPerBand) {
+/// smaller than minPerPiece, so that small work pays no hand-over.
+inline int pieceCount(std::size_t items, std::size_t minPerPiece) {
     const std::size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    return int(std::clamp<std::size_t>(items / std::max<std::size_t>(minPerBand, 1), 1, cores));
+    return int(std::clamp<std::size_t>(items / std::max<std::size_t>(minPerPiece, 1), 1, cores));
 }
 
 namespace detail {
@@ -84,4 +84,4 @@ inline std::pair<std::size_t, std::size_t> slice(std::size_t n, int b, int count
     return {n * std::size_t(b) / std::size_t(count), n * std::size_t(b + 1) / std::size_t(count)};
 }
 
-} // namespace varilume::bands
+} // namespace varilume::parallel
