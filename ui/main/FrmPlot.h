@@ -151,6 +151,10 @@ protected:
 
 private:
     void createControls();
+    void createStartScreen();
+    void createPictures();
+    void createActionPanel();
+    void createStatusBar();
     void createMenu();
     void fillPrinterMenu();
     void noStarLoaded();
