@@ -70,7 +70,7 @@ QString Session::write(const QString& name, const QByteArray& content) {
 }
 
 void Session::afterLoad(float period) {
-    if (!FindExtremes(ctx, views))
+    if (!FindExtremes(state, store).found())
         return;
     state.JDFrom = state.MinJD;
     state.JDTo = state.MaxJD;
