@@ -98,7 +98,7 @@ Timing importOrbis(Folder& f, PlotView& view, const QString& file, int expectMin
     ImportResult r;
     const Timing elapsed = timed([&] {
         r = ImportOrbisFile(f.ctx, view);
-        FindExtremes(f.ctx, view);
+        FindExtremes(f.state, f.store);
     });
     if (!r.ok() || r.records < expectMin)
         std::fprintf(stderr, "import of %s stored only %d records\n", qPrintable(file), r.records);
