@@ -22,10 +22,6 @@ namespace {
 // or two of work, shared out over all cores.
 constexpr std::size_t kChunk = 1 << 16;
 
-QString pointsCaption(const QString& head, std::size_t points) {
-    return head + QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
-}
-
 struct ClearOnExit {
     bool& flag;
     ~ClearOnExit() { flag = false; }
@@ -128,14 +124,12 @@ bool Plotter(Context& ctx, PlotView& view) {
     if (drawn == 0 && outcome != Outcome::StoreChanged) {
         // Nothing in the window, or the very first phase failed (a period of 0):
         // an expected state, said in the caption alone.
-        view.setStarCaption(pointsCaption(QStringLiteral("   ") + s.StarName.toUpper(), 0));
+        view.setStarCaption(QStringLiteral("   ") + s.StarName.toUpper() +
+                            QStringLiteral(" - (0 Points)"));
     } else if (outcome == Outcome::Failed) {
         ctx.platform.reportError(failure, QStringLiteral("Plotter"));
     } else if (outcome == Outcome::Done) {
-        const QString caption =
-            s.XYZLoaded
-                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), shown)
-                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), shown);
+        const QString caption = pointsCaption(s, shown);
         view.setStarCaption(caption);
         s.PlotCaption = caption;
     }
@@ -145,6 +139,14 @@ bool Plotter(Context& ctx, PlotView& view) {
     view.hideBusyCaption();
     view.ShowPlot();
     return true;
+}
+
+QString pointsCaption(const ProjectState& s, std::size_t points) {
+    const QString count =
+        QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
+    if (s.XYZLoaded)
+        return QStringLiteral("File: ") + s.XYZFileName.toUpper() + count;
+    return QStringLiteral("   ") + s.StarName.trimmed().toUpper() + count;
 }
 
 } // namespace varilume

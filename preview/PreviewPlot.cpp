@@ -4,6 +4,7 @@
 #include "canvas/LabelInside.h"
 #include "platform/EventPump.h"
 #include "plot/PlotView.h"
+#include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "plot/ShownDots.h"
 #include "plot/ShownRange.h"
@@ -44,14 +45,6 @@ QString wholeNumber(double v) {
     if (std::fabs(v) < 9e18)
         return QString::number(static_cast<qint64>(v));
     return QString::number(v, 'f', 0);
-}
-
-QString pointsCaption(const ProjectState& s, std::size_t points) {
-    const QString count =
-        QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
-    if (s.XYZLoaded)
-        return QStringLiteral("File: ") + s.XYZFileName.toUpper() + count;
-    return QStringLiteral("   ") + s.StarName.trimmed().toUpper() + count;
 }
 
 void finishPlot(ProjectState& state, PreviewView& view) {
