@@ -29,6 +29,87 @@ struct ClearOnExit {
 
 enum class Outcome { Done, Failed, StoreChanged };
 
+struct PlotRun {
+    Outcome outcome = Outcome::Done;
+    QString failure;
+    std::size_t drawn = 0; // rows phased
+    std::size_t shown = 0; // of them, points of a band not hidden
+};
+
+// Phases the rows of the window block by block, stores the phases and draws
+// the dots, yielding by time; stops at a failed phase or when the store
+// changes under it during a yield.
+PlotRun foldAndDraw(Context& ctx, PlotView& view, Canvas& plot, double r) {
+    ProjectState& s = ctx.state;
+    PlotRun run;
+    std::size_t& drawn = run.drawn;
+    Outcome& outcome = run.outcome;
+    try {
+        const auto [first, last] = ctx.store.window(s.JDFrom, s.JDTo);
+        SetMidJD(s);
+        // Taken once: a period typed while the plot yields is drawn by the next run.
+        const PhaseRule phaseOf(s);
+        auto cols = ctx.store.plotColumns();
+        const double* const jdData = cols.jd.data();
+        const std::size_t rows = cols.jd.size();
+
+        EventPump pump(ctx.platform);
+        const qint64 yieldMs = ctx.platform.yieldIntervalMs();
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        std::vector<float> phases(std::min(kChunk, last - first));
+
+        for (std::size_t i = first; i < last;) {
+            const std::size_t n = std::min(kChunk, last - i);
+            const std::span<float> out(phases.data(), n);
+            const PhaseBatch batch = phasesOf(phaseOf, cols.jd.subspan(i, n), out);
+            const std::size_t done = batch.done;
+            if (!batch.error.isEmpty()) {
+                outcome = Outcome::Failed;
+                run.failure = batch.error;
+            }
+            if (done > 0) {
+                ctx.store.setPhases(i, out.first(done));
+                // A hidden band is still phased: the exports read every phase.
+                run.shown +=
+                    drawShownDots(plot, s, std::span<const float>(out.first(done)),
+                                  cols.mag.subspan(i, done), r, cols.color.subspan(i, done));
+                drawn += done;
+                i += done;
+            }
+            if (outcome != Outcome::Done)
+                break;
+            if (sinceYield.elapsed() >= yieldMs) {
+                view.setProgress(static_cast<int>(std::min<std::size_t>(drawn, INT32_MAX)));
+                pump.now();
+                sinceYield.restart();
+                // A star unloaded or loaded during the yield leaves nothing to
+                // go on with: these rows are gone.
+                if (!ctx.store.isBound()) {
+                    outcome = Outcome::StoreChanged;
+                    break;
+                }
+                cols = ctx.store.plotColumns();
+                if (cols.jd.data() != jdData || cols.jd.size() != rows) {
+                    outcome = Outcome::StoreChanged;
+                    break;
+                }
+            }
+        }
+    } catch (const StoreError& e) {
+        outcome = Outcome::Failed;
+        run.failure = e.description();
+    } catch (const CanvasError& e) {
+        outcome = Outcome::Failed;
+        run.failure = e.description();
+    } catch (const std::exception& e) {
+        outcome = Outcome::Failed;
+        run.failure = QString::fromUtf8(e.what());
+    }
+
+    return run;
+}
+
 } // namespace
 
 bool Plotter(Context& ctx, PlotView& view) {
@@ -55,81 +136,18 @@ bool Plotter(Context& ctx, PlotView& view) {
     // Absolute value: a reversed axis still gives a positive radius.
     const double r = std::fabs(plot.pixelWidth());
 
-    std::size_t drawn = 0; // rows phased
-    std::size_t shown = 0; // of them, points of a band not hidden
-    Outcome outcome = Outcome::Done;
-    QString failure;
-    try {
-        const auto [first, last] = ctx.store.window(s.JDFrom, s.JDTo);
-        SetMidJD(s);
-        // Taken once: a period typed while the plot yields is drawn by the next run.
-        const PhaseRule phaseOf(s);
-        auto cols = ctx.store.plotColumns();
-        const double* const jdData = cols.jd.data();
-        const std::size_t rows = cols.jd.size();
-
-        EventPump pump(ctx.platform);
-        const qint64 yieldMs = ctx.platform.yieldIntervalMs();
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        std::vector<float> phases(std::min(kChunk, last - first));
-
-        for (std::size_t i = first; i < last;) {
-            const std::size_t n = std::min(kChunk, last - i);
-            const std::span<float> out(phases.data(), n);
-            const PhaseBatch batch = phasesOf(phaseOf, cols.jd.subspan(i, n), out);
-            const std::size_t done = batch.done;
-            if (!batch.error.isEmpty()) {
-                outcome = Outcome::Failed;
-                failure = batch.error;
-            }
-            if (done > 0) {
-                ctx.store.setPhases(i, out.first(done));
-                // A hidden band is still phased: the exports read every phase.
-                shown += drawShownDots(plot, s, std::span<const float>(out.first(done)),
-                                       cols.mag.subspan(i, done), r, cols.color.subspan(i, done));
-                drawn += done;
-                i += done;
-            }
-            if (outcome != Outcome::Done)
-                break;
-            if (sinceYield.elapsed() >= yieldMs) {
-                view.setProgress(static_cast<int>(std::min<std::size_t>(drawn, INT32_MAX)));
-                pump.now();
-                sinceYield.restart();
-                // A star unloaded or loaded during the yield leaves nothing to
-                // go on with: these rows are gone.
-                if (!ctx.store.isBound()) {
-                    outcome = Outcome::StoreChanged;
-                    break;
-                }
-                cols = ctx.store.plotColumns();
-                if (cols.jd.data() != jdData || cols.jd.size() != rows) {
-                    outcome = Outcome::StoreChanged;
-                    break;
-                }
-            }
-        }
-    } catch (const StoreError& e) {
-        outcome = Outcome::Failed;
-        failure = e.description();
-    } catch (const CanvasError& e) {
-        outcome = Outcome::Failed;
-        failure = e.description();
-    } catch (const std::exception& e) {
-        outcome = Outcome::Failed;
-        failure = QString::fromUtf8(e.what());
-    }
-
+    const PlotRun run = foldAndDraw(ctx, view, plot, r);
+    const std::size_t drawn = run.drawn;
+    const Outcome outcome = run.outcome;
     if (drawn == 0 && outcome != Outcome::StoreChanged) {
         // Nothing in the window, or the very first phase failed (a period of 0):
         // an expected state, said in the caption alone.
         view.setStarCaption(QStringLiteral("   ") + s.StarName.toUpper() +
                             QStringLiteral(" - (0 Points)"));
     } else if (outcome == Outcome::Failed) {
-        ctx.platform.reportError(failure, QStringLiteral("Plotter"));
+        ctx.platform.reportError(run.failure, QStringLiteral("Plotter"));
     } else if (outcome == Outcome::Done) {
-        const QString caption = pointsCaption(s, shown);
+        const QString caption = pointsCaption(s, run.shown);
         view.setStarCaption(caption);
         s.PlotCaption = caption;
     }
