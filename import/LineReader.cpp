@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
+#include <algorithm>
 #include <cstring>
 
 namespace varilume {
@@ -56,8 +57,13 @@ QString LineReader::errorText() const {
 
 bool LineReader::readChunk(QByteArray& into) {
     const qsizetype at = into.size();
-    into.resize(at + kChunk);
-    const qint64 got = device_.read(into.data() + at, kChunk);
+    // A small file needs no whole chunk; one byte past its size still shows growth.
+    const qsizetype want =
+        expectedSize_ < 0
+            ? kChunk
+            : qsizetype(std::clamp<qint64>(expectedSize_ - bytesRead_ + 1, 1, kChunk));
+    into.resize(at + want);
+    const qint64 got = device_.read(into.data() + at, want);
     if (got < 0) {
         into.resize(at);
         fail(Error::ReadFailed, device_.errorString());
