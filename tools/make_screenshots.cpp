@@ -4,6 +4,7 @@
 // picture) or an unexpected message box appears, so the build stops there.
 #include "app/Application.h"
 #include "platform/QuietPlatform.h"
+#include "ui/bins/FrmBins.h"
 #include "ui/dialogs/FrmConfig.h"
 #include "ui/preview/FrmPreview.h"
 
@@ -28,6 +29,8 @@ namespace {
 constexpr double kSamplePeriod = 331.7;
 constexpr double kZoomFrom = 2452300;
 constexpr double kZoomTo = 2453900;
+// Bins narrow enough to follow the sample's rise, wide enough to hold many points.
+const QString kBinWidth = QStringLiteral("0.05");
 
 class Camera {
 public:
@@ -149,6 +152,16 @@ int main(int argc, char** argv) {
         ->setText(QString::number(kSamplePeriod));
     main.cmdRefresh();
     camera.take(main, QStringLiteral("folded-plot"));
+
+    // Average Line: the dialog as filled in, then the mean curve over the plot.
+    platform.onDialog = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtBinWid"))->setText(kBinWidth);
+        camera.take(dialog, QStringLiteral("bins-dialog"));
+        static_cast<FrmBins&>(dialog).cmdEnter();
+    };
+    main.mnuAverage();
+    platform.onDialog = nullptr;
+    camera.take(main, QStringLiteral("phase-bins"));
 
     Context ctx{app.state(), app.store(), platform};
     FrmConfig config(ctx);

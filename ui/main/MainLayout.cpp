@@ -1,5 +1,7 @@
 #include "ui/main/MainLayout.h"
 
+#include <algorithm>
+
 namespace varilume {
 
 std::optional<MainLayout> layoutMainWindow(const MainLayout& current, float W, float H,
@@ -24,9 +26,12 @@ std::optional<MainLayout> layoutMainWindow(const MainLayout& current, float W, f
     centre(l.Label2);
     centre(l.fraAction);
     l.fraAction.top = H - 2010;
-    l.picORBIS.top = H / 2 - l.picORBIS.height / 0.8f;
-    centre(l.picORBIS);
     l.cmdLoad.top = H * 0.48f;
+    // On a window taller than about 1,240 pixels the logo would run into the
+    // load button below it; there it stops a pixel above the button.
+    l.picORBIS.top = std::min(H / 2 - l.picORBIS.height / 0.8f,
+                              l.cmdLoad.top - l.picORBIS.height - kTwipsPerPixel);
+    centre(l.picORBIS);
     centre(l.cmdLoad);
     l.cmdLoadXYZ.top = l.cmdLoad.top + 570;
     centre(l.cmdLoadXYZ);
