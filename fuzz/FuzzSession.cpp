@@ -37,6 +37,9 @@ QString folderTemplate() {
 } // namespace
 
 Session::Session() : dir(folderTemplate()) {
+    views.view.resize(64, 48);
+    views.jd.resize(64, 16);
+    views.mag.resize(16, 48);
     store.bind(ObsStore::InMemory);
     reset();
 }
@@ -76,7 +79,6 @@ bool Session::afterLoad(float period, bool twoCycles) {
         return false;
     state.JDFrom = state.MinJD;
     state.JDTo = state.MaxJD;
-    QuietViews::Preview preview(views);
     PreviewFullRedraw(ctx, preview, views);
     // A narrower window, as the preview's zoom leaves it.
     state.JDTo = state.MinJD + (state.MaxJD - state.MinJD) / 2;

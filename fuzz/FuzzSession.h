@@ -2,7 +2,7 @@
 
 #include "canvas/Canvas.h"
 #include "platform/SilentPlatform.h"
-#include "plot/PlotView.h"
+#include "plot/OffscreenPlotView.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
 
@@ -24,45 +24,24 @@ public:
     int yieldIntervalMs() const override { return 0; }
 };
 
-/// The main window and the preview as the plot routines see them: small real
-/// canvases, so that every drawing call runs, kept for the whole process.
-class QuietViews : public PlotView {
+/// The preview as the plot routines see it: small real canvases, so that every
+/// drawing call runs on few pixels.
+class QuietPreview : public PreviewView {
 public:
-    Canvas view{64, 48}, jdScale{64, 16}, magScale{16, 48};
-    Canvas pView{64, 48}, pJDScale{64, 16}, pMagScale{16, 48};
+    Canvas view{64, 48}, jd{64, 16}, mag{16, 48};
 
     Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
+    Canvas& picJDScale() override { return jd; }
+    Canvas& picMagScale() override { return mag; }
     void repaintCanvases() override {}
     void setStarCaption(const QString&) override {}
-    QString starCaption() const override { return {}; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override {}
-    void ShowPlot() override {}
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-
-    /// The preview's canvases, reached through PreviewView.
-    struct Preview : PreviewView {
-        QuietViews& v;
-        explicit Preview(QuietViews& views) : v(views) {}
-        Canvas& picView() override { return v.pView; }
-        Canvas& picJDScale() override { return v.pJDScale; }
-        Canvas& picMagScale() override { return v.pMagScale; }
-        void repaintCanvases() override {}
-        void setStarCaption(const QString&) override {}
-        void setGoEnabled(bool) override {}
-    };
+    void setGoEnabled(bool) override {}
 };
 
 /// What the runs of one process share: the program folder (a temporary
 /// directory, in memory where the system has one; each run overwrites the
-/// files in it), the store in memory, the platform and the canvases. Made once:
+/// files in it), the store in memory, the platform and the canvases of the main
+/// window and the preview. Made once:
 /// building them is most of the cost of a small run.
 class Session {
 public:
@@ -71,7 +50,8 @@ public:
     ObsStore store;
     FuzzPlatform platform;
     Context ctx{state, store, platform};
-    QuietViews views;
+    OffscreenPlotView views; // made as small as the preview's
+    QuietPreview preview;
 
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
