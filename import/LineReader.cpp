@@ -57,11 +57,9 @@ QString LineReader::errorText() const {
 
 bool LineReader::readChunk(QByteArray& into) {
     const qsizetype at = into.size();
-    // A small file needs no whole chunk; one byte past its size still shows growth.
-    const qsizetype want =
-        expectedSize_ < 0
-            ? kChunk
-            : qsizetype(std::clamp<qint64>(expectedSize_ - bytesRead_ + 1, 1, kChunk));
+    // A small file needs no whole chunk; one byte past its end still shows growth.
+    const qint64 left = device_.isSequential() ? kChunk : device_.size() - device_.pos() + 1;
+    const qsizetype want = qsizetype(std::clamp<qint64>(left, 1, kChunk));
     into.resize(at + want);
     const qint64 got = device_.read(into.data() + at, want);
     if (got < 0) {
