@@ -145,19 +145,6 @@ BatchOptions parseBatchOptions(const QStringList& args) {
     return o;
 }
 
-QString peakListCsv(const std::vector<Peak>& peaks) {
-    QString csv = QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n");
-    for (const Peak& p : peaks) {
-        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
-                   .arg(p.rank)
-                   .arg(number(p.period, 10), number(p.frequency, 10), number(p.power, 8),
-                        p.fap >= 0 ? number(p.fap, 3) : QString(),
-                        p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(),
-                        QString::fromStdString(p.note));
-    }
-    return csv;
-}
-
 BatchOutcome runBatchSearch(const BatchOptions& options) {
     BatchOutcome outcome;
     auto fail = [&](const QString& why) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "export/SearchCsv.h"
 #include "search/PeriodSearch.h"
 
 namespace varilume {
@@ -37,9 +38,6 @@ struct BatchOutcome {
 
 /// Runs the command. Needs a QGuiApplication (the plot draws text).
 BatchOutcome runBatchSearch(const BatchOptions& options);
-
-/// The CSV of a peak list: a header line, then one row per peak.
-QString peakListCsv(const std::vector<Peak>& peaks);
 
 /// main() for the batch command: makes its own headless application.
 int batchSearchMain(int argc, char** argv);

@@ -2,6 +2,7 @@
 
 #include "canvas/Canvas.h"
 #include "platform/EventPump.h"
+#include "plot/Bands.h"
 #include "plot/Phase.h"
 #include "plot/Scales.h"
 
@@ -57,7 +58,8 @@ bool Plotter(Context& ctx, PlotView& view) {
     // Absolute value: a reversed axis still gives a positive radius.
     const double r = std::fabs(plot.pixelWidth());
 
-    std::size_t drawn = 0;
+    std::size_t drawn = 0; // rows phased
+    std::size_t shown = 0; // of them, points of a band not hidden
     Outcome outcome = Outcome::Done;
     QString failure;
     try {
@@ -87,8 +89,13 @@ bool Plotter(Context& ctx, PlotView& view) {
             }
             if (done > 0) {
                 ctx.store.setPhases(i, std::span<const float>(phases.data(), done));
-                for (std::size_t k = 0; k < done; ++k)
+                for (std::size_t k = 0; k < done; ++k) {
+                    // A hidden band is still phased: the exports read every phase.
+                    if (!bandShown(s, cols.color[i + k]))
+                        continue;
                     plot.dot(phases[k], cols.mag[i + k], r, cols.color[i + k]);
+                    ++shown;
+                }
                 drawn += done;
                 i += done;
             }
@@ -131,8 +138,8 @@ bool Plotter(Context& ctx, PlotView& view) {
     } else if (outcome == Outcome::Done) {
         const QString caption =
             s.XYZLoaded
-                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), drawn)
-                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), drawn);
+                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), shown)
+                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), shown);
         view.setStarCaption(caption);
         s.PlotCaption = caption;
     }

@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "canvas/LabelInside.h"
 #include "platform/EventPump.h"
+#include "plot/Bands.h"
 #include "plot/PlotView.h"
 #include "plot/Scales.h"
 #include "plot/ShownRange.h"
@@ -147,7 +148,8 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
             for (; i < blockEnd; ++i)
-                canvas.dot(cols.jd[i], cols.mag[i], radius, cols.color[i]);
+                if (bandShown(state, cols.color[i]))
+                    canvas.dot(cols.jd[i], cols.mag[i], radius, cols.color[i]);
             drawn = i - first;
             state.PointColor = cols.color[i - 1];
             pump.tick();

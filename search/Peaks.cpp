@@ -133,9 +133,13 @@ RefinedPeak refine(const Prepared& p, const SearchSettings& s, double f, double 
     return best;
 }
 
-double baluevFap(const Prepared& p, double z, double fmax) {
+double baluevFap(const Prepared& p, double z, double fmax, int harmonics) {
     const double n = static_cast<double>(p.size());
-    if (n <= 4 || !(z > 0))
+    const int h = std::clamp(harmonics, 1, MaxHarmonics);
+    const double d = 2.0 * h;    // parameters the periodic model adds
+    const double nh = n - 1;     // degrees of freedom of the constant model
+    const double nk = n - 1 - d; // and of the periodic one
+    if (nk <= 1 || !(z > 0))
         return 1;
     z = std::min(z, 1.0);
     // Weighted variance of the times sets the effective span.
@@ -144,15 +148,28 @@ double baluevFap(const Prepared& p, double z, double fmax) {
         mean += p.w[i] * p.t[i];
     for (std::size_t i = 0; i < p.size(); ++i)
         var += p.w[i] * (p.t[i] - mean) * (p.t[i] - mean);
-    const double w = fmax * std::sqrt(4 * std::numbers::pi * var);
-    const double nh = n - 1, nk = n - 3;
-    const double gamma =
-        std::sqrt(2 / nh) * std::exp(std::lgamma(nh / 2) - std::lgamma((nh - 1) / 2));
+    // Harmonic k moves k times as fast with frequency: the mean of k^2 over the
+    // harmonics widens the effective band (its square root bounds the crossings
+    // from above, so the probability stays an upper bound).
+    const double meanK2 = (h + 1) * (2 * h + 1) / 6.0;
+    const double w = fmax * std::sqrt(4 * std::numbers::pi * var * meanK2);
     const double log1mz = std::log1p(-z);
-    const double tau = gamma * w * std::exp(0.5 * (nk - 1) * log1mz) * std::sqrt(0.5 * nh * z);
-    const double logSingle = 0.5 * (n - 3) * log1mz; // log of the single-frequency probability
+    // Expected upcrossings of z by the fraction of variance explained, a beta
+    // process with (d/2, nk/2): Baluev (2008) for d = 2, the same Rice
+    // integral for any d.
+    const double logTau = std::log(w) + std::lgamma(nh / 2) - std::lgamma(d / 2) -
+                          std::lgamma((nk + 1) / 2) + 0.5 * (d - 1) * std::log(z) +
+                          0.5 * (nk - 1) * log1mz;
+    const double tau = std::exp(logTau);
+    // Single-frequency probability: the beta tail, closed form for whole d/2.
+    double term = 1, sum = 1;
+    for (int j = 1; j < h; ++j) {
+        term *= (nk / 2 + j - 1) / j * z;
+        sum += term;
+    }
+    const double logSingle = 0.5 * nk * log1mz + std::log(sum);
     // 1 - (1 - single) exp(-tau), kept accurate when both are tiny.
-    const double log1mSingle = std::log1p(-std::exp(logSingle));
+    const double log1mSingle = logSingle < 0 ? std::log1p(-std::exp(logSingle)) : -INFINITY;
     return std::clamp(-std::expm1(log1mSingle - tau), 0.0, 1.0);
 }
 
@@ -230,8 +247,8 @@ std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spe
     for (std::size_t i = 0; i < peaks.size(); ++i) {
         Peak& peak = peaks[i];
         peak.rank = static_cast<int>(i + 1);
-        if (s.method == SearchMethod::Gls && s.harmonics == 1)
-            peak.fap = baluevFap(p, peak.power, spectrum.grid.fmax());
+        if (s.method == SearchMethod::Gls)
+            peak.fap = baluevFap(p, peak.power, spectrum.grid.fmax(), s.harmonics);
         peak.sigmaPeriod =
             periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, peak.frequency);
     }

@@ -19,9 +19,9 @@ std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
 
 RefinedPeak refine(const Prepared& p, const SearchSettings& s, double frequency, double halfWidth);
 
-/// Baluev (2008) false-alarm probability of a single-harmonic GLS power z,
-/// for a search up to fmax.
-double baluevFap(const Prepared& p, double z, double fmax);
+/// Baluev (2008) false-alarm probability of a GLS power z (fraction of the
+/// variance explained) for a search up to fmax, with this many harmonics.
+double baluevFap(const Prepared& p, double z, double fmax, int harmonics = 1);
 
 /// Montgomery & O'Donoghue (1999) standard error of the period at frequency f.
 double periodError(const Prepared& p, int harmonics, double frequency);

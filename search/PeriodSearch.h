@@ -84,7 +84,7 @@ struct Peak {
     double period = 0;    // days
     double frequency = 0; // cycles/day
     double power = 0;     // GLS power, PDM theta or string length
-    double fap = -1;      // GLS false-alarm probability (Baluev 2008); < 0: none
+    double fap = -1;      // GLS false-alarm probability (Baluev 2008), any harmonics; < 0: none
     double sigmaPeriod =
         -1;           // standard error of the period (Montgomery & O'Donoghue 1999); < 0: none
     std::string note; // "1/day alias of #1", "harmonic of #2", "sampling", ...

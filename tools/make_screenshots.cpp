@@ -7,8 +7,10 @@
 #include "ui/bins/FrmBins.h"
 #include "ui/dialogs/FrmConfig.h"
 #include "ui/preview/FrmPreview.h"
+#include "ui/search/FrmSearch.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -162,6 +164,17 @@ int main(int argc, char** argv) {
     main.mnuAverage();
     platform.onDialog = nullptr;
     camera.take(main, QStringLiteral("phase-bins"));
+
+    // The period search over the same star on a logarithmic period axis,
+    // where a long period's peaks stand apart.
+    main.mnuSearch();
+    FrmSearch& search = *main.searchWindow();
+    search.findChild<QRadioButton*>(QStringLiteral("optPeriod"))->click();
+    search.findChild<QCheckBox*>(QStringLiteral("chkLogPeriod"))->setChecked(true);
+    search.cmdSearch();
+    search.waitForRun();
+    camera.take(search, QStringLiteral("period-search"));
+    search.hide();
 
     Context ctx{app.state(), app.store(), platform};
     FrmConfig config(ctx);

@@ -21,28 +21,35 @@ struct Session {
     std::unique_ptr<Application> app;
     QString orbis;
 
-    Session() {
+    Session() : Session(QByteArray(), defaultLines()) {}
+    // A program whose settings file holds extraSettings too, and whose ORBIS
+    // file holds these observation lines below the header.
+    Session(const QByteArray& extraSettings, const QByteArray& observations) {
         QFile::copy(QStringLiteral(VARILUME_TEMPLATE),
                     dir.filePath(QStringLiteral("Template.mdb")));
         writeFile(dir.filePath(QStringLiteral("Varilume.ini")),
                   "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
                       "\r\nIncrement=1.0\r\nColorVIS=65280\r\nColorV=16744448\r\n"
-                      "ColorFAINT=15520722\r\n");
-        QByteArray lines =
+                      "ColorFAINT=15520722\r\n" +
+                      extraSettings);
+        const QByteArray header =
             "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s),Comp Star 1,"
             "Comp Star 2,Charts,Comments,Transfomed,Airmass,Validation Flag,Cmag,Kmag,HJD,Star "
             "Name\r\n";
+        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
+        writeFile(orbis, header + observations);
+        app = std::make_unique<Application>(platform, dir.path());
+        app->start();
+        QApplication::setActiveWindow(app->mainWindow());
+    }
+    static QByteArray defaultLines() {
+        QByteArray lines;
         for (int i = 0; i < 40; ++i) {
             const QByteArray jd = QByteArray::number(2450000.0 + i * 2.5, 'f', 4);
             const QByteArray mag = QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2);
             lines += jd + "," + mag + ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
         }
-        lines += "2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
-        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
-        writeFile(orbis, lines);
-        app = std::make_unique<Application>(platform, dir.path());
-        app->start();
-        QApplication::setActiveWindow(app->mainWindow());
+        return lines + "2450200.5,<11.5,,,Vis.,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
     }
     QWidget* focused() {
         QWidget* f = QApplication::focusWidget();

@@ -5,7 +5,9 @@
 #include "ui/LayoutCheck.h"
 #include "ui/main/MainLayout.h"
 #include "ui/preview/FrmPreview.h"
+#include "ui/search/FrmSearch.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -104,6 +106,23 @@ private slots:
         t.app->about();
         QCOMPARE(t.platform.dialogsShown.back(), QStringLiteral("frmAbout"));
         QVERIFY2(about.isEmpty(), qPrintable(listed(about)));
+    }
+
+    // Guards the period search window, before and after a search: every text
+    // whole, none covering another.
+    void searchWindowClean() {
+        Session t;
+        t.load();
+        t.w().mnuSearch();
+        FrmSearch& search = *t.w().searchWindow();
+        QTest::qWait(300); // the settings are planned a moment after they change
+        QStringList before = layoutFaults(search);
+        QVERIFY2(before.isEmpty(), qPrintable(listed(before)));
+        search.cmdSearch();
+        search.waitForRun();
+        QApplication::processEvents(); // the layout follows the new texts, as on screen
+        QStringList after = layoutFaults(search);
+        QVERIFY2(after.isEmpty(), qPrintable(listed(after)));
     }
 };
 

@@ -72,6 +72,75 @@ private slots:
         QCOMPARE(int(platform.messages.size()), messages);
     }
 
+    void historyThroughSet_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<float>("period");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("sources");
+        QTest::addColumn<bool>("canForward");
+
+        QTest::addRow("every kind of set is recorded")
+            << "t5 s6 e7 q3.5 r" << 200.0f << " 200"
+            << "typed step estimate search reset" << false;
+        QTest::addRow("back shows the earlier period in the box") << "t5 s6 <" << 5.0f << " 5"
+                                                                  << "typed step" << true;
+        QTest::addRow("back across a reset") << "t3.118 r <" << 3.118f << " 3.118"
+                                             << "typed reset" << true;
+        QTest::addRow("a new period clears what lay ahead") << "t5 s6 s7 < < e9 >" << 9.0f << " 9"
+                                                            << "typed estimate" << false;
+        QTest::addRow("the period in force is not recorded twice") << "t5 s5 q5" << 5.0f << " 5"
+                                                                   << "typed" << false;
+        QTest::addRow("forward at the newest stays") << "t5 >" << 5.0f << " 5"
+                                                     << "typed" << false;
+    }
+
+    // Guards the history missing a period that reached the plot by some road,
+    // and a move through it leaving value and box apart.
+    void historyThroughSet() {
+        QFETCH(QString, script);
+        QFETCH(float, period);
+        QFETCH(QString, box);
+        QFETCH(QString, sources);
+        QFETCH(bool, canForward);
+
+        ProjectState state;
+        QLineEdit edit;
+        TrialPeriod trial(state, edit);
+        ScriptedPlatform platform;
+        int changes = 0;
+        trial.setOnChange([&] { ++changes; });
+        int expectedChanges = 0;
+        for (const QString& move : script.split(u' ')) {
+            const QChar op = move.front();
+            const float value = move.mid(1).toFloat();
+            if (op == u'<') {
+                expectedChanges += trial.back() ? 1 : 0;
+            } else if (op == u'>') {
+                expectedChanges += trial.forward() ? 1 : 0;
+            } else if (op == u'r') {
+                trial.reset();
+                ++expectedChanges;
+            } else if (op == u't') {
+                edit.setText(QString::number(value));
+                QVERIFY(trial.takeTyped(platform));
+                ++expectedChanges;
+            } else {
+                trial.set(value, op == u's'   ? Source::Step
+                                 : op == u'e' ? Source::Estimate
+                                              : Source::Search);
+                ++expectedChanges;
+            }
+        }
+        QCOMPARE(state.Period, period);
+        QCOMPARE(edit.text().trimmed(), box.trimmed());
+        QStringList names;
+        for (const auto& e : trial.history().entries())
+            names << periodSourceName(e.source);
+        QCOMPARE(names.join(u' '), sources);
+        QCOMPARE(trial.history().canGoForward(), canForward);
+        QCOMPARE(changes, expectedChanges);
+    }
+
     // Guards the default drifting between start, unload and a new preview.
     void resetGivesTheDefault() {
         ProjectState state;

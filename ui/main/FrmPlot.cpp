@@ -77,6 +77,7 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     mnuSaveImage_->setEnabled(false);
     mnuPreview_->setEnabled(false);
     lblCopyright_->setText(kCopyright);
+    showIncrement();
 }
 
 FrmPlot::~FrmPlot() {
@@ -238,6 +239,10 @@ void FrmPlot::createControls() {
         panels_[i]->setFrameShadow(QFrame::Sunken);
         panels_[i]->setIndent(3);
     }
+    lblIncrement_ = named(new QLabel(staPlot_), "staPlotIncrement");
+    lblIncrement_->setFrameShape(QFrame::Panel);
+    lblIncrement_->setFrameShadow(QFrame::Sunken);
+    lblIncrement_->setIndent(3);
 
     // The visible plot covers the start-screen controls that lie in its area.
     picView_->raise();
@@ -289,6 +294,8 @@ void FrmPlot::createMenu() {
     average->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
     connect(average, &QAction::triggered, this, &FrmPlot::mnuAverage);
     tools->addSeparator();
+    createPeriodMenus(tools);
+    tools->addSeparator();
     connect(item(tools, "mnuWebSite", QStringLiteral("Download Data File (WWW)")),
             &QAction::triggered, this, [this] { showShellNote(mnuWebSite(ctx_, this)); });
     tools->addSeparator();
@@ -299,7 +306,10 @@ void FrmPlot::createMenu() {
 
     QAction* config = menuBar()->addAction(QStringLiteral("Configure"));
     config->setObjectName(QStringLiteral("mnuConfig"));
-    connect(config, &QAction::triggered, this, [this] { host_.configure(); });
+    connect(config, &QAction::triggered, this, [this] {
+        host_.configure();
+        showIncrement();
+    });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -484,10 +494,11 @@ void FrmPlot::applyLayout() {
     bar.moveBottom(client_->height() - 1);
     staPlot_->setGeometry(bar);
     const int narrow = std::max(90, bar.width() / 5);
-    const int wide = bar.width() - 2 * narrow;
+    const int wide = bar.width() - 3 * narrow;
     panels_[0]->setGeometry(0, 0, wide, bar.height());
     panels_[1]->setGeometry(wide, 0, narrow, bar.height());
     panels_[2]->setGeometry(wide + narrow, 0, narrow, bar.height());
+    lblIncrement_->setGeometry(wide + 2 * narrow, 0, narrow, bar.height());
     placeFixedControls();
 }
 
@@ -511,59 +522,6 @@ void FrmPlot::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
-}
-
-bool FrmPlot::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn && watched == txtPeriod_) {
-        QTimer::singleShot(0, txtPeriod_, [this] { txtPeriod_->setSelection(0, 20); });
-        return false;
-    }
-    if (type == QEvent::MouseMove && watched == client_) {
-        clearReadouts();
-        return false;
-    }
-    if (type == QEvent::ShortcutOverride && watched == txtPeriod_ &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
-        // Ctrl+A is the menu's "Average Line", not the period box's select-all.
-        event->ignore();
-        return true;
-    }
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
-        return QMainWindow::eventFilter(watched, event);
-    // The window sees each key before its controls: act once, on the first receiver.
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
-        return false;
-    // The window's own focus child, which receives its keys even when the
-    // window system has not made the window the active one.
-    QWidget* focus = focusWidget();
-    if (widget != (focus ? focus : static_cast<QWidget*>(this)))
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (type != QEvent::KeyPress)
-        return false;
-    // With a star loaded "+" and "-" are period steps and are consumed: in the
-    // period box they would turn " 201" into " 201+", which no later Enter reads.
-    if (key->key() == Qt::Key_Plus || key->text() == u"+") {
-        cmdIncrUp();
-        return state_.StarLoaded;
-    }
-    if (key->key() == Qt::Key_Minus || key->text() == u"-") {
-        cmdIncrDn();
-        return state_.StarLoaded;
-    }
-    if (watched == txtPeriod_) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            periodEntered();
-            return true;
-        }
-        if (key->key() == Qt::Key_Space) {
-            periodEntered(); // a blank acts as Enter and is not inserted
-            return true;
-        }
-    }
-    return false;
 }
 
 // ---- Readouts -----------------------------------------------------------------

@@ -26,6 +26,7 @@ class QToolButton;
 namespace varilume {
 
 class CanvasWidget;
+class FrmSearch;
 struct PeriodStep;
 
 /// What the main window asks of the application.
@@ -104,6 +105,27 @@ public:
     /// deferred until it ends, so runs never nest.
     void replot(bool rescale);
 
+    /// Sets and plots a period from elsewhere (the period search), recorded in
+    /// the history with its source.
+    void plotPeriod(float period, PeriodSource source);
+    /// Ctrl+Z, Ctrl+Shift+Z and the "Period History" list: plot an earlier or
+    /// later period again, moving through the history without adding to it.
+    void periodBack();
+    void periodForward();
+    void periodFromHistory(std::size_t index);
+    const PeriodHistory& periodHistory() const { return period_->history(); }
+    /// `*` and `/`: the increment times or divided by ten, for this session.
+    void scaleIncrement(bool up);
+    float incrementInForce() const;
+    /// Hides or shows a band in the plot (and the preview and the search).
+    void showBand(std::int32_t color, bool shown);
+    /// "Period Search..." (Ctrl+F): opens the search window beside this one.
+    void mnuSearch();
+    FrmSearch* searchWindow() const { return search_; }
+    /// Rebuilds the "Bands" and "Period History" submenus from the data.
+    void fillBandsMenu();
+    void fillHistoryMenu();
+
     /// Outer size in twips as the layout sees it.
     QSizeF outerTwips() const;
     const MainLayout& currentLayout() const { return layout_; }
@@ -111,6 +133,13 @@ public:
     bool ctrlDown() const { return ctx_.platform.ctrlHeld(); }
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString& text);
+
+signals:
+    /// A plot has been drawn at this period (every step, typed period, undo...).
+    void periodPlotted(float period);
+    /// A star was loaded or unloaded, a band hidden or shown, or the JD window
+    /// changed: what a period search takes in is no longer the same.
+    void observationsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -159,6 +188,11 @@ private:
     void setBusyLook(bool busy);
     void placeFixedControls();
     void updateMinimumSize();
+    void createPeriodMenus(QMenu* tools);
+    /// Plots the period in force after a move through the history.
+    void plotMoved(bool moved);
+    void showIncrement();
+    void updatePeriodActions();
 
     Context& ctx_;
     ProjectState& state_;
@@ -173,6 +207,7 @@ private:
     bool closeWhenIdle_ = false; // a close waits for the running load or plot
     bool printToPdf_ = false;    // "Print to PDF file" is the chosen printer
     QElapsedTimer busySince_;
+    int incrementPower_ = 0; // `*` and `/` scale the configured increment by ten
 
     QWidget* client_ = nullptr;
     QLabel* Label1_ = nullptr;
@@ -208,6 +243,7 @@ private:
     std::optional<TrialPeriod> period_; // made with txtPeriod
     QFrame* staPlot_ = nullptr;
     QLabel* panels_[3] = {};
+    QLabel* lblIncrement_ = nullptr;
 
     QMenu* mnuPrinters_ = nullptr;
     QAction* mnuClear_ = nullptr;
@@ -217,6 +253,11 @@ private:
     QMenu* mnuFiles_ = nullptr;
     QAction* recentEnd_ = nullptr; // the recent files go before it
     QList<QAction*> mnuRecent_;
+    QMenu* mnuBands_ = nullptr;
+    QMenu* mnuPeriodHistory_ = nullptr;
+    QAction* mnuPeriodBack_ = nullptr;
+    QAction* mnuPeriodForward_ = nullptr;
+    FrmSearch* search_ = nullptr;
 };
 
 } // namespace varilume

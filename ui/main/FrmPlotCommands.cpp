@@ -57,6 +57,7 @@ bool FrmPlot::ClearStar() {
     state_.MaxMag = state_.MinMag = 0;
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
+    state_.HiddenColors.clear();
     setStatusPanel(1, QString());
     // The phase and magnitude readouts belong to the star just unloaded.
     clearReadouts();
@@ -83,6 +84,8 @@ bool FrmPlot::ClearStar() {
     mnuClear_->setEnabled(false);
     state_.StarLoaded = false;
     state_.Plotting = false;
+    fillBandsMenu();
+    emit observationsChanged();
     if (!PrepareStore(state_, ctx_.platform) || !OpenWorkingStore(ctx_)) {
         host_.endNow(1);
         return false;
@@ -195,6 +198,8 @@ void FrmPlot::afterImport(bool ok) {
         fraUrCycles_->show();
         return;
     }
+    fillBandsMenu();
+    emit observationsChanged();
     picView_->show();
     picJDScale_->show();
     picMagScale_->show();
@@ -257,6 +262,7 @@ void FrmPlot::ShowPreview() {
     state_.JDFrom = state_.MinJD;
     runPreview(ctx_, *this,
                [this](float period) { period_->set(period, TrialPeriod::Source::Estimate); });
+    emit observationsChanged(); // the JD window may have changed
     ShowPlot();
     replot(true);
     show();
@@ -293,18 +299,20 @@ void FrmPlot::replot(bool rescale) {
     } while (pendingReplot_ && state_.StarLoaded);
     if (busyLookWanted_)
         ShowPlot();
+    if (state_.StarLoaded)
+        emit periodPlotted(state_.Period);
 }
 
 void FrmPlot::cmdIncrDn() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodDown(period_->value(), state_.Increment, ctrlDown()));
+    stepPeriod(stepPeriodDown(period_->value(), incrementInForce(), ctrlDown()));
 }
 
 void FrmPlot::cmdIncrUp() {
     if (state_.storeBusy() || !state_.StarLoaded)
         return;
-    stepPeriod(stepPeriodUp(period_->value(), state_.Increment, ctrlDown()));
+    stepPeriod(stepPeriodUp(period_->value(), incrementInForce(), ctrlDown()));
 }
 
 void FrmPlot::stepPeriod(const PeriodStep& step) {

@@ -73,4 +73,16 @@ QString magnificationText(double minJD, double maxJD, double jdFrom, double jdTo
     return QStringLiteral("Magnification = ") + fmt::pattern(ratio, u"0.0") + QStringLiteral(" X");
 }
 
+float scaledIncrement(float increment, int power) {
+    return static_cast<float>(static_cast<double>(increment) * std::pow(10.0, power));
+}
+
+int nextIncrementPower(float increment, int power, bool up) {
+    const int next = up ? power + 1 : power - 1;
+    const double value = std::fabs(static_cast<double>(scaledIncrement(increment, next)));
+    if (value == 0 || value < 1e-6 || value > 1e6)
+        return power;
+    return next;
+}
+
 } // namespace varilume

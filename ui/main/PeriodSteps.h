@@ -26,4 +26,11 @@ QString periodText(float period);
 /// "Magnification = 1.0 X": the whole JD range over the plotted window.
 QString magnificationText(double minJD, double maxJD, double jdFrom, double jdTo);
 
+/// The increment in force: the configured one scaled by ten to the power the
+/// session's `*` and `/` keys have set.
+float scaledIncrement(float increment, int power);
+/// The power after one more `*` (up) or `/`; it stays as it was where the
+/// increment would leave [1e-6, 1e6], so a held key cannot reach 0 or infinity.
+int nextIncrementPower(float increment, int power, bool up);
+
 } // namespace varilume

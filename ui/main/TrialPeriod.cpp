@@ -12,14 +12,40 @@ float TrialPeriod::value() const {
     return state_.Period;
 }
 
-void TrialPeriod::set(float period, Source source) {
+void TrialPeriod::show(float period, bool keepText) {
     state_.Period = period;
-    if (source != Source::Typed)
+    if (!keepText)
         box_.setText(periodText(period));
+    if (onChange_)
+        onChange_();
+}
+
+void TrialPeriod::set(float period, Source source) {
+    history_.record(period, source);
+    show(period, source == Source::Typed);
 }
 
 void TrialPeriod::reset() {
     set(kDefaultPeriod, Source::Reset);
+}
+
+bool TrialPeriod::moveTo(const std::optional<PeriodHistory::Entry>& entry) {
+    if (!entry)
+        return false;
+    show(entry->period, false);
+    return true;
+}
+
+bool TrialPeriod::back() {
+    return moveTo(history_.back());
+}
+
+bool TrialPeriod::forward() {
+    return moveTo(history_.forward());
+}
+
+bool TrialPeriod::jumpTo(std::size_t index) {
+    return moveTo(history_.jumpTo(index));
 }
 
 bool TrialPeriod::takeTyped(Platform& platform) {

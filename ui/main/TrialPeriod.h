@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ui/main/PeriodHistory.h"
+
 #include <QString>
+#include <cstddef>
+#include <functional>
 
 class QLineEdit;
 
@@ -10,25 +14,19 @@ class Platform;
 struct ProjectState;
 
 /// The one owner of the trial period: the value the plot folds with
-/// (ProjectState::Period) and the period box txtPeriod that shows it. Every
-/// change goes through set(), which keeps both in step and says where the
-/// value came from, so that a history of periods can be kept in one place.
+/// (ProjectState::Period), the period box txtPeriod that shows it, and the
+/// history of periods. Every change goes through set(), which keeps the three
+/// in step and records where the value came from.
 class TrialPeriod {
 public:
-    /// Where a period came from.
-    enum class Source {
-        Typed,    // typed into the period box
-        Step,     // a step up or down by the increment
-        Estimate, // two clicks in the preview
-        Search,   // chosen from a period search
-        Reset,    // the default, on start, unload and a new preview
-    };
+    using Source = PeriodSource;
 
     TrialPeriod(ProjectState& state, QLineEdit& box) : state_(state), box_(box) {}
 
     float value() const;
-    /// Takes a period. The box shows it in its one text form (periodText),
-    /// except a typed one, whose text stays as the user typed it.
+    /// Takes a period and records it in the history. The box shows it in its
+    /// one text form (periodText), except a typed one, whose text stays as the
+    /// user typed it.
     void set(float period, Source source);
     /// Back to the default period.
     void reset();
@@ -36,9 +34,24 @@ public:
     /// reported and leaves the period as it was (false).
     bool takeTyped(Platform& platform);
 
+    /// Ctrl+Z, Ctrl+Shift+Z and the "Period History" list: an earlier or later
+    /// period again, moving through the history without adding to it. False
+    /// when there is none that way.
+    bool back();
+    bool forward();
+    bool jumpTo(std::size_t index);
+    const PeriodHistory& history() const { return history_; }
+    /// Called after every change of the period or of its history.
+    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
 private:
+    void show(float period, bool keepText);
+    bool moveTo(const std::optional<PeriodHistory::Entry>& entry);
+
     ProjectState& state_;
     QLineEdit& box_;
+    PeriodHistory history_;
+    std::function<void()> onChange_;
 };
 
 } // namespace varilume

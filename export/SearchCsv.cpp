@@ -1,0 +1,66 @@
+#include "export/SearchCsv.h"
+
+#include <cmath>
+
+namespace varilume {
+
+namespace {
+
+QString csvText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    if (s.contains(u',') || s.contains(u'"') || s.contains(u'\n'))
+        s = QLatin1Char('"') + s.replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+            QLatin1Char('"');
+    return s;
+}
+
+QString statisticName(SearchMethod method) {
+    switch (method) {
+    case SearchMethod::Gls:
+        return QStringLiteral("power");
+    case SearchMethod::Pdm:
+        return QStringLiteral("theta");
+    case SearchMethod::StringLength:
+        return QStringLiteral("string_length");
+    }
+    return QStringLiteral("value");
+}
+
+} // namespace
+
+QString csvNumber(double value) {
+    if (!std::isfinite(value))
+        return QString();
+    return QString::number(value, 'g', 10);
+}
+
+QString peakListCsv(const std::vector<Peak>& peaks) {
+    const auto number = [](double v, int digits) { return QString::number(v, 'g', digits); };
+    QString csv = QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n");
+    for (const Peak& p : peaks) {
+        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
+                   .arg(p.rank)
+                   .arg(number(p.period, 10), number(p.frequency, 10), number(p.power, 8),
+                        p.fap >= 0 ? number(p.fap, 3) : QString(),
+                        p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(), csvText(p.note));
+    }
+    return csv;
+}
+
+QString spectrumCsv(const Spectrum& spectrum) {
+    const bool window = spectrum.window.size() == spectrum.values.size();
+    QString out = QStringLiteral("frequency,period,") + statisticName(spectrum.method) +
+                  (window ? QStringLiteral(",window\n") : QStringLiteral("\n"));
+    for (std::size_t i = 0; i < spectrum.values.size(); ++i) {
+        if (!std::isfinite(spectrum.values[i]))
+            continue; // not computed (a cancelled run)
+        const double f = spectrum.grid.frequency(i);
+        out += csvNumber(f) + u',' + csvNumber(1.0 / f) + u',' + csvNumber(spectrum.values[i]);
+        if (window)
+            out += u',' + csvNumber(spectrum.window[i]);
+        out += u'\n';
+    }
+    return out;
+}
+
+} // namespace varilume

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "search/PeriodSearch.h"
+#include "store/Context.h"
+#include "ui/search/SearchInput.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+class QVBoxLayout;
+
+namespace varilume {
+
+class SpectrumWidget;
+
+/// "Period Search": a periodogram of the observations of the current JD window,
+/// beside the main window. The search runs in worker threads; the window polls
+/// it, draws the spectrum as it grows, and offers a chosen period (periodChosen)
+/// to whoever shows the phase plot.
+class FrmSearch : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmSearch(Context& ctx, QWidget* parent = nullptr);
+    ~FrmSearch() override;
+
+    /// Commands, public so that tests drive them as a user would.
+    void cmdSearch();
+    void cmdCancel();
+    void cmdCopy();
+    void cmdSave();
+    /// Offers the period of peak row (0 = best).
+    void choosePeak(int row);
+    /// Places the window beside another one and shows it.
+    void showBeside(const QWidget& main);
+    /// The trial period in force, marked on the spectrum (0: none).
+    void setTrialPeriod(double period);
+    /// The observations changed: a star loaded or unloaded, a band hidden or
+    /// shown, a new JD window.
+    void observationsChanged();
+
+    /// What the next search would take in, from the controls.
+    SearchChoice choice() const;
+    /// The settings from the controls; nullopt (with a message shown) when a
+    /// box does not hold a usable number.
+    std::optional<SearchSettings> settings(bool quiet) const;
+    bool running() const { return run_ != nullptr; }
+    const SearchResult& lastResult() const { return last_; }
+    /// Waits for the run in progress to end (tests).
+    void waitForRun();
+
+signals:
+    /// A double-click on a peak (row or plot) chose this period.
+    void periodChosen(double period);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void rebuildBands();
+    void updatePlan();
+    void poll();
+    void finishRun();
+    void showPeaks();
+    void methodChanged();
+    void setStatus(const QString& text);
+
+    Context& ctx_;
+    std::unique_ptr<PeriodSearch> run_;
+    // Cancelled runs wait here until their threads have ended, so that
+    // starting a new search never blocks the window on an old one.
+    std::vector<std::unique_ptr<PeriodSearch>> retiring_;
+    SearchResult last_;
+    QTimer pollTimer_;
+    QTimer planTimer_;
+    QElapsedTimer runClock_;
+    std::map<std::int32_t, bool> userBands_; // the user's own ticks, by colour
+    std::size_t leftOut_ = 0;
+    bool rangeEdited_ = false;
+
+    QGroupBox* fraBands_ = nullptr;
+    QVBoxLayout* bandsLayout_ = nullptr;
+    std::vector<QCheckBox*> bandBoxes_;
+    QCheckBox* chkWeight_ = nullptr;
+    QLabel* lblData_ = nullptr;
+    QRadioButton* optGls_ = nullptr;
+    QRadioButton* optPdm_ = nullptr;
+    QRadioButton* optString_ = nullptr;
+    QSpinBox* spnHarmonics_ = nullptr;
+    QSpinBox* spnBins_ = nullptr;
+    QSpinBox* spnCovers_ = nullptr;
+    QLineEdit* txtMinPeriod_ = nullptr;
+    QLineEdit* txtMaxPeriod_ = nullptr;
+    QLineEdit* txtOversample_ = nullptr;
+    QLabel* lblTrials_ = nullptr;
+    QPushButton* cmdSearch_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QProgressBar* prgSearch_ = nullptr;
+    QRadioButton* optFrequency_ = nullptr;
+    QRadioButton* optPeriod_ = nullptr;
+    QCheckBox* chkLogPeriod_ = nullptr;
+    QCheckBox* chkWindow_ = nullptr;
+    SpectrumWidget* picSpectrum_ = nullptr;
+    QTableWidget* grdPeaks_ = nullptr;
+    QPushButton* cmdCopy_ = nullptr;
+    QPushButton* cmdSave_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+};
+
+} // namespace varilume

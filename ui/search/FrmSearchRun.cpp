@@ -1,0 +1,186 @@
+// The period search window's run: start, poll, cancel, and what it hands on
+// (the peak table, the clipboard, the CSV file, the main window's period).
+#include "ui/search/FrmSearch.h"
+
+#include "export/SearchCsv.h"
+#include "format/NumberFormat.h"
+#include "ui/search/SpectrumWidget.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QThread>
+
+namespace varilume {
+
+void FrmSearch::cmdSearch() {
+    if (!ctx_.state.StarLoaded) {
+        ctx_.platform.message(QStringLiteral("No star file is loaded."),
+                              QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
+        return;
+    }
+    if (planTimer_.isActive()) {
+        // A setting changed a moment ago: show the range and count this run uses.
+        planTimer_.stop();
+        updatePlan();
+    }
+    const auto s = settings(false);
+    if (!s)
+        return;
+    SearchInput in = searchInput(ctx_, choice());
+    auto search = std::make_unique<PeriodSearch>(std::move(in.data), *s);
+    if (!search->plan().ok) {
+        ctx_.platform.message(QString::fromStdString(search->plan().reason),
+                              QStringLiteral("Period Search"), Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    // A new search replaces the one running; the old one ends on its own time.
+    cmdCancel();
+    run_ = std::move(search);
+    leftOut_ = in.leftOut;
+    last_ = SearchResult{};
+    showPeaks();
+    const std::size_t total = run_->plan().grid.count;
+    prgSearch_->setRange(0, 1000);
+    prgSearch_->setValue(0);
+    cmdCancel_->setEnabled(true);
+    setStatus(QStringLiteral("Searching %1 trial frequencies...").arg(total));
+    runClock_.start();
+    run_->start();
+    pollTimer_.start();
+}
+
+void FrmSearch::cmdCancel() {
+    if (!run_)
+        return;
+    run_->cancel();
+    finishRun();
+}
+
+void FrmSearch::poll() {
+    std::erase_if(retiring_, [](const auto& r) { return r->finished(); });
+    if (!run_) {
+        if (retiring_.empty())
+            pollTimer_.stop();
+        return;
+    }
+    if (run_->finished()) {
+        finishRun();
+        return;
+    }
+    const std::size_t total = std::max<std::size_t>(run_->plan().grid.count, 1);
+    prgSearch_->setValue(
+        static_cast<int>(1000.0 * static_cast<double>(run_->done()) / static_cast<double>(total)));
+    picSpectrum_->setSpectrum(run_->partial(), {});
+}
+
+void FrmSearch::finishRun() {
+    if (!run_)
+        return;
+    cmdCancel_->setEnabled(false);
+    if (!run_->finished()) {
+        // Cancelled: what was computed stays on screen while the threads wind down.
+        last_.status = SearchResult::Status::Cancelled;
+        last_.spectrum = run_->partial();
+        retiring_.push_back(std::move(run_));
+        setStatus(QStringLiteral("Search cancelled."));
+    } else {
+        last_ = run_->result();
+        run_.reset();
+        const double seconds = static_cast<double>(runClock_.elapsed()) / 1000.0;
+        if (last_.status == SearchResult::Status::Done)
+            setStatus(QStringLiteral("%1 trial frequencies searched in %2 s.%3")
+                          .arg(last_.spectrum.values.size())
+                          .arg(fmt::pattern(seconds, u"0.00"))
+                          .arg(leftOut_ > 0 ? QStringLiteral(" %1 observations without an "
+                                                             "uncertainty were left out.")
+                                                  .arg(leftOut_)
+                                            : QString()));
+        else if (last_.status == SearchResult::Status::Cancelled)
+            setStatus(QStringLiteral("Search cancelled."));
+        else
+            setStatus(QString::fromStdString(last_.reason));
+    }
+    prgSearch_->setValue(last_.ok() ? prgSearch_->maximum() : prgSearch_->value());
+    picSpectrum_->setSpectrum(last_.spectrum, last_.peaks);
+    showPeaks();
+    if (retiring_.empty())
+        pollTimer_.stop();
+}
+
+void FrmSearch::waitForRun() {
+    while (run_ && !run_->finished())
+        QThread::msleep(5);
+    poll();
+}
+
+void FrmSearch::showPeaks() {
+    grdPeaks_->clearContents();
+    const SearchMethod method = last_.spectrum.method;
+    grdPeaks_->horizontalHeaderItem(3)->setText(
+        method == SearchMethod::Gls   ? QStringLiteral("Power")
+        : method == SearchMethod::Pdm ? QStringLiteral("\u03B8")
+                                      : QStringLiteral("String length"));
+    const auto cell = [this](int row, int column, const QString& text) {
+        auto* item = new QTableWidgetItem(text);
+        if (column < 6)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grdPeaks_->setItem(row, column, item);
+    };
+    const int rows = std::min<int>(grdPeaks_->rowCount(), static_cast<int>(last_.peaks.size()));
+    for (int row = 0; row < rows; ++row) {
+        const Peak& p = last_.peaks[static_cast<std::size_t>(row)];
+        cell(row, 0, QString::number(p.rank));
+        cell(row, 1, csvNumber(p.period));
+        cell(row, 2, csvNumber(p.frequency));
+        cell(row, 3, QString::number(p.power, 'g', 6));
+        cell(row, 4, p.fap >= 0 ? QString::number(p.fap, 'g', 3) : QString());
+        cell(row, 5, p.sigmaPeriod >= 0 ? QString::number(p.sigmaPeriod, 'g', 3) : QString());
+        cell(row, 6, QString::fromStdString(p.note));
+    }
+    grdPeaks_->resizeColumnsToContents();
+    const bool any = !last_.peaks.empty();
+    cmdCopy_->setEnabled(any);
+    cmdSave_->setEnabled(any);
+}
+
+void FrmSearch::choosePeak(int row) {
+    if (row < 0 || row >= static_cast<int>(last_.peaks.size()))
+        return;
+    emit periodChosen(last_.peaks[static_cast<std::size_t>(row)].period);
+}
+
+void FrmSearch::cmdCopy() {
+    if (!last_.peaks.empty())
+        QApplication::clipboard()->setText(peakListCsv(last_.peaks));
+}
+
+void FrmSearch::cmdSave() {
+    if (last_.peaks.empty())
+        return;
+    const QString star = ctx_.state.XYZLoaded ? QFileInfo(ctx_.state.XYZFileName).completeBaseName()
+                                              : ctx_.state.StarName.trimmed();
+    const auto path = ctx_.platform.saveFile(
+        {star + QStringLiteral(" search.csv"),
+         QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|"), 1, ctx_.state.FilePath});
+    if (!path)
+        return;
+    // The peak list, a blank line, then the spectrum: both tables in one file.
+    const QByteArray text =
+        (peakListCsv(last_.peaks) + u'\n' + spectrumCsv(last_.spectrum)).toUtf8();
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        ctx_.platform.message(QStringLiteral("The search could not be saved to ") + *path +
+                                  QStringLiteral(": ") + file.errorString(),
+                              QStringLiteral("Period Search"), Buttons::Ok, Icon::Critical);
+        return;
+    }
+    setStatus(QStringLiteral("Saved to ") + *path);
+}
+
+} // namespace varilume
