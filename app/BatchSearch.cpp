@@ -211,7 +211,11 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         return fail(QStringLiteral("%1: %2").arg(path, QString::fromStdString(result.reason)));
 
     if (!options.plotFile.isEmpty() && !result.peaks.empty()) {
-        FindExtremes(ctx, view);
+        const ExtremesResult extremes = FindExtremes(state, ctx.store);
+        if (!extremes.found())
+            return fail(QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
+                                                               ? QStringLiteral("no observations")
+                                                               : extremes.error));
         state.JDFrom = state.MinJD;
         state.JDTo = state.MaxJD;
         state.Period = static_cast<float>(result.peaks.front().period);

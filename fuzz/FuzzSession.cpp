@@ -75,7 +75,7 @@ QString Session::write(const QString& name, const QByteArray& content) {
 }
 
 bool Session::afterLoad(float period, bool twoCycles) {
-    if (!FindExtremes(ctx, views))
+    if (!FindExtremes(state, store).found())
         return false;
     state.JDFrom = state.MinJD;
     state.JDTo = state.MaxJD;

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     // The colours and the stepped period in a plot; the preview adds nothing
     // the settings could change.
-    if (!FindExtremes(s.ctx, s.views))
+    if (!FindExtremes(s.state, s.store).found())
         __builtin_trap();
     s.plotAt(down.period, period > 1000);
     // Written back as the program does at shutdown.

@@ -1,16 +1,31 @@
 #pragma once
 
-#include "plot/PlotView.h"
-#include "store/Context.h"
+#include "store/ObsStore.h"
+#include "store/State.h"
+
+#include <QString>
 
 namespace varilume {
 
+/// What FindExtremes found, or why it found nothing.
+struct ExtremesResult {
+    enum class Status {
+        Found,          // the ranges are set
+        NoObservations, // the table is empty; the ranges keep their values
+        StoreFailed,    // the store could not be read; error says why
+    };
+    Status status = Status::Found;
+    QString error;
+    /// The four range labels beside the plot, when found.
+    QString minJD, maxJD, minMag, maxMag;
+
+    bool found() const { return status == Status::Found; }
+};
+
 /// Sets MinMag, MaxMag, MinJD and MaxJD from every observation in Obs (fainter-than
-/// estimates included), MidJD from the current window, and the four range labels.
-/// A single observation widens the ranges by 1 magnitude and 100 days each way.
-/// An empty table is said in a "No Observations" box; LoadOK turns false, the plot
-/// area is hidden and the ranges keep their values.
-/// Returns true when the ranges were set.
-bool FindExtremes(Context& ctx, PlotView& view);
+/// estimates included) and MidJD from the current window. A single observation
+/// widens the ranges by 1 magnitude and 100 days each way, since empty ranges
+/// fit no scale.
+ExtremesResult FindExtremes(ProjectState& s, ObsStore& store);
 
 } // namespace varilume

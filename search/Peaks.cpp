@@ -191,8 +191,10 @@ void tagAliases(std::vector<Peak>& peaks, const Prepared& p, double span) {
         for (std::size_t k = 0; k < j && note.empty(); ++k) {
             const double fk = peaks[k].frequency;
             const int ref = peaks[k].rank;
+            // Both sides within the resolution: a refined frequency is far more
+            // exact than that, so m times it would call unrelated peaks harmonics.
             for (int m = 2; m <= 3 && note.empty(); ++m) {
-                if (near(fj, m * fk, m * tol))
+                if (near(fj, m * fk, tol))
                     note = tag("harmonic", ref);
                 else if (near(fj * m, fk, m * tol))
                     note = tag("subharmonic", ref);

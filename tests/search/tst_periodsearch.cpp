@@ -25,6 +25,8 @@ private slots:
     void knownStars();
     void aliasesTagged_data();
     void aliasesTagged();
+    void aliasNoteTolerance_data();
+    void aliasNoteTolerance();
     void pureNoiseHasNoSignificantPeak();
     void samplingPeakTagged();
     void refinementBeatsGrid_data();
@@ -198,6 +200,43 @@ void TestPeriodSearch::aliasesTagged() {
     const Peak* alias = peakNear(r.peaks, aliasPeriod, 2e-3);
     QVERIFY2(alias, qPrintable(describe(r.peaks)));
     QCOMPARE(QString::fromStdString(alias->note), note);
+}
+
+void TestPeriodSearch::aliasNoteTolerance_data() {
+    QTest::addColumn<double>("frequency");
+    QTest::addColumn<QString>("note");
+    // Against a best peak at 1/330 c/d in 1,600 days of data: a frequency
+    // resolution of about 1/1600 c/d.
+    const double f = 1.0 / 330, day = 1.00273791, year = 1 / 365.25636;
+    QTest::addRow("second harmonic") << 2 * f << "harmonic of #1";
+    QTest::addRow("third harmonic, within the resolution") << 3 * f + 2e-4 << "harmonic of #1";
+    QTest::addRow("well past the third harmonic") << 3 * f + 7e-4 << "";
+    QTest::addRow("subharmonic") << f / 2 + 1e-4 << "subharmonic of #1";
+    QTest::addRow("yearly alias") << f - year << "1/year alias of #1";
+    QTest::addRow("daily alias") << day - f << "1/day alias of #1";
+    QTest::addRow("unrelated") << 0.0171 << "";
+}
+
+// Guards how close a peak must lie to a harmonic or alias of a better one to
+// be called one: within the frequency resolution of the data, not m times it
+// (a peak 0.0009 c/d from three times the best frequency was once called its
+// third harmonic).
+void TestPeriodSearch::aliasNoteTolerance() {
+    QFETCH(double, frequency);
+    QFETCH(QString, note);
+    Sampling sampling;
+    sampling.nights = 1600;
+    sampling.fraction = 0.2;
+    const SearchData data = make(
+        sampling, [](double) { return 10.0; }, 0.1, 7);
+    const detail::Prepared p = detail::prepare(data, false);
+    std::vector<Peak> peaks(2);
+    peaks[0].rank = 1;
+    peaks[0].frequency = 1.0 / 330;
+    peaks[1].rank = 2;
+    peaks[1].frequency = frequency;
+    detail::tagAliases(peaks, p, 1600);
+    QCOMPARE(QString::fromStdString(peaks[1].note), note);
 }
 
 // Guards the false-alarm probabilities against reporting noise as a detection.

@@ -385,6 +385,32 @@ private slots:
         QCOMPARE(t.app->store().count(), qint64(0));
     }
 
+    // Guards the files that load without a single observation: the "No
+    // Observations" box, then the start screen and an empty store, whichever
+    // load command read them.
+    void loadWithoutObservations_data() {
+        QTest::addColumn<bool>("twoColumn");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addRow("empty two-column file") << true << QByteArray();
+        QTest::addRow("two-column file of blank lines") << true << QByteArray("\n\n");
+    }
+    void loadWithoutObservations() {
+        QFETCH(bool, twoColumn);
+        QFETCH(QByteArray, content);
+        Session t;
+        const QString file = t.dir.filePath(QStringLiteral("empty.txt"));
+        QVERIFY(writeFile(file, content));
+        t.platform.files.push_back(file);
+        twoColumn ? t.w().cmdLoadXYZ() : t.w().cmdLoad();
+        QVERIFY(!t.platform.messages.empty());
+        QCOMPARE(t.platform.messages.back().title, QStringLiteral("No Observations"));
+        QVERIFY(t.platform.dialogsShown.empty()); // no preview
+        QVERIFY(!t.s().StarLoaded);
+        QVERIFY(t.s().LoadOK);
+        QCOMPARE(t.app->store().count(), qint64(0));
+        QVERIFY(t.child<QPushButton>("cmdLoad")->isVisible());
+    }
+
     // Guards a resize arriving while a plot yields: it replots once that plot
     // has ended, never inside it, and with the period in force by then.
     void resizeDuringPlotIsDeferred() {

@@ -151,6 +151,10 @@ protected:
 
 private:
     void createControls();
+    void createStartScreen();
+    void createPictures();
+    void createActionPanel();
+    void createStatusBar();
     void createMenu();
     void fillPrinterMenu();
     void noStarLoaded();
@@ -170,8 +174,13 @@ private:
     bool askUnload(const QString& title, const QString& textStart);
     /// Plotting check and unload question of a load command; false to stop.
     bool readyToLoad(bool twoColumn);
-    void loadOrbisFile(const QString& file);
-    void loadTwoColumnFile(const QString& file);
+    /// The load commands' shared part: the unload question, the file dialog, the load.
+    void chooseAndLoad(bool twoColumn);
+    /// Imports file, then finds its ranges, runs the preview and plots; a load
+    /// that fails at any step leaves the start screen and an empty store.
+    void loadDataFile(const QString& file, bool twoColumn);
+    /// Runs FindExtremes and shows what it found: the range labels, or why not.
+    bool showExtremes();
     /// Puts a file loaded at the top of the recent files and the menu.
     void rememberFile(const QString& file);
     void fillRecentMenu();

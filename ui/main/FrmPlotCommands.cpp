@@ -106,45 +106,89 @@ bool FrmPlot::readyToLoad(bool twoColumn) {
 }
 
 void FrmPlot::cmdLoad() {
-    if (!readyToLoad(false))
+    chooseAndLoad(false);
+}
+
+void FrmPlot::cmdLoadXYZ() {
+    chooseAndLoad(true);
+}
+
+void FrmPlot::chooseAndLoad(bool twoColumn) {
+    if (!readyToLoad(twoColumn))
         return;
     const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
     if (file)
-        loadOrbisFile(*file);
+        loadDataFile(*file, twoColumn);
 }
 
-void FrmPlot::loadOrbisFile(const QString& file) {
-    state_.FileName = file;
-    state_.BinPhase.clear();
-    state_.BinMag.clear();
-    state_.BinSD.clear();
-
+void FrmPlot::loadDataFile(const QString& file, bool twoColumn) {
+    if (twoColumn) {
+        state_.XYZFileName = file;
+        state_.XYZLoaded = true;
+        state_.StarName = StarNameFromPath(file);
+        setStatusPanel(1, QStringLiteral("File: ") + state_.XYZFileName);
+    } else {
+        state_.FileName = file;
+        state_.BinPhase.clear();
+        state_.BinMag.clear();
+        state_.BinSD.clear();
+    }
     cmdLoad_->hide();
     cmdLoadXYZ_->hide();
     fraUrCycles_->hide();
     mnuClear_->setEnabled(true);
-    const auto ran = runImport([this] { return ImportOrbisFile(ctx_, *this); });
+    const auto ran = runImport([this, twoColumn] {
+        return twoColumn ? ImportTwoColumnFile(ctx_, *this, state_.XYZFileName)
+                         : ImportOrbisFile(ctx_, *this);
+    });
     if (!ran)
         return;
     const ImportResult& result = *ran;
+    hideBusyCaption();
+    hideProgress();
     if (!result.ok()) {
         failedLoad(result);
         return;
     }
-    hideBusyCaption();
-    hideProgress();
     state_.StarLoaded = true;
     mnuPreview_->setEnabled(true);
-    if (FindExtremes(ctx_, *this))
-        ShowPreview();
+    if (!showExtremes()) {
+        // Nothing to show: a load that stops here leaves nothing behind.
+        state_.LoadOK = true;
+        ClearStar();
+        return;
+    }
+    ShowPreview();
     state_.LoadOK = true;
-    QString panel = QStringLiteral("File: ") + state_.FileName;
-    if (result.excluded > 0)
-        panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
-    setStatusPanel(1, panel);
+    if (!twoColumn) {
+        QString panel = QStringLiteral("File: ") + state_.FileName;
+        if (result.excluded > 0)
+            panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
+        setStatusPanel(1, panel);
+    }
     afterImport(state_.StarLoaded);
     if (state_.StarLoaded)
         rememberFile(file);
+}
+
+bool FrmPlot::showExtremes() {
+    const ExtremesResult r = FindExtremes(state_, ctx_.store);
+    switch (r.status) {
+    case ExtremesResult::Status::Found:
+        setRangeLabels(r.minJD, r.maxJD, r.minMag, r.maxMag);
+        return true;
+    case ExtremesResult::Status::NoObservations:
+        ctx_.platform.message(QStringLiteral("No observations of ") + state_.StarName +
+                                  QStringLiteral(" in this JD interval."),
+                              QStringLiteral("No Observations"), Buttons::Ok, Icon::None);
+        state_.LoadOK = false;
+        HidePlot();
+        return false;
+    case ExtremesResult::Status::StoreFailed:
+        ctx_.platform.reportError(r.error, QStringLiteral("FindExtremes"));
+        return false;
+    }
+    return false;
 }
 
 std::optional<ImportResult> FrmPlot::runImport(const std::function<ImportResult()>& import) {
@@ -211,49 +255,6 @@ void FrmPlot::afterImport(bool ok) {
     Label1_->hide();
     Label2_->hide();
     lblCopyright_->hide();
-}
-
-void FrmPlot::cmdLoadXYZ() {
-    if (!readyToLoad(true))
-        return;
-    const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
-    if (file)
-        loadTwoColumnFile(*file);
-}
-
-void FrmPlot::loadTwoColumnFile(const QString& file) {
-    state_.XYZFileName = file;
-    state_.XYZLoaded = true;
-    state_.StarName = StarNameFromPath(file);
-    setStatusPanel(1, QStringLiteral("File: ") + state_.XYZFileName);
-
-    cmdLoad_->hide();
-    cmdLoadXYZ_->hide();
-    fraUrCycles_->hide();
-    mnuClear_->setEnabled(true);
-    const auto ran =
-        runImport([this] { return ImportTwoColumnFile(ctx_, *this, state_.XYZFileName); });
-    if (!ran)
-        return;
-    const ImportResult& result = *ran;
-    hideBusyCaption();
-    hideProgress();
-    if (!result.ok()) {
-        failedLoad(result);
-        return;
-    }
-    mnuPreview_->setEnabled(true);
-    state_.StarLoaded = true;
-    if (!FindExtremes(ctx_, *this)) {
-        // An empty file: nothing to show.
-        state_.LoadOK = true;
-        ClearStar();
-        return;
-    }
-    ShowPreview();
-    afterImport(true);
-    fraUrCycles_->hide();
-    rememberFile(file);
 }
 
 void FrmPlot::ShowPreview() {
@@ -354,7 +355,7 @@ void FrmPlot::cmdReset() {
     ctx_.platform.setBusyCursor(true);
     state_.BinsShown = false;
     state_.ZoomMode = false;
-    FindExtremes(ctx_, *this);
+    showExtremes();
     ShowPreview();
     // The preview may have narrowed the window again; report what is plotted now.
     setStatusPanel(2, magnificationText(state_.MinJD, state_.MaxJD, state_.JDFrom, state_.JDTo));

@@ -60,10 +60,7 @@ void FrmPlot::loadFile(const QString& path) {
     const bool twoColumn = kind == DataFileKind::TwoColumn;
     if (!readyToLoad(twoColumn))
         return;
-    if (twoColumn)
-        loadTwoColumnFile(path);
-    else
-        loadOrbisFile(path);
+    loadDataFile(path, twoColumn);
 }
 
 void FrmPlot::mnuRecent(int number) {
