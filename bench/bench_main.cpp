@@ -4,6 +4,8 @@
 //
 //   varilume_bench                 all sizes
 //   varilume_bench --size N        one size (what the children run)
+//   varilume_bench --size N --only import|current|two|replot
+//                                  one measure alone, for a profiler
 #include "OrbisGenerator.h"
 #include "canvas/Canvas.h"
 #include "export/Bins.h"
@@ -76,19 +78,6 @@ double ms(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e6;
 }
 
-// Times the ORBIS import (the extremes included) of a file into a fresh store.
-double importOrbis(Folder& f, PlotView& view, const QString& file, int expectMin) {
-    f.state.FileName = file;
-    QElapsedTimer t;
-    t.start();
-    const ImportResult r = ImportOrbisFile(f.ctx, view);
-    FindExtremes(f.ctx, view);
-    const double elapsed = ms(t);
-    if (!r.ok() || r.records < expectMin)
-        std::fprintf(stderr, "import of %s stored only %d records\n", qPrintable(file), r.records);
-    return elapsed;
-}
-
 // Wall and processor time of one run: the machine is shared, so the processor
 // time says what the work itself costs when others load the cores.
 struct Timing {
@@ -101,6 +90,19 @@ template <typename F> Timing timed(F&& work) {
     const std::clock_t c = std::clock();
     work();
     return {ms(t), double(std::clock() - c) * 1000.0 / CLOCKS_PER_SEC};
+}
+
+// Times the ORBIS import (the extremes included) of a file into a fresh store.
+Timing importOrbis(Folder& f, PlotView& view, const QString& file, int expectMin) {
+    f.state.FileName = file;
+    ImportResult r;
+    const Timing elapsed = timed([&] {
+        r = ImportOrbisFile(f.ctx, view);
+        FindExtremes(f.state, f.store);
+    });
+    if (!r.ok() || r.records < expectMin)
+        std::fprintf(stderr, "import of %s stored only %d records\n", qPrintable(file), r.records);
+    return elapsed;
 }
 
 // The exports and the averaging, each measured after a fresh replot (phases in
@@ -136,39 +138,49 @@ void exportsAndBins(Folder& f, BenchPlotView& view, int n) {
     std::fflush(stdout);
 }
 
-void runSize(int n) {
+void runSize(int n, const QString& only) {
+    const auto wanted = [&](const char* what) { return only.isEmpty() || only == what; };
     QTemporaryDir work;
     const QString legacy = work.filePath(QStringLiteral("legacy.txt"));
     const QString current = work.filePath(QStringLiteral("current.csv"));
     const QString twoCol = work.filePath(QStringLiteral("two.txt"));
     gen::writeOrbisFile(legacy, n, 7, gen::OrbisLayout::Legacy18);
-    gen::writeOrbisFile(current, n, 7, gen::OrbisLayout::CurrentComma);
+    if (wanted("current"))
+        gen::writeOrbisFile(current, n, 7, gen::OrbisLayout::CurrentComma);
     gen::StarModel eb;
     eb.shape = gen::CurveShape::Eclipsing;
     eb.period = 2.87;
-    gen::writeTwoColumnFile(twoCol, eb, n, 7, 2455000.5, 3000);
+    if (wanted("two"))
+        gen::writeTwoColumnFile(twoCol, eb, n, 7, 2455000.5, 3000);
 
-    double currentImport = 0;
-    {
+    Timing currentImport;
+    if (wanted("current")) {
         Folder f;
         BenchPlotView view;
         currentImport = importOrbis(f, view, current, n / 2);
     }
 
-    double twoColumnImport = 0;
-    {
+    Timing twoColumnImport;
+    if (wanted("two")) {
         Folder f;
         BenchPlotView view;
-        QElapsedTimer t;
-        t.start();
-        ImportTwoColumnFile(f.ctx, view, twoCol);
-        twoColumnImport = ms(t);
+        twoColumnImport = timed([&] { ImportTwoColumnFile(f.ctx, view, twoCol); });
+    }
+    if (!only.isEmpty() && only != "import" && only != "replot") {
+        const Timing& t = only == "two" ? twoColumnImport : currentImport;
+        std::printf("%9d  %s %5.0f ms (cpu %5.0f)\n", n, qPrintable(only), t.wallMs, t.cpuMs);
+        return;
     }
 
     Folder f;
     BenchPlotView view;
-    const double legacyImport = importOrbis(f, view, legacy, n / 2);
+    const Timing legacyImport = importOrbis(f, view, legacy, n / 2);
     const long importPeak = peakKiB();
+    if (only == "import") {
+        std::printf("%9d  import %5.0f ms (cpu %5.0f)  peak %.1f MB\n", n, legacyImport.wallMs,
+                    legacyImport.cpuMs, importPeak / 1024.0);
+        return;
+    }
 
     f.state.JDFrom = f.state.MinJD;
     f.state.JDTo = f.state.MaxJD;
@@ -176,16 +188,22 @@ void runSize(int n) {
     Scaler(f.ctx, view);
     Plotter(f.ctx, view); // warm-up
     const int runs = n >= 1000000 ? 10 : 30;
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < runs; ++i) {
-        f.state.Period = 331.0f + 0.1f * static_cast<float>(i);
-        Plotter(f.ctx, view);
+    const Timing replotRuns = timed([&] {
+        for (int i = 0; i < (only == "replot" ? 20 * runs : runs); ++i) {
+            f.state.Period = 331.0f + 0.1f * static_cast<float>(i);
+            Plotter(f.ctx, view);
+        }
+    });
+    if (only == "replot") {
+        std::printf("%9d  replot %6.2f ms (cpu %6.2f)\n", n, replotRuns.wallMs / (20 * runs),
+                    replotRuns.cpuMs / (20 * runs));
+        return;
     }
-    const double replot = ms(t) / runs;
+    const Timing replot{replotRuns.wallMs / runs, replotRuns.cpuMs / runs};
     exportsAndBins(f, view, n);
     Plotter(f.ctx, view);
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     f.store.flushPhases();
     const double flush = ms(t);
 
@@ -196,8 +214,11 @@ void runSize(int n) {
         PreviewFullRedraw(f.ctx, preview, view);
     const double previewRedraw = ms(t) / runs;
 
-    std::printf("%9d  %8.0f  %8.0f  %8.0f  %7.1f  %8.2f  %9.2f  %8.0f  %s\n", n, legacyImport,
-                currentImport, twoColumnImport, importPeak / 1024.0, replot, previewRedraw, flush,
+    std::printf("%9d  %5.0f (%5.0f)  %5.0f (%5.0f)  %5.0f (%5.0f)  %7.1f  %6.2f (%6.2f)  %9.2f  "
+                "%8.0f  %s\n",
+                n, legacyImport.wallMs, legacyImport.cpuMs, currentImport.wallMs,
+                currentImport.cpuMs, twoColumnImport.wallMs, twoColumnImport.cpuMs,
+                importPeak / 1024.0, replot.wallMs, replot.cpuMs, previewRedraw, flush,
                 qPrintable(view.caption.trimmed()));
     std::fflush(stdout);
 }
@@ -207,12 +228,14 @@ void runSize(int n) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv); // fonts for the scale labels
     const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == QStringLiteral("--size")) {
-        runSize(args[2].toInt());
+    if (args.size() >= 3 && args[1] == QStringLiteral("--size")) {
+        const bool alone = args.size() == 5 && args[3] == QStringLiteral("--only");
+        runSize(args[2].toInt(), alone ? args[4] : QString());
         return 0;
     }
-    std::printf("observations  import ms  current ms  2-col ms  peak MB  replot ms  preview ms  "
-                "flush ms  caption\n");
+    // Times in ms, processor time (all threads together) in brackets.
+    std::printf("observations  import ms (cpu)  current ms (cpu)  2-col ms (cpu)  peak MB  "
+                "replot ms (cpu)  preview ms  flush ms  caption\n");
     std::fflush(stdout);
     for (int n : {10000, 100000, 1000000}) {
         QProcess child;

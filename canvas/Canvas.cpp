@@ -1,5 +1,6 @@
 #include "canvas/Canvas.h"
 
+#include "canvas/DotStamps.h"
 #include "canvas/Raster.h"
 
 #include <QColor>
@@ -23,10 +24,6 @@ const char* const kInvalidArgument = "Invalid procedure call or argument";
 // dropped before any double is turned into an int.
 constexpr double kFarAway = 1e7;
 
-QRgb toQRgb(std::int32_t rgb) {
-    return qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
 bool finite(double a, double b) {
     return std::isfinite(a) && std::isfinite(b);
 }
@@ -36,21 +33,6 @@ QStringList linesOf(const QString& text) {
 }
 
 } // namespace
-
-QColor rgbColor(std::int32_t rgb) {
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-std::int32_t rgbValue(const QColor& color) {
-    return color.red() + 256 * color.green() + 65536 * color.blue();
-}
-
-CanvasError::CanvasError(const QString& description)
-    : std::runtime_error(description.toStdString()) {}
-
-QString CanvasError::description() const {
-    return QString::fromStdString(what());
-}
 
 struct Canvas::Impl {
     QImage img;
@@ -164,21 +146,8 @@ struct Canvas::Impl {
         });
     }
 
-    void stamp(const Stamp& s, int cx, int cy, QRgb outline, QRgb inner) {
-        // bits() per dot, not cached: it detaches from a copy someone took of image().
-        uchar* bits = img.bits();
-        const qsizetype bpl = bytesPerLine;
-        const bool inside =
-            cx - s.reach >= 0 && cx + s.reach < w && cy - s.reach >= 0 && cy + s.reach < h;
-        for (int i = 0; i < s.count; ++i) {
-            const int x = cx + s.dx[i];
-            const int y = cy + s.dy[i];
-            if (!inside && (x < 0 || x >= w || y < 0 || y >= h)) {
-                continue;
-            }
-            reinterpret_cast<QRgb*>(bits + y * bpl)[x] = s.inner[i] ? inner : outline;
-        }
-    }
+    // bits() per dot, not cached: it detaches from a copy someone took of image().
+    DotTarget target() { return {img.bits(), bytesPerLine, w, h, left, top, ax, ay}; }
 
     void drawCircle(double x, double y, double r, std::int32_t outline, std::int32_t inner) {
         const double px = devX(x);
@@ -193,7 +162,8 @@ struct Canvas::Impl {
         }
         const int rp = static_cast<int>(rpx + 0.5);
         if (rp <= kLargestStamp && lineWidth <= 1 && !device) {
-            stamp(kStamps[rp], pixelOf(px), pixelOf(py), toQRgb(outline), toQRgb(inner));
+            stampOne(target(), kStamps[rp], pixelOf(px), pixelOf(py), toQRgb(outline),
+                     toQRgb(inner));
             return;
         }
         paint([&](QPainter& p) {
@@ -201,6 +171,26 @@ struct Canvas::Impl {
             p.setBrush(rgbColor(inner));
             p.drawEllipse(QPointF(px, py), rpx, rpx);
         });
+    }
+
+    template <typename X>
+    void drawDots(std::span<const X> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+        const std::size_t n = std::min({x.size(), y.size(), rgb.size()});
+        const double rpx = std::fabs(r * ax);
+        const bool stamped = std::isfinite(rpx) && rpx + 0.5 < kLargestStamp + 1 &&
+                             lineWidth <= 1 && !device && !recording;
+        if (!stamped) {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (recording) {
+                    record(Op::Circle, x[i], y[i], r, 0, rgb[i], QString(), rgb[i]);
+                }
+                drawCircle(x[i], y[i], r, rgb[i], rgb[i]);
+            }
+            return;
+        }
+        stampDots(target(), kStamps[static_cast<int>(rpx + 0.5)], rpx + lineWidth + 2, x.first(n),
+                  y.first(n), rgb.first(n));
     }
 };
 
@@ -468,6 +458,16 @@ void Canvas::dot(double x, double y, double r, std::int32_t rgb) {
         d->record(Op::Circle, x, y, r, 0, rgb, QString(), rgb);
     }
     d->drawCircle(x, y, r, rgb, rgb);
+}
+
+void Canvas::dots(std::span<const float> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+    d->drawDots(x, y, r, rgb);
+}
+
+void Canvas::dots(std::span<const double> x, std::span<const float> y, double r,
+                  std::span<const std::int32_t> rgb) {
+    d->drawDots(x, y, r, rgb);
 }
 
 void Canvas::setCurrentXY(double x, double y) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -122,6 +123,13 @@ public:
     /// A dot of radius r outlined and filled in one colour (same picture as
     /// circle() with the fill colour set to rgb, without changing the fill colour).
     void dot(double x, double y, double r, std::int32_t rgb);
+    /// dot() at (x[i], y[i]) in colour rgb[i] for every i, in order: the same
+    /// picture, drawn on all cores when there are many dots. Spans of unequal
+    /// length draw as many dots as the shortest holds.
+    void dots(std::span<const float> x, std::span<const float> y, double r,
+              std::span<const std::int32_t> rgb);
+    void dots(std::span<const double> x, std::span<const float> y, double r,
+              std::span<const std::int32_t> rgb);
 
     void setCurrentXY(double x, double y);
     double currentX() const;

@@ -132,7 +132,7 @@ bool OrbisReader::isObservation(QByteArrayView raw) {
             reject(raw);
         return false;
     }
-    if (!checkObsNumbers(f_[1], orbis::splitMagnitude(f_[2]).mag).isEmpty()) {
+    if (!checkObsNumbers(f_[1], orbis::splitMagnitude(f_[2]).mag, &numbers_).isEmpty()) {
         reject(raw);
         return false;
     }
@@ -175,6 +175,10 @@ void OrbisReader::store() {
         assign(rec_.Credit, orbis::trim(f_[24]));
     }
     rec_.PunktFarb = orbisColor(state_, f_[2], f_[5], f_[14]);
+    // Converted once, by the check that let the line in.
+    rec_.converted = true;
+    rec_.jdValue = numbers_.jd;
+    rec_.magValue = numbers_.mag;
 
     store_.append(rec_);
     ++stored_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/ObsValues.h"
 #include "import/OrbisLine.h"
 #include "store/ObsStore.h"
 
@@ -58,6 +59,7 @@ private:
     QString scratch_;
     orbis::Fields f_;
     ObsRecord rec_;
+    ObsNumbers numbers_;
     QStringView currentJD_;
     bool haveStar_ = false;
 

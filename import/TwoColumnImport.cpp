@@ -58,10 +58,14 @@ ImportResult storeLines(Context& ctx, BusyView& busy, LineReader& lines, int& st
                                  lineReport(lines.lineNumber(), raw));
         rec.JD = line.value[0].text();
         rec.Mag = line.value[1].text();
-        const QString fault = checkObsNumbers(rec.JD, rec.Mag);
+        ObsNumbers numbers;
+        const QString fault = checkObsNumbers(rec.JD, rec.Mag, &numbers);
         if (!fault.isEmpty())
             return loadError(ImportResult::Status::BadValue,
                              QStringLiteral("Line %1: %2.").arg(lines.lineNumber()).arg(fault));
+        rec.converted = true;
+        rec.jdValue = numbers.jd;
+        rec.magValue = numbers.mag;
         rec.Uncertain = line.values == 3 ? line.value[2].text() : noText;
         rec.Faint = line.faint ? faintMark : noText;
         ctx.store.append(rec);

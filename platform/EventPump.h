@@ -26,6 +26,13 @@ public:
         timer_.restart();
         return true;
     }
+    /// Call once per block of many records: yields when the interval has passed.
+    bool due() {
+        if (timer_.elapsed() < intervalMs_)
+            return false;
+        now();
+        return true;
+    }
     /// Yield now, whatever the time.
     void now() {
         platform_.processEvents();

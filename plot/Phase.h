@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cmath>
+#include <span>
 #include <stdexcept>
 
 namespace varilume {
@@ -36,6 +37,11 @@ struct PhaseRule {
         const double x = (jd - midJD) / period;
         if (!std::isfinite(x))
             throw PhaseError("Overflow");
+        return fold(x);
+    }
+
+    /// The phase of a finite cycle count x.
+    float fold(double x) const {
         double p = x - std::trunc(x);
         if (twoCycles) {
             const float f = static_cast<float>(p);
@@ -51,6 +57,15 @@ struct PhaseRule {
         return static_cast<float>(p);
     }
 };
+
+/// Phases of many dates, out[i] for jd[i], computed on all cores. done is how
+/// many lead the batch without a failure; a PhaseError at jd[done] leaves its
+/// description in error. out past done holds nothing of use.
+struct PhaseBatch {
+    std::size_t done = 0;
+    QString error;
+};
+PhaseBatch phasesOf(const PhaseRule& rule, std::span<const double> jd, std::span<float> out);
 
 /// Phase of an observation at Julian Date jd for the current MidJD, Period and
 /// TwoCycles. Throws PhaseError.

@@ -2,28 +2,25 @@
 
 #include "canvas/Canvas.h"
 #include "platform/EventPump.h"
-#include "plot/Bands.h"
 #include "plot/Phase.h"
 #include "plot/Scales.h"
+#include "plot/ShownDots.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <exception>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace varilume {
 
 namespace {
 
-// Rows phased, stored and drawn between two looks at the clock.
-constexpr std::size_t kChunk = 4096;
-
-QString pointsCaption(const QString& head, std::size_t points) {
-    return head + QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
-}
+// Rows phased, stored and drawn between two looks at the clock: a millisecond
+// or two of work, shared out over all cores.
+constexpr std::size_t kChunk = 1 << 16;
 
 struct ClearOnExit {
     bool& flag;
@@ -75,27 +72,22 @@ bool Plotter(Context& ctx, PlotView& view) {
         const qint64 yieldMs = ctx.platform.yieldIntervalMs();
         QElapsedTimer sinceYield;
         sinceYield.start();
-        std::array<float, kChunk> phases;
+        std::vector<float> phases(std::min(kChunk, last - first));
 
         for (std::size_t i = first; i < last;) {
             const std::size_t n = std::min(kChunk, last - i);
-            std::size_t done = 0;
-            try {
-                for (; done < n; ++done)
-                    phases[done] = phaseOf(cols.jd[i + done]);
-            } catch (const PhaseError& e) {
+            const std::span<float> out(phases.data(), n);
+            const PhaseBatch batch = phasesOf(phaseOf, cols.jd.subspan(i, n), out);
+            const std::size_t done = batch.done;
+            if (!batch.error.isEmpty()) {
                 outcome = Outcome::Failed;
-                failure = e.description();
+                failure = batch.error;
             }
             if (done > 0) {
-                ctx.store.setPhases(i, std::span<const float>(phases.data(), done));
-                for (std::size_t k = 0; k < done; ++k) {
-                    // A hidden band is still phased: the exports read every phase.
-                    if (!bandShown(s, cols.color[i + k]))
-                        continue;
-                    plot.dot(phases[k], cols.mag[i + k], r, cols.color[i + k]);
-                    ++shown;
-                }
+                ctx.store.setPhases(i, out.first(done));
+                // A hidden band is still phased: the exports read every phase.
+                shown += drawShownDots(plot, s, std::span<const float>(out.first(done)),
+                                       cols.mag.subspan(i, done), r, cols.color.subspan(i, done));
                 drawn += done;
                 i += done;
             }
@@ -132,14 +124,12 @@ bool Plotter(Context& ctx, PlotView& view) {
     if (drawn == 0 && outcome != Outcome::StoreChanged) {
         // Nothing in the window, or the very first phase failed (a period of 0):
         // an expected state, said in the caption alone.
-        view.setStarCaption(pointsCaption(QStringLiteral("   ") + s.StarName.toUpper(), 0));
+        view.setStarCaption(QStringLiteral("   ") + s.StarName.toUpper() +
+                            QStringLiteral(" - (0 Points)"));
     } else if (outcome == Outcome::Failed) {
         ctx.platform.reportError(failure, QStringLiteral("Plotter"));
     } else if (outcome == Outcome::Done) {
-        const QString caption =
-            s.XYZLoaded
-                ? pointsCaption(QStringLiteral("File: ") + s.XYZFileName.toUpper(), shown)
-                : pointsCaption(QStringLiteral("   ") + s.StarName.trimmed().toUpper(), shown);
+        const QString caption = pointsCaption(s, shown);
         view.setStarCaption(caption);
         s.PlotCaption = caption;
     }
@@ -149,6 +139,14 @@ bool Plotter(Context& ctx, PlotView& view) {
     view.hideBusyCaption();
     view.ShowPlot();
     return true;
+}
+
+QString pointsCaption(const ProjectState& s, std::size_t points) {
+    const QString count =
+        QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
+    if (s.XYZLoaded)
+        return QStringLiteral("File: ") + s.XYZFileName.toUpper() + count;
+    return QStringLiteral("   ") + s.StarName.trimmed().toUpper() + count;
 }
 
 } // namespace varilume

@@ -12,4 +12,8 @@ namespace varilume {
 /// request can arrive in the middle); the caller then runs it afterwards.
 bool Plotter(Context& ctx, PlotView& view);
 
+/// The caption over a finished plot of either window: the star (or, for a
+/// two-column file, the file) and the number of points drawn.
+QString pointsCaption(const ProjectState& s, std::size_t points);
+
 } // namespace varilume

@@ -3,9 +3,10 @@
 #include "canvas/Canvas.h"
 #include "canvas/LabelInside.h"
 #include "platform/EventPump.h"
-#include "plot/Bands.h"
 #include "plot/PlotView.h"
+#include "plot/Plotter.h"
 #include "plot/Scales.h"
+#include "plot/ShownDots.h"
 #include "plot/ShownRange.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
@@ -20,9 +21,9 @@ namespace varilume {
 
 namespace {
 
-// Rows drawn between two chances to yield: small enough to keep the window
-// responsive, large enough that the check costs nothing per dot.
-constexpr std::size_t kRowsPerBlock = 512;
+// Rows drawn between two chances to yield: a millisecond or so of work, enough
+// to share out over all cores.
+constexpr std::size_t kRowsPerBlock = 1 << 16;
 // No JD strip has room for more ticks than this; more means absurd data.
 constexpr double kMaxTicks = 1e6;
 
@@ -44,14 +45,6 @@ QString wholeNumber(double v) {
     if (std::fabs(v) < 9e18)
         return QString::number(static_cast<qint64>(v));
     return QString::number(v, 'f', 0);
-}
-
-QString pointsCaption(const ProjectState& s, std::size_t points) {
-    const QString count =
-        QStringLiteral(" - (") + QString::number(points) + QStringLiteral(" Points)");
-    if (s.XYZLoaded)
-        return QStringLiteral("File: ") + s.XYZFileName.toUpper() + count;
-    return QStringLiteral("   ") + s.StarName.trimmed().toUpper() + count;
 }
 
 void finishPlot(ProjectState& state, PreviewView& view) {
@@ -147,12 +140,13 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // JDs reach the canvas as doubles: as singles a JD near 2,450,000
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
-            for (; i < blockEnd; ++i)
-                if (bandShown(state, cols.color[i]))
-                    canvas.dot(cols.jd[i], cols.mag[i], radius, cols.color[i]);
+            const std::size_t n = blockEnd - i;
+            drawShownDots(canvas, state, cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
+                          cols.color.subspan(i, n));
+            i = blockEnd;
             drawn = i - first;
             state.PointColor = cols.color[i - 1];
-            pump.tick();
+            pump.due();
             // A redraw started from a window event has run to its end meanwhile
             // and left its own picture: this one must not paint over it.
             if (!state.Plotting)

@@ -1,7 +1,9 @@
 #include "store/ObsStore.h"
 
 #include "format/NumberFormat.h"
+#include "store/AppendWriter.h"
 #include "store/Cursor.h"
+#include "store/PlotRows.h"
 #include "store/SchemaText.h"
 #include "store/Sqlite.h"
 
@@ -22,103 +24,17 @@ namespace varilume {
 StoreError::StoreError(int code, const QString& description)
     : std::runtime_error(description.toStdString()), code_(code), description_(description) {}
 
-namespace {
-
-// The text fields in the order of the INSERT's columns after ID, JD, Mag, PunktFarb.
-struct TextField {
-    const char* name;
-    QString ObsRecord::*member;
-};
-constexpr std::array<TextField, 25> kTextFields{{
-    {"Star", &ObsRecord::Star},
-    {"Faint", &ObsRecord::Faint},
-    {"Uncertain", &ObsRecord::Uncertain},
-    {"HQUncertain", &ObsRecord::HQUncertain},
-    {"Band", &ObsRecord::Band},
-    {"Init", &ObsRecord::Init},
-    {"ComCod", &ObsRecord::ComCod},
-    {"Comp1", &ObsRecord::Comp1},
-    {"Comp2", &ObsRecord::Comp2},
-    {"Charts", &ObsRecord::Charts},
-    {"Comments", &ObsRecord::Comments},
-    {"XForm", &ObsRecord::XForm},
-    {"AirMass", &ObsRecord::AirMass},
-    {"Valid", &ObsRecord::Valid},
-    {"CMag", &ObsRecord::CMag},
-    {"KMag", &ObsRecord::KMag},
-    {"HQJD", &ObsRecord::HQJD},
-    {"ObsAffil", &ObsRecord::ObsAffil},
-    {"MeasMethod", &ObsRecord::MeasMethod},
-    {"GroupMethod", &ObsRecord::GroupMethod},
-    {"ADSRef", &ObsRecord::ADSRef},
-    {"Digitizer", &ObsRecord::Digitizer},
-    {"Credit", &ObsRecord::Credit},
-    {"Marked", &ObsRecord::Marked},
-    {"Edited", &ObsRecord::Edited},
-}};
-constexpr int kNumberParams = 4; // ID, JD, Mag, PunktFarb
-constexpr int kParamsPerRow = kNumberParams + int(kTextFields.size());
-// Rows per INSERT: one statement step per row costs more than the row itself.
-constexpr int kRowsPerInsert = 32;
-
-QByteArray insertSql(int rows) {
-    QByteArray sql = "INSERT INTO Obs (ID, JD, Mag, PunktFarb";
-    for (const TextField& f : kTextFields)
-        sql += QByteArray(", ") + f.name;
-    sql += ") VALUES ";
-    QByteArray one = "(?";
-    for (int i = 1; i < kParamsPerRow; ++i)
-        one += ", ?";
-    one += ')';
-    for (int r = 0; r < rows; ++r) {
-        if (r > 0)
-            sql += ", ";
-        sql += one;
-    }
-    return sql;
-}
-
-} // namespace
-
-struct ObsStore::Impl {
+struct ObsStore::Impl : PlotRows {
     sqlite3* db = nullptr;
     QString path;
     CursorRegistry cursors;
 
-    sqlite::Stmt insertMany = sqlite::noStmt();
-    sqlite::Stmt insertOne = sqlite::noStmt();
+    std::unique_ptr<AppendWriter> writer;
     sqlite::Stmt updatePhase = sqlite::noStmt();
 
-    // Append batch. Rows wait in slots until a multi-row INSERT is full; each
-    // slot keeps its text bound, so a field equal to the last one in that slot
-    // (the star name, the many empty fields) is neither converted nor bound again.
-    struct Slot {
-        std::int64_t id = 0;
-        double jd = 0;
-        double mag = 0;
-        std::int32_t color = 0;
-        std::array<QString, kTextFields.size()> text;
-        std::array<QByteArray, kTextFields.size()> utf8;
-        bool bound = false;
-        bool plotted = false;
-    };
     bool appending = false;
     std::int64_t appended = 0;
     std::int64_t nextId = 1;
-    std::array<Slot, kRowsPerInsert> waiting;
-    int pending = 0;
-
-    // Plot columns: rows whose Faint is not "<", ascending JD, ties by ID.
-    std::vector<double> jd;
-    std::vector<float> mag;
-    std::vector<std::int32_t> color;
-    std::vector<std::int64_t> id;
-    std::vector<float> phase;
-    std::size_t dirtyFirst = 0, dirtyLast = 0;
-    // Rows the plot columns cannot stand for in the phase readers' queries
-    // (Faint <> '<'): a null JD, or a Faint holding "<" among other text.
-    std::int64_t irregular = 0;
-
     ~Impl() { close(); }
 
     void requireBound() const {
@@ -130,15 +46,11 @@ struct ObsStore::Impl {
         while (!cursors.open.empty())
             cursors.open.back()->detach();
         if (db && appending) {
-            try {
-                writePending();
-            } catch (const StoreError&) {
-                // The file is being released; a failed insert leaves nothing to keep.
-            }
+            // The file is being released; a failed insert leaves nothing to keep.
+            writer->sync();
             sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         }
-        insertMany.reset();
-        insertOne.reset();
+        writer.reset();
         updatePhase.reset();
         if (db)
             sqlite3_close(db);
@@ -147,9 +59,6 @@ struct ObsStore::Impl {
         appending = false;
         appended = 0;
         nextId = 1;
-        pending = 0;
-        for (Slot& s : waiting)
-            s = Slot();
         clearColumns();
     }
 
@@ -167,17 +76,6 @@ struct ObsStore::Impl {
             throw StoreError(StoreError::Engine,
                              QStringLiteral("Could not make a store in memory: %1.").arg(why));
         }
-    }
-
-    void clearColumns() {
-        // Swapping with empties gives the memory back, not just the size.
-        std::vector<double>().swap(jd);
-        std::vector<float>().swap(mag);
-        std::vector<std::int32_t>().swap(color);
-        std::vector<std::int64_t>().swap(id);
-        std::vector<float>().swap(phase);
-        dirtyFirst = dirtyLast = 0;
-        irregular = 0;
     }
 
     void open(const QString& file) {
@@ -205,6 +103,9 @@ struct ObsStore::Impl {
         }
         path = file;
         // One user, one process: no journal, no syncing, the lock held throughout.
+        // The working store is a scratch copy of the template, made afresh at
+        // start and deleted at shutdown, so a crash loses nothing a journal
+        // would have saved.
         if (sqlite3_exec(db,
                          "PRAGMA locking_mode = EXCLUSIVE; PRAGMA journal_mode = OFF; "
                          "PRAGMA synchronous = OFF; PRAGMA cache_size = -65536",
@@ -236,8 +137,7 @@ struct ObsStore::Impl {
         }
         sqlite::registerStDev(db);
         try {
-            insertMany = sqlite::prepare(db, insertSql(kRowsPerInsert).constData());
-            insertOne = sqlite::prepare(db, insertSql(1).constData());
+            writer = std::make_unique<AppendWriter>(db);
             updatePhase = sqlite::prepare(db, "UPDATE Obs SET Phas = ? WHERE ID = ?");
         } catch (const StoreError& e) {
             throw StoreError(StoreError::Engine,
@@ -254,195 +154,59 @@ struct ObsStore::Impl {
     }
 
     void loadColumns() {
-        clearColumns();
-        // Read in table order and sorted here: most files come sorted by date,
-        // so this is one pass instead of SQLite sorting a million rows.
-        sqlite::Stmt q = sqlite::prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas, "
-                                             "instr(Faint, '<') FROM Obs WHERE Faint <> '<' "
-                                             "ORDER BY ID");
-        int rc;
-        while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
-            const bool noDate = sqlite3_column_type(q.get(), 1) == SQLITE_NULL;
-            if (noDate || sqlite3_column_int(q.get(), 5) != 0)
-                ++irregular;
-            if (noDate)
-                continue;
-            id.push_back(sqlite3_column_int64(q.get(), 0));
-            jd.push_back(sqlite3_column_double(q.get(), 1));
-            mag.push_back(singleColumn(q.get(), 2));
-            color.push_back(std::int32_t(sqlite3_column_int64(q.get(), 3)));
-            phase.push_back(singleColumn(q.get(), 4));
-        }
-        if (rc != SQLITE_DONE)
-            sqlite::failEngine(db);
-        sortColumns();
+        readRows(db);
         sqlite::Stmt m = sqlite::prepare(db, "SELECT MAX(ID) FROM Obs");
         if (sqlite3_step(m.get()) != SQLITE_ROW)
             sqlite::failEngine(db);
         nextId = sqlite3_column_int64(m.get(), 0) + 1;
     }
 
-    // A Mag or Phas column as a single (NaN for a null). A value that no single
-    // holds exactly (written by a statement from outside) makes the row one the
-    // plot columns cannot stand for: queries compare the double.
-    float singleColumn(sqlite3_stmt* q, int c) {
-        if (sqlite3_column_type(q, c) == SQLITE_NULL)
-            return std::numeric_limits<float>::quiet_NaN();
-        const double x = sqlite3_column_double(q, c);
-        const float f = float(x);
-        if (double(f) != x)
-            ++irregular;
-        return f;
-    }
-
-    void bindSlot(sqlite3_stmt* s, int first, Slot& slot, bool rebindText) {
-        sqlite3_bind_int64(s, first, slot.id);
-        sqlite3_bind_double(s, first + 1, slot.jd);
-        sqlite3_bind_double(s, first + 2, slot.mag);
-        sqlite3_bind_int(s, first + 3, slot.color);
-        if (!rebindText)
-            return;
-        for (std::size_t f = 0; f < kTextFields.size(); ++f) {
-            const QByteArray& u = slot.utf8[f];
-            // The slot owns the bytes until they change, so SQLite need not copy them.
-            sqlite3_bind_text(s, first + kNumberParams + int(f), u.constData(), int(u.size()),
-                              SQLITE_STATIC);
-        }
-    }
-
-    // Runs an INSERT holding the waiting rows from slot `from` on.
-    void stepInsert(sqlite3_stmt* s, int from) {
-        const int rc = sqlite3_step(s);
-        if (rc == SQLITE_DONE) {
-            sqlite3_reset(s);
-            return;
-        }
-        // Those rows are not in the table: forget them everywhere else too. Rows
-        // not yet sorted stand at the end of the plot columns in load order.
-        const QString why = sqlite::engineMessage(db);
-        sqlite3_reset(s);
-        std::size_t plotted = 0;
-        for (int k = from; k < pending; ++k)
-            plotted += waiting[k].plotted ? 1 : 0;
-        const std::size_t keep = jd.size() - plotted;
-        jd.resize(keep);
-        mag.resize(keep);
-        color.resize(keep);
-        id.resize(keep);
-        phase.resize(keep);
-        dirtyLast = std::min(dirtyLast, keep);
-        dirtyFirst = std::min(dirtyFirst, dirtyLast);
-        nextId = waiting[from].id;
-        appended -= pending - from;
-        pending = 0;
-        throw StoreError(StoreError::Engine, why);
-    }
-
-    // Inserts the rows waiting in slots (fewer than a full statement).
-    void writePending() {
-        for (int k = 0; k < pending; ++k) {
-            bindSlot(insertOne.get(), 1, waiting[k], true);
-            stepInsert(insertOne.get(), k);
-        }
-        pending = 0;
-    }
-
     // Brings the table up to date with everything appended so far.
     void syncRows() {
-        if (appending && pending > 0)
-            writePending();
+        if (!appending)
+            return;
+        if (std::optional<AppendWriter::Failure> f = writer->sync())
+            loseRows(*f);
+    }
+
+    // An INSERT failed: the rows from f.firstLostId on are not in the table, so
+    // they are forgotten everywhere else too.
+    [[noreturn]] void loseRows(const AppendWriter::Failure& f) {
+        // Without a journal a refused statement keeps the rows it stored before
+        // the refused one: the table says where the rows end.
+        std::int64_t firstLost = f.firstLostId;
+        sqlite::Stmt m = sqlite::prepare(db, "SELECT MAX(ID) FROM Obs");
+        if (sqlite3_step(m.get()) == SQLITE_ROW && sqlite3_column_type(m.get(), 0) != SQLITE_NULL)
+            firstLost =
+                std::clamp<std::int64_t>(sqlite3_column_int64(m.get(), 0) + 1, firstLost, nextId);
+        keepBefore(firstLost);
+        appended -= nextId - firstLost;
+        nextId = firstLost;
+        throw StoreError(StoreError::Engine, f.why);
     }
 
     void append(const ObsRecord& r) {
-        const auto jdValue = fmt::parseNumber(r.JD);
-        const auto magValue = fmt::parseNumber(r.Mag);
-        if (!jdValue || !magValue || !std::isfinite(*jdValue))
-            failConversion();
-        const float magSingle = float(*magValue);
-        if (!std::isfinite(magSingle))
+        if (writer->failed())
+            syncRows();
+        double jdValue = r.jdValue;
+        float magSingle = r.magValue;
+        if (!r.converted) {
+            const auto jdText = fmt::parseNumber(r.JD);
+            const auto magText = fmt::parseNumber(r.Mag);
+            if (!jdText || !magText)
+                failConversion();
+            jdValue = *jdText;
+            magSingle = float(*magText);
+        }
+        if (!std::isfinite(jdValue) || !std::isfinite(magSingle))
             failConversion();
 
-        Slot& slot = waiting[pending];
-        slot.id = nextId;
-        slot.jd = *jdValue;
-        slot.mag = magSingle;
-        slot.color = r.PunktFarb;
-        const int first = pending * kParamsPerRow + 1;
-        sqlite3_stmt* s = insertMany.get();
-        bindSlot(s, first, slot, false);
-        for (std::size_t f = 0; f < kTextFields.size(); ++f) {
-            const QString& value = r.*kTextFields[f].member;
-            const QString& last = slot.text[f];
-            // Importers often hand over the very same string again (a shared empty
-            // text, the star name): same data, same size, no compare needed.
-            if (slot.bound && value.size() == last.size() &&
-                (value.constData() == last.constData() || value == last))
-                continue;
-            slot.text[f] = value;
-            slot.utf8[f] = value.toUtf8();
-            const QByteArray& u = slot.utf8[f];
-            sqlite3_bind_text(s, first + kNumberParams + int(f), u.constData(), int(u.size()),
-                              SQLITE_STATIC);
-        }
-        slot.bound = true;
-
-        slot.plotted = r.Faint != u"<";
-        if (slot.plotted && r.Faint.contains(u'<'))
-            ++irregular;
-        if (slot.plotted) {
-            jd.push_back(slot.jd);
-            mag.push_back(magSingle);
-            color.push_back(slot.color);
-            id.push_back(slot.id);
-            phase.push_back(std::numeric_limits<float>::quiet_NaN());
-        }
+        const bool plotted = r.Faint != u"<";
+        addRow(nextId, jdValue, magSingle, r.PunktFarb, plotted, plotted && r.Faint.contains(u'<'));
+        // No result set may step on the connection while the writer's thread does.
+        writer->append(nextId, jdValue, magSingle, r.PunktFarb, r, cursors.open.empty());
         ++nextId;
         ++appended;
-        if (++pending == kRowsPerInsert) {
-            stepInsert(s, 0);
-            pending = 0;
-        }
-    }
-
-    void sortColumns() {
-        const std::size_t n = jd.size();
-        const auto before = [this](std::size_t a, std::size_t b) {
-            return jd[a] < jd[b] || (jd[a] == jd[b] && id[a] < id[b]);
-        };
-        bool sorted = true;
-        for (std::size_t i = 1; i < n && sorted; ++i)
-            sorted = !before(i, i - 1);
-        if (sorted)
-            return; // files sorted by date, the common case
-        std::vector<std::uint32_t> order(n);
-        std::iota(order.begin(), order.end(), 0u);
-        // Ties keep load order: earlier rows have the smaller ID and stand first.
-        std::stable_sort(order.begin(), order.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return jd[a] < jd[b]; });
-        permute(jd, order);
-        permute(mag, order);
-        permute(color, order);
-        permute(id, order);
-        permute(phase, order);
-    }
-
-    template <typename T>
-    static void permute(std::vector<T>& v, const std::vector<std::uint32_t>& order) {
-        std::vector<T> out;
-        out.reserve(v.size());
-        for (std::uint32_t i : order)
-            out.push_back(v[i]);
-        v.swap(out);
-    }
-
-    void markDirty(std::size_t first, std::size_t last) {
-        if (dirtyFirst == dirtyLast) {
-            dirtyFirst = first;
-            dirtyLast = last;
-        } else {
-            dirtyFirst = std::min(dirtyFirst, first);
-            dirtyLast = std::max(dirtyLast, last);
-        }
     }
 
     void flushPhases() {
@@ -471,14 +235,6 @@ struct ObsStore::Impl {
         }
         txn.commit();
         dirtyFirst = dirtyLast = 0;
-    }
-
-    void checkPlotRange(std::size_t first, std::size_t count) const {
-        if (first > jd.size() || count > jd.size() - first)
-            throw StoreError(StoreError::Engine,
-                             QStringLiteral("Plot row %1 is out of range (%2 rows).")
-                                 .arg(first + count)
-                                 .arg(jd.size()));
     }
 };
 
@@ -578,6 +334,8 @@ void ObsStore::execute(const QString& sql) {
     // Keep the plot columns true to the table even when a later statement failed.
     if (sqlite3_total_changes64(d->db) != changesBefore)
         d->loadColumns();
+    else
+        d->rangeKnown = false; // a change of the table's shape counts no rows
     if (failed)
         throw StoreError(StoreError::Engine, why);
 }
@@ -586,12 +344,14 @@ void ObsStore::beginAppend() {
     d->requireBound();
     if (d->appending)
         return;
+    d->batchStart = d->jd.size();
     // append() has converted every number already; the table's checks would
-    // only test it again, row by row.
-    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON; BEGIN");
+    // only test it again, row by row. Appending touches only the last pages of
+    // the table, so a small cache serves it: pages are reused instead of a
+    // million rows' worth being allocated, and the peak memory halves.
+    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON; PRAGMA cache_size = -4096; BEGIN");
     d->appending = true;
     d->appended = 0;
-    d->pending = 0;
 }
 
 void ObsStore::append(const ObsRecord& record) {
@@ -604,8 +364,9 @@ void ObsStore::append(const ObsRecord& record) {
 void ObsStore::commitAppend() {
     if (!d->db || !d->appending)
         return;
-    d->writePending();
-    sqlite::exec(d->db, "COMMIT; PRAGMA ignore_check_constraints = OFF");
+    d->syncRows();
+    sqlite::exec(d->db, "COMMIT; PRAGMA ignore_check_constraints = OFF; PRAGMA cache_size = "
+                        "-65536");
     d->appending = false;
     d->sortColumns();
 }
@@ -626,6 +387,11 @@ std::int64_t ObsStore::count() {
 std::optional<ObsStore::Extremes> ObsStore::extremes() {
     d->requireBound();
     d->syncRows();
+    if (d->rangeKnown) {
+        if (d->rowCount == 0)
+            return std::nullopt;
+        return Extremes{float(d->minMag), float(d->maxMag), d->minJD, d->maxJD, d->rowCount};
+    }
     sqlite::Stmt s =
         sqlite::prepare(d->db, "SELECT MIN(Mag), MAX(Mag), MIN(JD), MAX(JD), COUNT(*) FROM Obs");
     if (sqlite3_step(s.get()) != SQLITE_ROW)

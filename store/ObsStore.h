@@ -40,6 +40,11 @@ struct ObsRecord {
     QString ObsAffil, MeasMethod, GroupMethod, ADSRef, Digitizer, Credit;
     std::int32_t PunktFarb = 0;
     QString Marked, Edited;
+    /// JD and Mag as the importer already converted their texts, the way
+    /// append() would: append() then takes these and converts nothing again.
+    bool converted = false;
+    double jdValue = 0;
+    float magValue = 0;
 };
 
 /// A result of a query: a forward cursor with MoveFirst / MoveLast / MoveNext /

@@ -2,7 +2,9 @@
 
 #include <QtTest>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 using namespace varilume;
 
@@ -43,6 +45,67 @@ class TestCanvas : public QObject {
     Q_OBJECT
 
 private slots:
+    // Guards the batched dots against the single dot they stand for: the same
+    // pixels in the same colours, the later dot on top wherever two overlap,
+    // across the bands of rows that different cores draw.
+    void dotsMatchSingleDots_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("radiusPx");
+        QTest::addColumn<bool>("reversed");
+        QTest::addColumn<bool>("recording");
+        QTest::addRow("many one-pixel-radius dots, in bands") << 150000 << 1.0 << false << false;
+        QTest::addRow("many two-pixel-radius dots, reversed axes")
+            << 150000 << 2.0 << true << false;
+        QTest::addRow("few single pixels") << 500 << 0.2 << false << false;
+        QTest::addRow("radius beyond the stamps: drawn as ellipses")
+            << 300 << 4.0 << false << false;
+        QTest::addRow("recording: every dot an operation") << 200 << 1.0 << false << true;
+    }
+    void dotsMatchSingleDots() {
+        QFETCH(int, count);
+        QFETCH(double, radiusPx);
+        QFETCH(bool, reversed);
+        QFETCH(bool, recording);
+        Canvas one(301, 157);
+        Canvas many(301, 157);
+        for (Canvas* c : {&one, &many}) {
+            if (reversed)
+                c->setCoords(1.0, -20.0, -1.0, -5.0);
+            else
+                c->setCoords(-1.0, 5.0, 1.0, 20.0);
+            c->setRecording(recording);
+        }
+        const double r = radiusPx * std::fabs(one.pixelWidth());
+        // Dots over the whole picture and a margin around it, a few not finite.
+        std::vector<float> x, y;
+        std::vector<std::int32_t> rgb;
+        std::uint32_t seed = 12345;
+        const auto next = [&seed] {
+            seed = seed * 1664525u + 1013904223u;
+            return double(seed >> 8) / double(1u << 24);
+        };
+        for (int i = 0; i < count; ++i) {
+            x.push_back(float(-1.2 + 2.4 * next()));
+            y.push_back(float(reversed ? -(4.0 + 17.0 * next()) : 4.0 + 17.0 * next()));
+            rgb.push_back(std::int32_t(next() * 0xFFFFFF));
+            if (i % 997 == 0)
+                x.back() = std::numeric_limits<float>::quiet_NaN();
+        }
+        for (int i = 0; i < count; ++i)
+            one.dot(x[std::size_t(i)], y[std::size_t(i)], r, rgb[std::size_t(i)]);
+        many.dots(x, y, r, rgb);
+        QVERIFY(one.image() == many.image());
+        QCOMPARE(many.ops().size(), one.ops().size());
+        // The same through JDs as doubles, as the preview hands them over.
+        Canvas fromDoubles(301, 157);
+        fromDoubles.setCoords(many.scaleLeft(), many.scaleTop(),
+                              many.scaleLeft() + many.scaleWidth(),
+                              many.scaleTop() + many.scaleHeight());
+        const std::vector<double> xd(x.begin(), x.end());
+        fromDoubles.dots(xd, y, r, rgb);
+        QVERIFY(fromDoubles.image() == one.image());
+    }
+
     void mapping_data() {
         QTest::addColumn<QRectF>("corners"); // left, top, right - left, bottom - top
         QTest::addColumn<QPointF>("user");

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace varilume;
 
@@ -13,6 +14,8 @@ private slots:
     void phaseOrError_data();
     void phaseOrError();
     void keepsPrecisionFarFromEpoch();
+    void batchStopsAtFirstFailure_data();
+    void batchStopsAtFirstFailure();
 };
 
 void TestPhase::phaseOrError_data() {
@@ -79,6 +82,50 @@ void TestPhase::keepsPrecisionFarFromEpoch() {
         QVERIFY2(error < 1e-6, qPrintable(QStringLiteral("phase off by %1 at JD %2")
                                               .arg(error, 0, 'g', 3)
                                               .arg(jd, 0, 'f', 5)));
+    }
+}
+
+void TestPhase::batchStopsAtFirstFailure_data() {
+    QTest::addColumn<float>("period");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("badAt"); // indices whose JD is infinite
+    QTest::addColumn<int>("done");
+    QTest::addColumn<QString>("error");
+    QTest::addRow("all sound, in bands") << 0.37f << 200000 << QList<int>() << 200000 << "";
+    QTest::addRow("few dates, one band") << 0.37f << 100 << QList<int>() << 100 << "";
+    QTest::addRow("failure in a later band only")
+        << 0.37f << 200000 << QList<int>{170001} << 170001 << "Overflow";
+    QTest::addRow("earliest of failures in two bands")
+        << 0.37f << 200000 << QList<int>{150000, 20000} << 20000 << "Overflow";
+    QTest::addRow("period zero: nothing done")
+        << 0.0f << 200000 << QList<int>() << 0 << "Division by zero";
+}
+
+// Guards the phases computed on several cores: each the phase the rule gives
+// alone, and the batch ending at the first date that fails whichever core
+// reached its own failure first.
+void TestPhase::batchStopsAtFirstFailure() {
+    QFETCH(float, period);
+    QFETCH(int, count);
+    QFETCH(QList<int>, badAt);
+    QFETCH(int, done);
+    QFETCH(QString, error);
+    ProjectState s;
+    s.MidJD = 2450000.0;
+    s.Period = period;
+    std::vector<double> jd;
+    for (int i = 0; i < count; ++i)
+        jd.push_back(2440000.0 + 0.13 * i);
+    for (int i : badAt)
+        jd[std::size_t(i)] = std::numeric_limits<double>::infinity();
+    std::vector<float> out(jd.size());
+    const PhaseRule rule(s);
+    const PhaseBatch batch = phasesOf(rule, jd, out);
+    QCOMPARE(int(batch.done), done);
+    QCOMPARE(batch.error, error);
+    for (int i = 0; i < done; ++i) {
+        if (out[std::size_t(i)] != rule(jd[std::size_t(i)]))
+            QFAIL(qPrintable(QStringLiteral("phase %1 differs").arg(i)));
     }
 }
 

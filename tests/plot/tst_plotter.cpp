@@ -49,6 +49,7 @@ struct Ending {
     float period;
     QString xyzFile, caption, plotCaption, error;
     QStringList phases, dots;
+    std::vector<std::int32_t> hidden = {}; // colours of hidden bands
 };
 
 } // namespace
@@ -67,6 +68,10 @@ private slots:
         const QString zero("    RR LYR  - (0 Points)"), kept("previous plot");
         QTest::addRow("ORBIS caption, fainter-than row left out")
             << Ending(kRows, 2450000.25, 2450003.75, 4, "", orbis, orbis, "", phased, dots);
+        QTest::addRow("hidden band phased, neither drawn nor counted")
+            << Ending(kRows, 2450000.25, 2450003.75, 4, "", "   RR LYR - (2 Points)",
+                      "   RR LYR - (2 Points)", "", phased,
+                      {"-0.4375 9.5 255", "0.4375 11 16711680"}, {65280});
         QTest::addRow("two-column caption") << Ending(
             kRows, 2450000.25, 2450003.75, 4, "/home/obs/rz cep.txt", xyz, xyz, "", phased, dots);
         QTest::addRow("window of only fainter-than rows")
@@ -101,6 +106,7 @@ private slots:
         s.Period = e.period;
         s.XYZLoaded = !e.xyzFile.isEmpty();
         s.XYZFileName = e.xyzFile;
+        s.HiddenColors = e.hidden;
         QVERIFY(Plotter(f.ctx, f.view));
 
         QCOMPARE(f.view.starCaption(), e.caption);

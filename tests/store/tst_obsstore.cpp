@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <optional>
 
 using namespace varilume;
 
@@ -223,6 +224,101 @@ private slots:
             s.store.unbind();
             s.store.bind(s.path);
         }
+    }
+
+    void extremesMatchQuery_data() {
+        QTest::addColumn<QString>("statement"); // run through execute() after the load
+        QTest::addColumn<bool>("rebind");
+        QTest::addRow("as loaded, fainter-than rows counted") << QString() << false;
+        QTest::addRow("read back from the file") << QString() << true;
+        QTest::addRow("after rows deleted")
+            << QStringLiteral("DELETE FROM Obs WHERE Mag > 11") << false;
+        QTest::addRow("after a value changed")
+            << QStringLiteral("UPDATE Obs SET JD = 2460000.5 WHERE Mag = 10") << false;
+        QTest::addRow("after a statement that changes no row")
+            << QStringLiteral("CREATE INDEX ByMag ON Obs (Mag)") << false;
+        QTest::addRow("all rows deleted") << QStringLiteral("DELETE FROM Obs") << false;
+    }
+
+    // Guards the range kept in memory against the table: extremes() must give
+    // what MIN() and MAX() over all rows give, whatever changed the table.
+    void extremesMatchQuery() {
+        QFETCH(QString, statement);
+        QFETCH(bool, rebind);
+        Store s;
+        s.load(kTable);
+        if (!statement.isEmpty())
+            s.store.execute(statement);
+        if (rebind) {
+            s.store.unbind();
+            s.store.bind(s.path);
+        }
+        Recordset rs = s.store.query(QStringLiteral(
+            "SELECT MIN(Mag) AS a, MAX(Mag) AS b, MIN(JD) AS c, MAX(JD) AS d, COUNT(*) AS n "
+            "FROM Obs"));
+        const std::optional<ObsStore::Extremes> e = s.store.extremes();
+        QCOMPARE(e.has_value(), rs.integer("n") > 0);
+        if (!e)
+            return;
+        QCOMPARE(e->minMag, rs.single("a"));
+        QCOMPARE(e->maxMag, rs.single("b"));
+        QCOMPARE(e->minJD, rs.number("c"));
+        QCOMPARE(e->maxJD, rs.number("d"));
+        QCOMPARE(e->count, std::int64_t(rs.integer("n")));
+    }
+
+    void refusedInsert_data() {
+        QTest::addColumn<int>("refusedId");
+        QTest::addColumn<bool>("cursorOpen"); // a result set open during the batch
+        QTest::addRow("early in a large batch") << 5000 << false;
+        QTest::addRow("among the last rows, written at the commit") << 11999 << false;
+        QTest::addRow("result set open: rows written on the caller's thread") << 5000 << true;
+    }
+
+    // Guards rows that never reached the table but live on in memory: an INSERT
+    // the table refuses mid-batch is reported, and the plot columns, the range
+    // and the next IDs then hold what the table holds, no more.
+    void refusedInsert() {
+        QFETCH(int, refusedId);
+        QFETCH(bool, cursorOpen);
+        Store s;
+        s.store.execute(QStringLiteral("CREATE TRIGGER Refuse BEFORE INSERT ON Obs WHEN NEW.ID = "
+                                       "%1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(refusedId));
+        std::optional<Recordset> open;
+        if (cursorOpen)
+            open.emplace(s.store.query(QStringLiteral("SELECT COUNT(*) AS n FROM Obs")));
+        QString error;
+        s.store.beginAppend();
+        for (int i = 0; i < 12000 && error.isEmpty(); ++i)
+            error = failure([&] {
+                s.store.append(obs(QString::number(2450000 + i), QString::number(8 + i % 50 * 0.1),
+                                   i % 3 == 0 ? QStringLiteral("<") : QString()));
+            });
+        if (error.isEmpty())
+            error = failure([&] { s.store.commitAppend(); });
+        s.store.commitAppend();
+        QCOMPARE(error, QStringLiteral("3000 refused"));
+        open.reset();
+
+        const std::int64_t rows = s.store.count();
+        QVERIFY2(rows < refusedId, qPrintable(QString::number(rows)));
+        Recordset max = s.store.query(
+            QStringLiteral("SELECT MAX(ID) AS m, MIN(Mag) AS a, MAX(JD) AS d FROM Obs WHERE 1"));
+        QCOMPARE(std::int64_t(max.integer("m")), rows);
+        Recordset plotted =
+            s.store.query(QStringLiteral("SELECT COUNT(*) AS n FROM Obs WHERE Faint <> '<'"));
+        QCOMPARE(std::int64_t(s.store.plotColumns().jd.size()), std::int64_t(plotted.integer("n")));
+        const std::optional<ObsStore::Extremes> e = s.store.extremes();
+        QVERIFY(e.has_value());
+        QCOMPARE(e->count, rows);
+        QCOMPARE(e->maxJD, max.number("d"));
+        QCOMPARE(e->minMag, max.single("a"));
+        // The batch goes on where the table stopped.
+        s.store.execute(QStringLiteral("DROP TRIGGER Refuse"));
+        s.load({obs("2460000", "9")});
+        Recordset last = s.store.query(QStringLiteral("SELECT MAX(ID) AS m FROM Obs"));
+        QCOMPARE(std::int64_t(last.integer("m")), rows + 1);
     }
 
     void unusableFile_data() {

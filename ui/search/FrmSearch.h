@@ -13,6 +13,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -69,6 +70,9 @@ protected:
 
 private:
     void createControls();
+    QLayout* createSettingsPanel();
+    QLayout* createResultsPanel();
+    void connectControls();
     void rebuildBands();
     void updatePlan();
     void poll();
