@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <cmath>
-#include <cstdlib>
 
 namespace varilume::fuzz {
 
@@ -26,39 +25,45 @@ void startQt() {
     app = new QGuiApplication(argc, argv);
 }
 
-Answer QuietPlatform::message(const QString&, const QString&, Buttons buttons, Icon) {
-    ++messages;
-    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-}
-
 namespace {
 
-QTemporaryDir& programFolder() {
+QString folderTemplate() {
     // Files written on every run: a memory file system keeps the disk out of it.
     const QString shm = QStringLiteral("/dev/shm");
-    static QTemporaryDir dir(QFileInfo(shm).isWritable()
-                                 ? shm + QStringLiteral("/varilume-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/varilume-fuzz-XXXXXX"));
-    return dir;
-}
-
-ObsStore& emptyStore() {
-    static ObsStore store;
-    if (!store.isBound())
-        store.bind(QStringLiteral(":memory:"));
-    else
-        store.execute(QStringLiteral("DELETE FROM Obs"));
-    return store;
+    return (QFileInfo(shm).isWritable() ? shm : QDir::tempPath()) +
+           QStringLiteral("/varilume-fuzz-XXXXXX");
 }
 
 } // namespace
 
-Session::Session() : dir(programFolder()), store(emptyStore()) {
+Session::Session() : dir(folderTemplate()) {
+    views.view.resize(64, 48);
+    views.jd.resize(64, 16);
+    views.mag.resize(16, 48);
+    store.bind(ObsStore::InMemory);
+    reset();
+}
+
+void Session::reset() {
+    state = ProjectState();
     state.ProgramFolder = dir.path();
     state.FilesFolder = dir.path();
     for (const ColorClass& c : kColorClasses)
         state.*(c.member) = c.defaultValue;
     state.Increment = 1;
+    store.execute(QStringLiteral("DELETE FROM Obs"));
+    platform.messages.clear();
+}
+
+Session& Run::shared() {
+    static Session session;
+    return session;
+}
+
+Run::Run() : s(shared()) {}
+
+Run::~Run() {
+    s.reset();
 }
 
 QString Session::write(const QString& name, const QByteArray& content) {
@@ -69,24 +74,28 @@ QString Session::write(const QString& name, const QByteArray& content) {
     return path;
 }
 
-void Session::afterLoad(float period) {
+bool Session::afterLoad(float period, bool twoCycles) {
     if (!FindExtremes(state, store).found())
-        return;
+        return false;
     state.JDFrom = state.MinJD;
     state.JDTo = state.MaxJD;
-    QuietViews::Preview preview(views);
     PreviewFullRedraw(ctx, preview, views);
     // A narrower window, as the preview's zoom leaves it.
     state.JDTo = state.MinJD + (state.MaxJD - state.MinJD) / 2;
     PreviewPlotRedraw(ctx, preview, views);
     state.JDTo = state.MaxJD;
 
-    state.Period = 200;
-    Scaler(ctx, views);
+    plotAt(period, twoCycles);
+    // A period step replots without new scales; at the same period it would
+    // draw the same picture again.
+    state.Period = state.Period == 200 ? 100 : 200;
     Plotter(ctx, views);
-    if (std::isfinite(period) && period > 0)
-        state.Period = period;
-    state.TwoCycles = true;
+    return true;
+}
+
+void Session::plotAt(float period, bool twoCycles) {
+    state.Period = std::isfinite(period) && period > 0 ? period : 200;
+    state.TwoCycles = twoCycles;
     Scaler(ctx, views);
     Plotter(ctx, views);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "canvas/Canvas.h"
-#include "platform/Platform.h"
-#include "plot/PlotView.h"
+#include "platform/SilentPlatform.h"
+#include "plot/OffscreenPlotView.h"
 #include "preview/PreviewView.h"
 #include "store/Context.h"
 
@@ -17,80 +17,76 @@ namespace varilume::fuzz {
 /// shared LLVMFuzzerInitialize of every target calls it.
 void startQt();
 
-/// A platform that answers every message with its first button and every dialog
-/// with Cancel, and yields without doing anything.
-class QuietPlatform : public Platform {
+/// The silent platform, yielding at every chance: the code after a yield (the
+/// columns taken afresh, the progress) runs in every input long enough to yield.
+class FuzzPlatform : public SilentPlatform {
 public:
-    Answer message(const QString&, const QString&, Buttons, Icon) override;
-    std::optional<QString> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(std::int32_t) override { return std::nullopt; }
-    int execDialog(QObject&) override { return 0; }
-    QStringList printerNames() override { return {}; }
-    QString defaultPrinterName() override { return {}; }
-    ShellResult openUrl(const QString&) override { return ShellResult::Failed; }
-    ShellResult openPath(const QString&) override { return ShellResult::Failed; }
-    void processEvents() override {}
     int yieldIntervalMs() const override { return 0; }
-    void setBusyCursor(bool) override {}
-    int messages = 0;
 };
 
-/// The main window and the preview as the plot routines see them: small real
-/// canvases, so that every drawing call runs.
-class QuietViews : public PlotView {
+/// The preview as the plot routines see it: small real canvases, so that every
+/// drawing call runs on few pixels.
+class QuietPreview : public PreviewView {
 public:
-    Canvas view{96, 64}, jdScale{96, 16}, magScale{16, 64};
-    Canvas pView{96, 64}, pJDScale{96, 16}, pMagScale{16, 64};
+    Canvas view{64, 48}, jd{64, 16}, mag{16, 48};
 
     Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jdScale; }
-    Canvas& picMagScale() override { return magScale; }
+    Canvas& picJDScale() override { return jd; }
+    Canvas& picMagScale() override { return mag; }
     void repaintCanvases() override {}
     void setStarCaption(const QString&) override {}
-    QString starCaption() const override { return {}; }
-    void setViewEnabled(bool) override {}
-    void HidePlot() override {}
-    void ShowPlot() override {}
-    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
-    void showBusyCaption(const QString&) override {}
-    void hideBusyCaption() override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-
-    /// The preview's canvases, reached through PreviewView.
-    struct Preview : PreviewView {
-        QuietViews& v;
-        explicit Preview(QuietViews& views) : v(views) {}
-        Canvas& picView() override { return v.pView; }
-        Canvas& picJDScale() override { return v.pJDScale; }
-        Canvas& picMagScale() override { return v.pMagScale; }
-        void repaintCanvases() override {}
-        void setStarCaption(const QString&) override {}
-        void setGoEnabled(bool) override {}
-    };
+    void setGoEnabled(bool) override {}
 };
 
-/// One run: default settings and fresh canvases, with the process's store in
-/// memory (emptied for each run: preparing its statements afresh would cost
-/// more than the run) and its program folder (a temporary directory, in memory
-/// where the system has one; each run overwrites the files in it).
-struct Session {
-    QTemporaryDir& dir;
+/// What the runs of one process share: the program folder (a temporary
+/// directory, in memory where the system has one; each run overwrites the
+/// files in it), the store in memory, the platform and the canvases of the main
+/// window and the preview. Made once:
+/// building them is most of the cost of a small run.
+class Session {
+public:
+    QTemporaryDir dir;
     ProjectState state;
-    ObsStore& store;
-    QuietPlatform platform;
+    ObsStore store;
+    FuzzPlatform platform;
     Context ctx{state, store, platform};
-    QuietViews views;
+    OffscreenPlotView views; // made as small as the preview's
+    QuietPreview preview;
 
-    Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
     /// Writes bytes to a file of the folder and returns its path.
     QString write(const QString& name, const QByteArray& bytes);
     /// What the program does after a successful load: the extremes, the preview
-    /// over the whole range with its scales, the phase plot's scales and a plot,
-    /// then a replot at a period taken from the data and one with two cycles.
-    void afterLoad(float period);
+    /// over the whole range and zoomed, with its scales, the phase plot's scales
+    /// and a plot at `period` (one or two cycles), then a replot at another
+    /// period as a period step makes it. False when the load left nothing to plot.
+    bool afterLoad(float period, bool twoCycles);
+    /// The phase plot alone, at `period`, for a load already shown.
+    void plotAt(float period, bool twoCycles);
+
+private:
+    Session();
+    friend class Run;
+    /// Default settings and an empty store: one statement, since preparing the
+    /// store's statements afresh would cost more than the run.
+    void reset();
+};
+
+/// One input's use of the process's session. Emptied again when the run ends,
+/// so that a run frees what it took: libFuzzer runs an input again under the
+/// leak checker whenever a run ends with more allocated than at its start.
+class Run {
+public:
+    Run();
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+    Session& s;
+
+private:
+    static Session& shared();
 };
 
 /// Bytes of a fuzz input.

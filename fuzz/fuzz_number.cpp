@@ -33,11 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray lines[] = {n + " 10.5\n" + n + " 11.25\n",
                                 "2451000.5 " + n + "\n2451009.5 12\n"};
     for (const QByteArray& content : lines) {
-        fuzz::Session s;
+        const fuzz::Run run;
+        fuzz::Session& s = run.s;
         const QString path = s.write(QStringLiteral("n.txt"), content);
         s.state.StarName = StarNameFromPath(path);
         if (ImportTwoColumnFile(s.ctx, s.views, path).ok())
-            s.afterLoad(std::isfinite(*v) && std::fabs(*v) < 1e30 ? float(std::fabs(*v)) : 1.0f);
+            s.afterLoad(std::fabs(*v) < 1e30 ? float(std::fabs(*v)) : 1.0f, *v < 0);
     }
     return 0;
 }

@@ -8,10 +8,10 @@
 using namespace varilume;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Session s;
+    const fuzz::Run run;
+    fuzz::Session& s = run.s;
     s.state.FileName = s.write(QStringLiteral("star.txt"), fuzz::bytes(data, size));
-    const ImportResult r = ImportOrbisFile(s.ctx, s.views);
-    if (r.ok())
-        s.afterLoad(float(size % 97) + 0.37f);
+    if (ImportOrbisFile(s.ctx, s.views).ok())
+        s.afterLoad(float(size % 97) + 0.37f, size % 2 == 1);
     return 0;
 }

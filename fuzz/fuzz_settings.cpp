@@ -2,6 +2,7 @@
 // colours, and the period stepped both ways by its increment.
 #include "FuzzSession.h"
 
+#include "import/Extremes.h"
 #include "import/TwoColumnImport.h"
 #include "settings/Settings.h"
 #include "ui/main/PeriodSteps.h"
@@ -15,7 +16,8 @@ const QByteArray kStar = "2451000.5 10.1\n2451003.25 10.6\n2451007.75 <11.2\n245
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Session s;
+    const fuzz::Run run;
+    fuzz::Session& s = run.s;
     s.write(QStringLiteral("Varilume.ini"), fuzz::bytes(data, size));
     ReadSettings(s.state, s.platform);
     // Every colour the program can draw with is a 24-bit value.
@@ -38,7 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PeriodStep down = stepPeriodDown(period, s.state.Increment, true);
     if (!std::isfinite(down.period) || down.period < 0)
         __builtin_trap();
-    s.afterLoad(down.period);
+    // The colours and the stepped period in a plot; the preview adds nothing
+    // the settings could change.
+    if (!FindExtremes(s.state, s.store).found())
+        __builtin_trap();
+    s.plotAt(down.period, period > 1000);
     // Written back as the program does at shutdown.
     WriteSettings(s.state);
     return 0;

@@ -7,10 +7,11 @@
 using namespace varilume;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Session s;
+    const fuzz::Run run;
+    fuzz::Session& s = run.s;
     const QString path = s.write(QStringLiteral("SS Cyg.txt"), fuzz::bytes(data, size));
     s.state.StarName = StarNameFromPath(path);
     if (ImportTwoColumnFile(s.ctx, s.views, path).ok())
-        s.afterLoad(float(size % 31) + 0.25f);
+        s.afterLoad(float(size % 31) + 0.25f, size % 2 == 1);
     return 0;
 }

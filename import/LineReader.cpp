@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
+#include <algorithm>
 #include <cstring>
 
 namespace varilume {
@@ -56,8 +57,11 @@ QString LineReader::errorText() const {
 
 bool LineReader::readChunk(QByteArray& into) {
     const qsizetype at = into.size();
-    into.resize(at + kChunk);
-    const qint64 got = device_.read(into.data() + at, kChunk);
+    // A small file needs no whole chunk; one byte past its end still shows growth.
+    const qint64 left = device_.isSequential() ? kChunk : device_.size() - device_.pos() + 1;
+    const qsizetype want = qsizetype(std::clamp<qint64>(left, 1, kChunk));
+    into.resize(at + want);
+    const qint64 got = device_.read(into.data() + at, want);
     if (got < 0) {
         into.resize(at);
         fail(Error::ReadFailed, device_.errorString());

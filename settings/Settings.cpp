@@ -109,7 +109,8 @@ void ReadSettings(ProjectState& state, Platform& platform) {
         reportCorrupted(platform);
         return;
     }
-    const QString content = QString::fromLocal8Bit(file.read(kMaxSettingsBytes));
+    // Its own size, not the limit: reading asks for a buffer of the size given.
+    const QString content = QString::fromLocal8Bit(file.read(file.size()));
     file.close();
     const QList<QStringView> lines = QStringView(content).split(u'\n');
     if (lines.isEmpty() || chompCr(lines.front()) != kSection)

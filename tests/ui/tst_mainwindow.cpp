@@ -468,6 +468,52 @@ private slots:
         QCOMPARE(t.app->store().count(), qint64(41));
     }
 
+    // Guards closing the program while a load or a plot yields: the store stays
+    // bound until the run has unwound, the run ends whole, then the program ends.
+    void closeDuringRunIsDeferred_data() {
+        QTest::addColumn<bool>("duringLoad");
+        QTest::addColumn<bool>("viaExit");
+        QTest::addRow("window closed during a load") << true << false;
+        QTest::addRow("Exit during a load") << true << true;
+        QTest::addRow("window closed during a plot") << false << false;
+        QTest::addRow("Exit during a plot") << false << true;
+    }
+    void closeDuringRunIsDeferred() {
+        QFETCH(bool, duringLoad);
+        QFETCH(bool, viaExit);
+        Session t;
+        if (!duringLoad)
+            t.load();
+        t.platform.yieldInterval = 0;
+        int closes = 0;
+        bool boundAfterClose = false;
+        bool endedInside = true;
+        t.platform.onProcessEvents = [&] {
+            if (closes > 0 || !(duringLoad ? t.s().Loading : t.s().Plotting))
+                return;
+            ++closes;
+            if (viaExit)
+                t.child<QAction>("mnuExit1")->trigger();
+            else
+                t.w().close();
+            boundAfterClose = t.app->store().isBound();
+            endedInside = t.app->ended();
+        };
+        if (duringLoad)
+            t.load();
+        else
+            t.w().cmdIncrUp();
+        t.platform.onProcessEvents = nullptr;
+        QCOMPARE(closes, 1);
+        QVERIFY(boundAfterClose);
+        QVERIFY(!endedInside);
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        if (!duringLoad)
+            QCOMPARE(t.caption(), QStringLiteral("   RR LYR - (40 Points)"));
+        QTRY_VERIFY(t.app->ended());
+        QVERIFY(!t.app->store().isBound());
+    }
+
     // Guards rows left behind: a load that fails after storing rows (here the
     // file shrinks under it) says why, and empties the store before the next load.
     void failedLoadEmptiesStore() {

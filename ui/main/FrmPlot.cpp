@@ -336,7 +336,7 @@ void FrmPlot::changeEvent(QEvent* event) {
 }
 
 void FrmPlot::closeEvent(QCloseEvent* event) {
-    // Closed while a load yields: the load finishes first, then the program ends.
+    // Closed while a load or plot yields: it finishes first, then the program ends.
     if (shutDownWhenIdle())
         event->accept();
     else

@@ -166,7 +166,8 @@ private:
     std::optional<ImportResult> runImport(const std::function<ImportResult()>& import);
     /// Reports a failed load and returns to the start screen with an empty store.
     void failedLoad(const ImportResult& result);
-    /// ShutDown, or once the running load has finished; false when deferred.
+    /// ShutDown now, or once the running load or plot has unwound; false when
+    /// deferred.
     bool shutDownWhenIdle();
     /// Takes a period step and replots, or says why the step was refused.
     void stepPeriod(const PeriodStep& step);
@@ -212,8 +213,8 @@ private:
     bool pendingRescale_ = false;
     bool busyLookWanted_ = false;
     bool inPlotRun_ = false;
-    bool closeAfterLoad_ = false;
-    bool printToPdf_ = false; // "Print to PDF file" is the chosen printer
+    bool closeWhenIdle_ = false; // a close waits for the running load or plot
+    bool printToPdf_ = false;    // "Print to PDF file" is the chosen printer
     QElapsedTimer busySince_;
     int incrementPower_ = 0; // `*` and `/` scale the configured increment by ten
 

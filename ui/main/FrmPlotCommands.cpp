@@ -20,12 +20,15 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 namespace varilume {
 
 namespace {
 const QString kOpenFilter = QStringLiteral("All Files (*.*)|*.*|");
-}
+// How soon a close deferred by a running plot is tried again.
+constexpr int kIdleRetryMs = 20;
+} // namespace
 
 bool FrmPlot::askUnload(const QString& title, const QString& textStart) {
     const Answer a =
@@ -192,9 +195,9 @@ std::optional<ImportResult> FrmPlot::runImport(const std::function<ImportResult(
     state_.Loading = true;
     ImportResult result = import();
     state_.Loading = false;
-    if (closeAfterLoad_) {
+    if (closeWhenIdle_) {
         // The window was closed while the load yielded; the close waited for it.
-        closeAfterLoad_ = false;
+        closeWhenIdle_ = false;
         host_.ShutDown();
         return std::nullopt;
     }
@@ -202,12 +205,20 @@ std::optional<ImportResult> FrmPlot::runImport(const std::function<ImportResult(
 }
 
 bool FrmPlot::shutDownWhenIdle() {
-    if (state_.Loading) {
-        closeAfterLoad_ = true;
-        return false;
+    if (!state_.storeBusy() && !inPlotRun_) {
+        host_.ShutDown();
+        return true;
     }
-    host_.ShutDown();
-    return true;
+    // A load or plot yields beneath this event: ending now would take the store
+    // from under it. A load ends the program itself when it returns (its caller
+    // must not go on); anything else is asked again once it may have unwound.
+    if (!closeWhenIdle_ && !state_.Loading)
+        QTimer::singleShot(kIdleRetryMs, this, [this] {
+            closeWhenIdle_ = false;
+            shutDownWhenIdle();
+        });
+    closeWhenIdle_ = true;
+    return false;
 }
 
 void FrmPlot::failedLoad(const ImportResult& result) {
