@@ -219,8 +219,8 @@ private:
     int incrementPower_ = 0; // `*` and `/` scale the configured increment by ten
 
     QWidget* client_ = nullptr;
-    QLabel* Label1_ = nullptr;
-    QLabel* Label2_ = nullptr;
+    QLabel* Label1_ = nullptr; // the title, "Varilume"
+    QLabel* Label2_ = nullptr; // the subtitle under it
     QLabel* lblStarName_ = nullptr;
     CanvasWidget* picJDScale_ = nullptr;
     CanvasWidget* picView_ = nullptr;
@@ -235,10 +235,10 @@ private:
     QProgressBar* prgLoad_ = nullptr;
     QLabel* lblCopyright_ = nullptr;
     QFrame* fraAction_ = nullptr;
-    QLabel* Label3_ = nullptr;
-    QLabel* Label4_ = nullptr;
-    QLabel* Label5_ = nullptr;
-    QLabel* Label6_ = nullptr;
+    QLabel* Label3_ = nullptr; // "Max Mag = …"
+    QLabel* Label4_ = nullptr; // "Max JD= …"
+    QLabel* Label5_ = nullptr; // "Min JD= …"
+    QLabel* Label6_ = nullptr; // "Min Mag = …"
     QGroupBox* fraCycles_ = nullptr;
     QRadioButton* optOneCycle_ = nullptr;
     QRadioButton* optTwoCycles_ = nullptr;
