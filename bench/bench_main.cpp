@@ -17,8 +17,8 @@
 #include "plot/OffscreenPlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
+#include "preview/OffscreenPreviewView.h"
 #include "preview/PreviewPlot.h"
-#include "preview/PreviewView.h"
 #include "store/Context.h"
 
 #include <QCoreApplication>
@@ -37,17 +37,6 @@ using namespace varilume;
 namespace {
 
 using BenchPlotView = OffscreenPlotView;
-
-class BenchPreviewView : public PreviewView {
-public:
-    Canvas view{681, 353}, jd{681, 25}, mag{25, 353};
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jd; }
-    Canvas& picMagScale() override { return mag; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString&) override {}
-    void setGoEnabled(bool) override {}
-};
 
 long peakKiB() {
     std::ifstream status("/proc/self/status");
@@ -207,7 +196,7 @@ void runSize(int n, const QString& only) {
     f.store.flushPhases();
     const double flush = ms(t);
 
-    BenchPreviewView preview;
+    OffscreenPreviewView preview;
     PreviewFullRedraw(f.ctx, preview, view);
     t.restart();
     for (int i = 0; i < runs; ++i)

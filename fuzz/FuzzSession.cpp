@@ -40,6 +40,9 @@ Session::Session() : dir(folderTemplate()) {
     views.view.resize(64, 48);
     views.jd.resize(64, 16);
     views.mag.resize(16, 48);
+    preview.view.resize(64, 48);
+    preview.jd.resize(64, 16);
+    preview.mag.resize(16, 48);
     store.bind(ObsStore::InMemory);
     reset();
 }

@@ -3,7 +3,7 @@
 #include "canvas/Canvas.h"
 #include "platform/SilentPlatform.h"
 #include "plot/OffscreenPlotView.h"
-#include "preview/PreviewView.h"
+#include "preview/OffscreenPreviewView.h"
 #include "store/Context.h"
 
 #include <QByteArray>
@@ -24,20 +24,6 @@ public:
     int yieldIntervalMs() const override { return 0; }
 };
 
-/// The preview as the plot routines see it: small real canvases, so that every
-/// drawing call runs on few pixels.
-class QuietPreview : public PreviewView {
-public:
-    Canvas view{64, 48}, jd{64, 16}, mag{16, 48};
-
-    Canvas& picView() override { return view; }
-    Canvas& picJDScale() override { return jd; }
-    Canvas& picMagScale() override { return mag; }
-    void repaintCanvases() override {}
-    void setStarCaption(const QString&) override {}
-    void setGoEnabled(bool) override {}
-};
-
 /// What the runs of one process share: the program folder (a temporary
 /// directory, in memory where the system has one; each run overwrites the
 /// files in it), the store in memory, the platform and the canvases of the main
@@ -50,8 +36,9 @@ public:
     ObsStore store;
     FuzzPlatform platform;
     Context ctx{state, store, platform};
-    OffscreenPlotView views; // made as small as the preview's
-    QuietPreview preview;
+    // Both shrunk, so that every drawing call runs on few pixels.
+    OffscreenPlotView views;
+    OffscreenPreviewView preview;
 
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
