@@ -39,7 +39,6 @@ constexpr std::array<TextField, 25> kTextFields{{
     {"Edited", &ObsRecord::Edited},
 }};
 constexpr int kNumberParams = 4; // ID, JD, Mag, PunktFarb
-constexpr int kParamsPerRow = kNumberParams + int(kTextFields.size());
 // Rows per INSERT: one statement step per row costs more than the row itself.
 constexpr int kRowsPerInsert = 32;
 // Rows handed to the thread at once, and chunks queued before the caller waits:
@@ -47,13 +46,25 @@ constexpr int kRowsPerInsert = 32;
 constexpr std::size_t kChunkRows = 2048;
 constexpr std::size_t kMaxQueued = 4;
 
-QByteArray insertSql(int rows) {
+constexpr std::uint32_t kAllFields = (1u << kTextFields.size()) - 1;
+// Distinct sets of filled fields given statements of their own; past that the
+// full statement serves, so an odd file cannot prepare without end.
+constexpr std::size_t kMaxShapes = 16;
+
+// An INSERT naming only the fields in mask: the others take the table's default
+// '', and a row of few fields costs SQLite far less than one of thirty.
+QByteArray insertSql(std::uint32_t mask, int rows) {
     QByteArray sql = "INSERT INTO Obs (ID, JD, Mag, PunktFarb";
-    for (const TextField& f : kTextFields)
-        sql += QByteArray(", ") + f.name;
+    int params = kNumberParams;
+    for (std::size_t f = 0; f < kTextFields.size(); ++f) {
+        if (mask & (1u << f)) {
+            sql += QByteArray(", ") + kTextFields[f].name;
+            ++params;
+        }
+    }
     sql += ") VALUES ";
     QByteArray one = "(?";
-    for (int i = 1; i < kParamsPerRow; ++i)
+    for (int i = 1; i < params; ++i)
         one += ", ?";
     one += ')';
     for (int r = 0; r < rows; ++r) {
@@ -85,15 +96,27 @@ std::uint32_t AppendWriter::Chunk::add(const QByteArray& text) {
 }
 
 void AppendWriter::Chunk::clear() {
+    filled = 0;
     rows.clear();
     bytes.clear();
     spans.clear();
 }
 
-AppendWriter::AppendWriter(sqlite3* db)
-    : db_(db), insertMany_(sqlite::prepare(db, insertSql(kRowsPerInsert).constData())),
-      insertOne_(sqlite::prepare(db, insertSql(1).constData())) {
+AppendWriter::Shape::Shape(sqlite3* db, std::uint32_t fieldMask)
+    : mask(fieldMask), many(sqlite::prepare(db, insertSql(fieldMask, kRowsPerInsert).constData())),
+      one(sqlite::prepare(db, insertSql(fieldMask, 1).constData())) {
+    for (std::size_t f = 0; f < kTextFields.size(); ++f)
+        if (fieldMask & (1u << f))
+            fields.push_back(int(f));
+    paramsPerRow = kNumberParams + int(fields.size());
+}
+
+AppendWriter::AppendWriter(sqlite3* db) : db_(db) {
     static_assert(std::tuple_size_v<decltype(slots_)> == kRowsPerInsert);
+    static_assert(std::tuple_size_v<decltype(lastText_)> == kTextFields.size());
+    // The full statement first: it proves that the table has every field.
+    shapes_.push_back(std::make_unique<Shape>(db, kAllFields));
+    active_ = shapes_.front().get();
     current_.fill(-1);
     building_.serial = nextSerial_++;
 }
@@ -120,12 +143,17 @@ void AppendWriter::append(std::int64_t id, double jd, double mag, std::int32_t c
             keepCopy(lastText_[f], value);
             lastUtf8_[f] = value.toUtf8();
             current_[f] = -1;
+            if (lastUtf8_[f].isEmpty())
+                lastFilled_ &= ~(1u << f);
+            else
+                lastFilled_ |= 1u << f;
         }
         if (current_[f] < 0)
             current_[f] = building_.add(lastUtf8_[f]);
         row.text[f] = std::uint32_t(current_[f]);
     }
     haveLast_ = true;
+    building_.filled |= lastFilled_;
     if (building_.rows.size() == kChunkRows)
         handOver(threaded);
 }
@@ -201,16 +229,50 @@ void AppendWriter::bindSlot(sqlite3_stmt* s, int first, const Slot& slot, bool t
     sqlite3_bind_int(s, first + 3, slot.color);
     if (!text)
         return;
-    for (std::size_t f = 0; f < kTextFields.size(); ++f) {
-        const std::string& u = slot.utf8[f];
+    for (std::size_t k = 0; k < active_->fields.size(); ++k) {
+        const std::string& u = slot.utf8[std::size_t(active_->fields[k])];
         // The slot owns the bytes until they change, so SQLite need not copy them.
-        sqlite3_bind_text(s, first + kNumberParams + int(f), u.data(), int(u.size()),
+        sqlite3_bind_text(s, first + kNumberParams + int(k), u.data(), int(u.size()),
                           SQLITE_STATIC);
     }
 }
 
+// The statement for a chunk's filled fields. Rows still waiting for the
+// previous statement are written first, and every slot binds its text afresh.
+bool AppendWriter::useShape(std::uint32_t filled, std::int64_t firstId) {
+    Shape* shape = nullptr;
+    for (const auto& candidate : shapes_)
+        if (candidate->mask == filled)
+            shape = candidate.get();
+    if (!shape && shapes_.size() >= kMaxShapes)
+        shape = shapes_.front().get();
+    if (shape == active_)
+        return true;
+    writePending();
+    if (lost_)
+        return false;
+    if (!shape) {
+        try {
+            shapes_.push_back(std::make_unique<Shape>(db_, filled));
+        } catch (const StoreError& e) {
+            fail(firstId, e.description());
+            return false;
+        }
+        shape = shapes_.back().get();
+    }
+    active_ = shape;
+    for (Slot& slot : slots_)
+        slot.bound = false;
+    return true;
+}
+
 void AppendWriter::writeChunk(const Chunk& c) {
-    sqlite3_stmt* s = insertMany_.get();
+    if (c.rows.empty() || lost_)
+        return;
+    if (!useShape(c.filled, c.rows.front().id))
+        return;
+    sqlite3_stmt* s = active_->many.get();
+    const Shape& shape = *active_;
     for (const Row& row : c.rows) {
         if (lost_)
             return;
@@ -219,12 +281,13 @@ void AppendWriter::writeChunk(const Chunk& c) {
         slot.jd = row.jd;
         slot.mag = row.mag;
         slot.color = row.color;
-        const int first = pending_ * kParamsPerRow + 1;
+        const int first = pending_ * shape.paramsPerRow + 1;
         bindSlot(s, first, slot, false);
         // Each slot keeps its text bound, so a field equal to the last one in
         // that slot (the star name, the many empty fields) is not bound again.
         const bool sameChunk = slot.bound && slot.serial == c.serial;
-        for (std::size_t f = 0; f < kTextFields.size(); ++f) {
+        for (std::size_t k = 0; k < shape.fields.size(); ++k) {
+            const auto f = std::size_t(shape.fields[k]);
             if (sameChunk && slot.idx[f] == row.text[f])
                 continue;
             slot.idx[f] = row.text[f];
@@ -233,7 +296,7 @@ void AppendWriter::writeChunk(const Chunk& c) {
             if (slot.bound && std::string_view(u) == value)
                 continue;
             u.assign(value);
-            sqlite3_bind_text(s, first + kNumberParams + int(f), u.data(), int(u.size()),
+            sqlite3_bind_text(s, first + kNumberParams + int(k), u.data(), int(u.size()),
                               SQLITE_STATIC);
         }
         slot.serial = c.serial;
@@ -252,8 +315,13 @@ void AppendWriter::step(sqlite3_stmt* s, int from) {
         sqlite3_reset(s);
         return;
     }
-    failure_ = Failure{slots_[std::size_t(from)].id, sqlite::engineMessage(db_)};
+    const QString why = sqlite::engineMessage(db_);
     sqlite3_reset(s);
+    fail(slots_[std::size_t(from)].id, why);
+}
+
+void AppendWriter::fail(std::int64_t firstLostId, const QString& why) {
+    failure_ = Failure{firstLostId, why};
     lost_ = true;
     failed_.store(true, std::memory_order_release);
 }
@@ -261,8 +329,8 @@ void AppendWriter::step(sqlite3_stmt* s, int from) {
 // Inserts the rows waiting in slots (fewer than a full statement), one by one.
 void AppendWriter::writePending() {
     for (int k = 0; k < pending_ && !lost_; ++k) {
-        bindSlot(insertOne_.get(), 1, slots_[std::size_t(k)], true);
-        step(insertOne_.get(), k);
+        bindSlot(active_->one.get(), 1, slots_[std::size_t(k)], true);
+        step(active_->one.get(), k);
     }
     pending_ = 0;
 }
@@ -289,6 +357,7 @@ void AppendWriter::discard() {
     failure_.reset();
     failed_.store(false);
     haveLast_ = false;
+    lastFilled_ = 0;
     current_.fill(-1);
     for (Slot& s : slots_)
         s = Slot();

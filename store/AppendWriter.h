@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -62,6 +63,7 @@ private:
     };
     struct Chunk {
         std::uint64_t serial = 0;
+        std::uint32_t filled = 0; // bit f: some row has text in field f
         std::vector<Row> rows;
         std::string bytes;
         std::vector<std::pair<std::uint32_t, std::uint32_t>> spans; // offset, length
@@ -82,7 +84,20 @@ private:
         bool bound = false;
     };
 
+    /// One INSERT shape: the statements naming ID, JD, Mag, PunktFarb and the
+    /// text fields in mask (by their bit), for 32 rows and for one.
+    struct Shape {
+        Shape(sqlite3* db, std::uint32_t fieldMask);
+        std::uint32_t mask;
+        sqlite::Stmt many;
+        sqlite::Stmt one;
+        std::vector<int> fields;
+        int paramsPerRow = 0;
+    };
+
     void handOver(bool threaded);
+    bool useShape(std::uint32_t filled, std::int64_t firstId);
+    void fail(std::int64_t firstLostId, const QString& why);
     void run();
     void waitIdle();
     void writeChunk(const Chunk& c);
@@ -92,8 +107,8 @@ private:
     void stopThread();
 
     sqlite3* db_;
-    sqlite::Stmt insertMany_;
-    sqlite::Stmt insertOne_;
+    std::vector<std::unique_ptr<Shape>> shapes_;
+    Shape* active_ = nullptr; // the shape whose statements hold the slots' bindings
 
     // The caller's side: the chunk being filled and the last text of each field.
     Chunk building_;
@@ -101,6 +116,7 @@ private:
     std::array<QString, 25> lastText_;
     std::array<QByteArray, 25> lastUtf8_;
     std::array<std::int64_t, 25> current_{};
+    std::uint32_t lastFilled_ = 0; // bit f: lastText_[f] is not empty
     bool haveLast_ = false;
 
     // The writing side: touched by the thread while it runs, else by the caller.

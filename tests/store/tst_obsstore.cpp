@@ -321,6 +321,64 @@ private slots:
         QCOMPARE(std::int64_t(last.integer("m")), rows + 1);
     }
 
+    void textFieldsKept_data() {
+        QTest::addColumn<bool>("cursorOpen"); // rows written on the caller's thread
+        QTest::addRow("writer thread") << false;
+        QTest::addRow("result set open") << true;
+    }
+
+    // Guards every text field of every row across a large batch whose rows fill
+    // different sets of fields: each block of rows fills its own mix (more mixes
+    // than the store keeps statements for), within a block only some rows do,
+    // and a field's text goes back to empty and to text again.
+    void textFieldsKept() {
+        QFETCH(bool, cursorOpen);
+        using Field = QString ObsRecord::*;
+        const std::array<std::pair<const char*, Field>, 8> fields{{
+            {"Star", &ObsRecord::Star},
+            {"Uncertain", &ObsRecord::Uncertain},
+            {"Band", &ObsRecord::Band},
+            {"Comp1", &ObsRecord::Comp1},
+            {"Comments", &ObsRecord::Comments},
+            {"CMag", &ObsRecord::CMag},
+            {"Credit", &ObsRecord::Credit},
+            {"Edited", &ObsRecord::Edited},
+        }};
+        const auto text = [&](int row, std::size_t f) {
+            const int block = row / 1500;
+            const bool filled = (block >> f) & 1 && row % int(f + 2) == 0;
+            return filled ? QStringLiteral("%1-%2").arg(fields[f].first).arg(row % 5) : QString();
+        };
+        constexpr int kRows = 40 * 1500 + 17;
+        Store s;
+        std::optional<Recordset> open;
+        if (cursorOpen)
+            open.emplace(s.store.query(QStringLiteral("SELECT COUNT(*) AS n FROM Obs")));
+        s.store.beginAppend();
+        for (int row = 0; row < kRows; ++row) {
+            ObsRecord r = obs(QString::number(2450000 + row), QStringLiteral("9.5"));
+            for (std::size_t f = 0; f < fields.size(); ++f)
+                r.*fields[f].second = text(row, f);
+            s.store.append(r);
+        }
+        s.store.commitAppend();
+        open.reset();
+
+        int row = 0;
+        for (Recordset rs = s.store.query(QStringLiteral("SELECT * FROM Obs ORDER BY ID"));
+             !rs.eof(); rs.moveNext(), ++row) {
+            for (std::size_t f = 0; f < fields.size(); ++f) {
+                const QString stored = rs.text(QString::fromLatin1(fields[f].first));
+                if (stored != text(row, f))
+                    QFAIL(qPrintable(
+                        QStringLiteral("row %1, %2: '%3'").arg(row).arg(fields[f].first, stored)));
+            }
+            if (rs.text(QStringLiteral("Init")) != QString())
+                QFAIL("a field never given text holds some");
+        }
+        QCOMPARE(row, kRows);
+    }
+
     void unusableFile_data() {
         QTest::addColumn<QByteArray>("content"); // bytes written, or SQL making a database
         QTest::addColumn<QString>("reason");
