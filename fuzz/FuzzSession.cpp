@@ -54,7 +54,7 @@ void Session::reset() {
     for (const ColorClass& c : kColorClasses)
         state.*(c.member) = c.defaultValue;
     state.Increment = 1;
-    store.execute(QStringLiteral("DELETE FROM Obs"));
+    store.clear();
     platform.messages.clear();
 }
 

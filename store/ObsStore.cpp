@@ -136,6 +136,10 @@ struct ObsStore::Impl : PlotRows {
                     QStringLiteral("The store file '%1' holds no table Obs.").arg(shown));
         }
         sqlite::registerStDev(db);
+        // The store's own statements bind numbers it has converted; the table's
+        // checks guard the statements from outside, and execute() turns them on
+        // for those. Switching them per load would expire every prepared statement.
+        sqlite::exec(db, "PRAGMA ignore_check_constraints = ON");
         try {
             writer = std::make_unique<AppendWriter>(db);
             updatePhase = sqlite::prepare(db, "UPDATE Obs SET Phas = ? WHERE ID = ?");
@@ -301,9 +305,7 @@ void ObsStore::execute(const QString& sql) {
     d->flushPhases();
     const QByteArray text = sql.toUtf8();
     const std::int64_t changesBefore = sqlite3_total_changes64(d->db);
-    // Statements from outside are checked even in the middle of an append batch.
-    if (d->appending)
-        sqlite::exec(d->db, "PRAGMA ignore_check_constraints = OFF");
+    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = OFF");
     const char* p = text.constData();
     const char* end = p + text.size();
     bool failed = false;
@@ -329,8 +331,7 @@ void ObsStore::execute(const QString& sql) {
             break;
         }
     }
-    if (d->appending)
-        sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON");
+    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON");
     // Keep the plot columns true to the table even when a later statement failed.
     if (sqlite3_total_changes64(d->db) != changesBefore)
         d->loadColumns();
@@ -340,16 +341,23 @@ void ObsStore::execute(const QString& sql) {
         throw StoreError(StoreError::Engine, why);
 }
 
+void ObsStore::clear() {
+    d->requireBound();
+    d->syncRows();
+    d->dirtyFirst = d->dirtyLast = 0;
+    sqlite::exec(d->db, "DELETE FROM Obs");
+    d->loadColumns();
+}
+
 void ObsStore::beginAppend() {
     d->requireBound();
     if (d->appending)
         return;
     d->batchStart = d->jd.size();
-    // append() has converted every number already; the table's checks would
-    // only test it again, row by row. Appending touches only the last pages of
-    // the table, so a small cache serves it: pages are reused instead of a
-    // million rows' worth being allocated, and the peak memory halves.
-    sqlite::exec(d->db, "PRAGMA ignore_check_constraints = ON; PRAGMA cache_size = -4096; BEGIN");
+    // Appending touches only the last pages of the table, so a small cache
+    // serves it: pages are reused instead of a million rows' worth being
+    // allocated, and the peak memory halves.
+    sqlite::exec(d->db, "PRAGMA cache_size = -4096; BEGIN");
     d->appending = true;
     d->appended = 0;
 }
@@ -365,8 +373,7 @@ void ObsStore::commitAppend() {
     if (!d->db || !d->appending)
         return;
     d->syncRows();
-    sqlite::exec(d->db, "COMMIT; PRAGMA ignore_check_constraints = OFF; PRAGMA cache_size = "
-                        "-65536");
+    sqlite::exec(d->db, "COMMIT; PRAGMA cache_size = -65536");
     d->appending = false;
     d->sortColumns();
 }

@@ -112,6 +112,8 @@ public:
     /// Runs statements that return no rows; the plot columns are reloaded when
     /// they changed the table.
     void execute(const QString& sql);
+    /// Removes every row. The last plot's phases are dropped, not written first.
+    void clear();
 
     /// Appending: begin, any number of append(), then commit. append() converts
     /// the text fields and throws StoreError 3421 when one does not convert; the

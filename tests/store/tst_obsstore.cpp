@@ -72,6 +72,8 @@ const QList<ObsRecord> kTable{
     obs("2450000.4", "9.1"),                               // just below
     obs("2450003", "12.5", "<"), obs("2450010.1", "10.7"), // fainter-than, just above
 };
+// Stands for ObsStore::clear() among the statements of a table.
+const QString kClear = QStringLiteral("clear()");
 // The plot query, window bounds to fill in.
 const QString kWindow =
     QStringLiteral("SELECT * FROM Obs WHERE JD BETWEEN %1 AND %2 AND FAINT <> '<' ORDER BY JD; ");
@@ -238,6 +240,8 @@ private slots:
         QTest::addRow("after a statement that changes no row")
             << QStringLiteral("CREATE INDEX ByMag ON Obs (Mag)") << false;
         QTest::addRow("all rows deleted") << QStringLiteral("DELETE FROM Obs") << false;
+        QTest::addRow("cleared, with a plot's phases pending") << kClear << false;
+        QTest::addRow("cleared, then read back") << kClear << true;
     }
 
     // Guards the range kept in memory against the table: extremes() must give
@@ -247,8 +251,12 @@ private slots:
         QFETCH(bool, rebind);
         Store s;
         s.load(kTable);
-        if (!statement.isEmpty())
+        if (statement == kClear) {
+            s.store.setPhases(0, std::vector<float>(5, 0.25f));
+            s.store.clear();
+        } else if (!statement.isEmpty()) {
             s.store.execute(statement);
+        }
         if (rebind) {
             s.store.unbind();
             s.store.bind(s.path);
@@ -319,6 +327,32 @@ private slots:
         s.load({obs("2460000", "9")});
         Recordset last = s.store.query(QStringLiteral("SELECT MAX(ID) AS m FROM Obs"));
         QCOMPARE(std::int64_t(last.integer("m")), rows + 1);
+    }
+
+    void outsideStatementsChecked_data() {
+        QTest::addColumn<bool>("inBatch");
+        QTest::addRow("between loads") << false;
+        QTest::addRow("during an append batch") << true;
+    }
+
+    // Guards the table's checks for statements from outside: the store's own
+    // statements run without them, and that must not leak into execute().
+    void outsideStatementsChecked() {
+        QFETCH(bool, inBatch);
+        Store s;
+        s.load(kTable);
+        if (inBatch)
+            s.store.beginAppend();
+        const QString error = failure(
+            [&] { s.store.execute(QStringLiteral("UPDATE Obs SET Mag = 'bright' WHERE ID = 1")); });
+        QVERIFY2(error.contains(QStringLiteral("CHECK constraint failed")), qPrintable(error));
+        s.store.beginAppend(); // goes on with the batch when one is open
+        s.store.append(obs("2460000", "8.5"));
+        s.store.commitAppend();
+        Recordset rs = s.store.query(QStringLiteral("SELECT COUNT(*) AS n FROM Obs WHERE Mag + 0 "
+                                                    "<> Mag OR JD + 0 <> JD"));
+        QCOMPARE(rs.integer("n"), 0);
+        QCOMPARE(s.store.count(), qint64(kTable.size() + 1));
     }
 
     void textFieldsKept_data() {
