@@ -52,9 +52,7 @@ FrmPlot::FrmPlot(Context& ctx, AppHost& host, QWidget* parent)
     fillPrinterMenu();
 
     // Start screen until a star is loaded.
-    picView_->hide();
-    picJDScale_->hide();
-    picMagScale_->hide();
+    pics_.setVisible(false);
     fraAction_->hide();
     prgLoad_->hide();
     lblPrg_->hide();
@@ -151,19 +149,17 @@ namespace varilume {
 // ---- PlotView ---------------------------------------------------------------
 
 Canvas& FrmPlot::picView() {
-    return picView_->canvas();
+    return pics_.view->canvas();
 }
 Canvas& FrmPlot::picJDScale() {
-    return picJDScale_->canvas();
+    return pics_.jdScale->canvas();
 }
 Canvas& FrmPlot::picMagScale() {
-    return picMagScale_->canvas();
+    return pics_.magScale->canvas();
 }
 
 void FrmPlot::repaintCanvases() {
-    picView_->refresh();
-    picJDScale_->refresh();
-    picMagScale_->refresh();
+    pics_.refresh();
 }
 
 void FrmPlot::setStarCaption(const QString& caption) {
@@ -173,24 +169,19 @@ QString FrmPlot::starCaption() const {
     return lblStarName_->text();
 }
 void FrmPlot::setViewEnabled(bool enabled) {
-    picView_->setEnabled(enabled);
+    pics_.view->setEnabled(enabled);
 }
 
 void FrmPlot::HidePlot() {
     if (inPlotRun_) {
-        // A quick replot (a period step) would only flicker the start screen;
-        // the busy look appears once the plot has run for a while.
-        busyLookWanted_ = true;
-        busySince_.start();
+        busyLook_.defer();
         return;
     }
     setBusyLook(true);
 }
 
 void FrmPlot::setBusyLook(bool busy) {
-    picView_->setVisible(!busy);
-    picJDScale_->setVisible(!busy);
-    picMagScale_->setVisible(!busy);
+    pics_.setVisible(!busy);
     lblStarName_->setVisible(!busy);
     if (busy) {
         prgLoad_->hide();
@@ -202,7 +193,7 @@ void FrmPlot::setBusyLook(bool busy) {
 }
 
 void FrmPlot::ShowPlot() {
-    busyLookWanted_ = false;
+    busyLook_.cancel();
     setBusyLook(false);
     picORBIS_->hide();
     fraAction_->show();
@@ -225,7 +216,7 @@ void FrmPlot::setRangeLabels(const QString& minJD, const QString& maxJD, const Q
 
 void FrmPlot::showBusyCaption(const QString& caption) {
     lblPrg_->setText(caption);
-    if (!busyLookWanted_)
+    if (!busyLook_.pending())
         lblPrg_->show();
 }
 
@@ -236,7 +227,7 @@ void FrmPlot::hideBusyCaption() {
 void FrmPlot::showProgress(int maximum) {
     prgLoad_->setRange(0, std::max(maximum, 1));
     prgLoad_->setValue(0);
-    if (!busyLookWanted_)
+    if (!busyLook_.pending())
         prgLoad_->show();
 }
 
@@ -245,8 +236,7 @@ void FrmPlot::hideProgress() {
 }
 
 void FrmPlot::setProgress(int value) {
-    if (busyLookWanted_ && busySince_.elapsed() > 250) {
-        busyLookWanted_ = false;
+    if (busyLook_.takeDue()) {
         setBusyLook(true);
         lblPrg_->show();
         prgLoad_->show();
@@ -288,12 +278,11 @@ void FrmPlot::applyLayout() {
     Label1_->setGeometry(layout_.Label1.px());
     Label2_->setGeometry(layout_.Label2.px());
     lblStarName_->setGeometry(layout_.lblStarName.px());
-    picJDScale_->setGeometry(layout_.picJDScale.px());
-    picView_->setGeometry(layout_.picView.px());
-    picMagScale_->setGeometry(layout_.picMagScale.px());
+    pics_.jdScale->setGeometry(layout_.picJDScale.px());
+    pics_.view->setGeometry(layout_.picView.px());
+    pics_.magScale->setGeometry(layout_.picMagScale.px());
     // The canvases follow at once, also before the window is first shown.
-    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
-        c->canvas().resize(c->width(), c->height());
+    pics_.fitCanvases();
     picORBIS_->setGeometry(layout_.picORBIS.px());
     cmdLoad_->setGeometry(layout_.cmdLoad.px());
     cmdLoadXYZ_->setGeometry(layout_.cmdLoadXYZ.px());

@@ -3,11 +3,12 @@
 #include "import/ImportResult.h"
 #include "plot/PlotView.h"
 #include "store/Context.h"
+#include "ui/main/DeferredBusyLook.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/TrialPeriod.h"
 #include "ui/widgets/PanelPacker.h"
+#include "ui/widgets/PictureWidgets.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <optional>
@@ -25,7 +26,6 @@ class QToolButton;
 
 namespace varilume {
 
-class CanvasWidget;
 class FrmSearch;
 struct PeriodStep;
 
@@ -211,20 +211,17 @@ private:
     bool laying_out_ = false;
     bool pendingReplot_ = false;
     bool pendingRescale_ = false;
-    bool busyLookWanted_ = false;
     bool inPlotRun_ = false;
     bool closeWhenIdle_ = false; // a close waits for the running load or plot
     bool printToPdf_ = false;    // "Print to PDF file" is the chosen printer
-    QElapsedTimer busySince_;
+    DeferredBusyLook busyLook_;
     int incrementPower_ = 0; // `*` and `/` scale the configured increment by ten
 
     QWidget* client_ = nullptr;
     QLabel* Label1_ = nullptr; // the title, "Varilume"
     QLabel* Label2_ = nullptr; // the subtitle under it
     QLabel* lblStarName_ = nullptr;
-    CanvasWidget* picJDScale_ = nullptr;
-    CanvasWidget* picView_ = nullptr;
-    CanvasWidget* picMagScale_ = nullptr;
+    PictureWidgets pics_;
     QLabel* picORBIS_ = nullptr;
     QPushButton* cmdLoad_ = nullptr;
     QPushButton* cmdLoadXYZ_ = nullptr;

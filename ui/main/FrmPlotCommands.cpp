@@ -46,10 +46,9 @@ void FrmPlot::mnuClear() {
 
 bool FrmPlot::ClearStar() {
     state_.FileName.clear();
-    for (CanvasWidget* c : {picView_, picJDScale_, picMagScale_}) {
+    for (CanvasWidget* c : pics_.all())
         c->canvas().clear();
-        c->refresh();
-    }
+    pics_.refresh();
     lblStarName_->clear();
     state_.StarName.clear();
     period_->reset();
@@ -61,9 +60,7 @@ bool FrmPlot::ClearStar() {
     setStatusPanel(1, QString());
     // The phase and magnitude readouts belong to the star just unloaded.
     clearReadouts();
-    picView_->hide();
-    picJDScale_->hide();
-    picMagScale_->hide();
+    pics_.setVisible(false);
     picORBIS_->show();
     lblPrg_->clear();
     lblPrg_->hide();
@@ -232,9 +229,7 @@ void FrmPlot::failedLoad(const ImportResult& result) {
 void FrmPlot::afterImport(bool ok) {
     if (!ok) {
         state_.LoadOK = true;
-        picView_->hide();
-        picJDScale_->hide();
-        picMagScale_->hide();
+        pics_.setVisible(false);
         prgLoad_->hide();
         lblPrg_->hide();
         cmdLoad_->show();
@@ -244,9 +239,7 @@ void FrmPlot::afterImport(bool ok) {
     }
     fillBandsMenu();
     emit observationsChanged();
-    picView_->show();
-    picJDScale_->show();
-    picMagScale_->show();
+    pics_.setVisible(true);
     fraAction_->show();
     mnuPrint_->setEnabled(true);
     mnuSaveImage_->setEnabled(true);
@@ -298,7 +291,7 @@ void FrmPlot::replot(bool rescale) {
         rescale = pendingRescale_;
         pendingRescale_ = false;
     } while (pendingReplot_ && state_.StarLoaded);
-    if (busyLookWanted_)
+    if (busyLook_.pending())
         ShowPlot();
     if (state_.StarLoaded)
         emit periodPlotted(state_.Period);

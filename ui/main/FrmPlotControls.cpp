@@ -57,7 +57,7 @@ void FrmPlot::createControls() {
         option->setGeometry(r);
     }
     // The visible plot covers the start-screen controls that lie in its area.
-    picView_->raise();
+    pics_.view->raise();
     actionPacker_.record(fraAction_, layout_.fraAction.px().width());
     applyLayout();
     updateMinimumSize();
@@ -107,37 +107,24 @@ void FrmPlot::createPictures() {
     lblStarName_->setFont(fontOf(QString(), 9.75, true));
     lblStarName_->setAlignment(Qt::AlignCenter);
 
-    picJDScale_ = named(new CanvasWidget(client_), "picJDScale");
-    picView_ = named(new CanvasWidget(client_), "picView");
-    picMagScale_ = named(new CanvasWidget(client_), "picMagScale");
-    picView_->canvas().setBackground(0);
-    picView_->canvas().setForeground(0x00FFFF); // yellow
-    picView_->canvas().setFillColor(0x00FFFF);
-    QFont stripFont = font();
-    stripFont.setPointSizeF(7);
-    for (CanvasWidget* strip : {picJDScale_, picMagScale_}) {
-        strip->canvas().setBackground(0);
-        strip->canvas().setForeground(0xFFFFFF);
-        strip->canvas().setFont(stripFont);
-    }
-    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
-        c->canvas().clear();
-    connect(picView_, &CanvasWidget::mouseMoved, this, &FrmPlot::onViewMoved);
-    connect(picJDScale_, &CanvasWidget::mouseMoved, this,
+    pics_ = PictureWidgets::create(client_);
+    pics_.view->canvas().setFillColor(0x00FFFF);
+    connect(pics_.view, &CanvasWidget::mouseMoved, this, &FrmPlot::onViewMoved);
+    connect(pics_.jdScale, &CanvasWidget::mouseMoved, this,
             [this](double x, double) { onJDScaleMoved(x); });
-    connect(picMagScale_, &CanvasWidget::mouseMoved, this,
+    connect(pics_.magScale, &CanvasWidget::mouseMoved, this,
             [this](double, double y) { onMagScaleMoved(y); });
     // A click on a strip draws a grey marker across the plot, kept until the next plot.
-    connect(picJDScale_, &CanvasWidget::mousePressed, this,
+    connect(pics_.jdScale, &CanvasWidget::mousePressed, this,
             [this](double x, double, Qt::MouseButton) {
-                picView_->canvas().line(x, state_.MinMag, x, state_.MaxMag,
-                                        150 + 150 * 256 + 150 * 65536);
-                picView_->refresh();
+                pics_.view->canvas().line(x, state_.MinMag, x, state_.MaxMag,
+                                          150 + 150 * 256 + 150 * 65536);
+                pics_.view->refresh();
             });
-    connect(picMagScale_, &CanvasWidget::mousePressed, this,
+    connect(pics_.magScale, &CanvasWidget::mousePressed, this,
             [this](double, double y, Qt::MouseButton) {
-                picView_->canvas().line(-1, y, 1, y, 150 + 150 * 256 + 150 * 65536);
-                picView_->refresh();
+                pics_.view->canvas().line(-1, y, 1, y, 150 + 150 * 256 + 150 * 65536);
+                pics_.view->refresh();
             });
 }
 

@@ -55,18 +55,9 @@ FrmPreview::FrmPreview(Context& ctx, PlotView& mainWindow, std::function<void(fl
     bold.setBold(true);
     lblStarName_->setFont(bold);
     lblStarName_->setAlignment(Qt::AlignCenter);
-    picJDScale_ = named(new CanvasWidget(this), "picJDScale");
-    picView_ = named(new CanvasWidget(this), "picView");
-    picMagScale_ = named(new CanvasWidget(this), "picMagScale");
-    picView_->canvas().setForeground(0x00FFFF);
-    QFont stripFont = font();
-    stripFont.setPointSizeF(7);
-    picJDScale_->canvas().setFont(stripFont);
-    picMagScale_->canvas().setFont(stripFont);
-    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
-        c->canvas().clear();
-    picView_->setCursor(Qt::CrossCursor);
-    connect(picView_, &CanvasWidget::mousePressed, this,
+    pics_ = PictureWidgets::create(this);
+    pics_.view->setCursor(Qt::CrossCursor);
+    connect(pics_.view, &CanvasWidget::mousePressed, this,
             [this](double x, double, Qt::MouseButton) { clickAt(x); });
 
     fraAction_ = named(new QFrame(this), "fraAction");
@@ -149,19 +140,17 @@ void FrmPreview::showEvent(QShowEvent* event) {
 }
 
 Canvas& FrmPreview::picView() {
-    return picView_->canvas();
+    return pics_.view->canvas();
 }
 Canvas& FrmPreview::picJDScale() {
-    return picJDScale_->canvas();
+    return pics_.jdScale->canvas();
 }
 Canvas& FrmPreview::picMagScale() {
-    return picMagScale_->canvas();
+    return pics_.magScale->canvas();
 }
 
 void FrmPreview::repaintCanvases() {
-    picView_->refresh();
-    picJDScale_->refresh();
-    picMagScale_->refresh();
+    pics_.refresh();
 }
 
 void FrmPreview::setStarCaption(const QString& caption) {
@@ -184,9 +173,9 @@ void FrmPreview::applyLayout() {
     }
     const TwipRect view{350, 960, W - 1035, H - 2955};
     lblStarName_->setGeometry(TwipRect{345, 240, view.width, 375}.px());
-    picJDScale_->setGeometry(TwipRect{360, 600, view.width, 375}.px());
-    picView_->setGeometry(view.px());
-    picMagScale_->setGeometry(TwipRect{view.width + 350, 960, 375, view.height}.px());
+    pics_.jdScale->setGeometry(TwipRect{360, 600, view.width, 375}.px());
+    pics_.view->setGeometry(view.px());
+    pics_.magScale->setGeometry(TwipRect{view.width + 350, 960, 375, view.height}.px());
     // Tall enough for the slider's tick marks below it.
     QRect action = TwipRect{W / 2 - 10575.f / 2, H - 2010, 10575, 1500}.px();
     action.setWidth(std::min(action.width(), width()));
@@ -200,8 +189,7 @@ void FrmPreview::applyLayout() {
     hint.moveLeft((action.width() - hint.width()) / 2);
     Label1_->setGeometry(hint);
     // The canvases follow at once, also before the window is first shown.
-    for (CanvasWidget* c : {picJDScale_, picView_, picMagScale_})
-        c->canvas().resize(c->width(), c->height());
+    pics_.fitCanvases();
 }
 
 void FrmPreview::resizeEvent(QResizeEvent* event) {
@@ -265,8 +253,8 @@ void FrmPreview::clickAt(double jd) {
     ProjectState& s = ctx_.state;
     if (s.Plotting)
         return;
-    picView_->canvas().line(jd, s.MinMag, jd, s.MaxMag, ClickPairs::clickLineColor(s));
-    picView_->refresh();
+    pics_.view->canvas().line(jd, s.MinMag, jd, s.MaxMag, ClickPairs::clickLineColor(s));
+    pics_.view->refresh();
     switch (clicks_.click(s, jd)) {
     case ClickOutcome::None:
         break;

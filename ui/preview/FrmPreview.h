@@ -4,6 +4,7 @@
 #include "preview/PreviewView.h"
 #include "store/Context.h"
 #include "ui/widgets/PanelPacker.h"
+#include "ui/widgets/PictureWidgets.h"
 
 #include <QDialog>
 #include <functional>
@@ -17,7 +18,6 @@ class QToolButton;
 
 namespace varilume {
 
-class CanvasWidget;
 class PlotView;
 
 /// Shows the light-curve preview modally for the JD window in force and returns
@@ -74,9 +74,7 @@ private:
     PanelPacker actionPacker_;
 
     QLabel* lblStarName_ = nullptr;
-    CanvasWidget* picJDScale_ = nullptr;
-    CanvasWidget* picView_ = nullptr;
-    CanvasWidget* picMagScale_ = nullptr;
+    PictureWidgets pics_;
     QFrame* fraAction_ = nullptr;
     QLabel* Label1_ = nullptr;
     QLabel* Label3_ = nullptr;
