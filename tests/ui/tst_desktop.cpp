@@ -1,6 +1,4 @@
-#include "app/Application.h"
-#include "support/Files.h"
-#include "support/ScriptedPlatform.h"
+#include "ui/AppSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,15 +18,6 @@ using varilume::test::writeFile;
 
 namespace {
 
-QByteArray orbisLines(const QByteArray& star) {
-    QByteArray lines;
-    for (int i = 0; i < 30; ++i)
-        lines += QByteArray::number(2450000.0 + i * 1.7, 'f', 4) + "," +
-                 QByteArray::number(9.0 + (i % 6) * 0.3, 'f', 2) + ",,,V,ABC,,,,,,0,,Z,,,," + star +
-                 "\r\n";
-    return lines;
-}
-
 QByteArray twoColumnLines() {
     QByteArray lines;
     for (int i = 0; i < 30; ++i)
@@ -38,33 +27,13 @@ QByteArray twoColumnLines() {
 }
 
 // A program folder with settings, data files of both layouts, and a started program.
-struct Desk {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<Application> app;
-
-    explicit Desk(const QByteArray& extraSettings = {}) {
-        QFile::copy(QStringLiteral(VARILUME_TEMPLATE), path(QStringLiteral("Template.mdb")));
-        writeFile(path(QStringLiteral("Varilume.ini")),
-                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() + "\r\nIncrement=1.0\r\n" +
-                      extraSettings);
-        writeFile(path(QStringLiteral("rr lyr.txt")), orbisLines("rr lyr"));
+struct Desk : test::ProgramFolder<> {
+    explicit Desk(const QByteArray& extraSettings = {})
+        : ProgramFolder("Increment=1.0\r\n" + extraSettings) {
+        writeFile(path(QStringLiteral("rr lyr.txt")), test::orbisLines(30, 1.7, 6, 0.3));
         writeFile(path(QStringLiteral("EB Syn.dat")), twoColumnLines());
         writeFile(path(QStringLiteral("letter.txt")), "Dear observer,\nhello.\n");
         start();
-    }
-    void start() {
-        app = std::make_unique<Application>(platform, dir.path());
-        app->start();
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    FrmPlot& w() { return *app->mainWindow(); }
-    ProjectState& s() { return app->state(); }
-    // Every modal preview is left with Continue.
-    void continuePreviews(int count) {
-        for (int i = 0; i < count; ++i)
-            platform.dialogScripts.push_back(
-                [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
     }
     // Drops files on the window as the desktop does, and lets the load run.
     void drop(const QStringList& files) {
@@ -130,7 +99,7 @@ private slots:
         Desk t;
         if (starLoadedBefore) {
             t.platform.files.push_back(t.path(QStringLiteral("rr lyr.txt")));
-            t.continuePreviews(1);
+            t.continuePreview();
             t.w().cmdLoad();
             QVERIFY(t.s().StarLoaded);
             t.platform.dialogsShown.clear();
@@ -140,7 +109,7 @@ private slots:
         for (const QString& f : files)
             paths << t.path(f);
         t.platform.answers.push_back(unloadAnswer);
-        t.continuePreviews(1);
+        t.continuePreview();
         t.drop(paths);
 
         QStringList shown;
@@ -172,10 +141,10 @@ private slots:
             QVERIFY(writeFile(t.path(names.back()), twoColumnLines()));
         }
         for (const QString& n : names) {
-            t.continuePreviews(1);
+            t.continuePreview();
             t.w().loadFile(t.path(n));
         }
-        t.continuePreviews(1);
+        t.continuePreview();
         t.w().loadFile(t.path(names[2])); // loaded again: to the top, not twice
         QVERIFY2(t.platform.textsTitled(QStringLiteral("Error")).isEmpty(),
                  qPrintable(t.platform.transcript()));
@@ -187,7 +156,7 @@ private slots:
                               "&4 " + expected[3], "&5 " + expected[4]}));
 
         // A recent file is loaded again from the menu.
-        t.continuePreviews(1);
+        t.continuePreview();
         t.w().findChild<QAction*>(QStringLiteral("mnuRecent3"))->trigger();
         QCOMPARE(t.s().StarName, QStringLiteral("star 5"));
         QCOMPARE(t.s().RecentFiles.front(), expected[2]);

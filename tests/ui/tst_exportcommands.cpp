@@ -1,7 +1,5 @@
-#include "app/Application.h"
 #include "canvas/Canvas.h"
-#include "support/Files.h"
-#include "support/ScriptedPlatform.h"
+#include "ui/AppSession.h"
 #include "ui/widgets/CanvasWidget.h"
 
 #include <QAction>
@@ -24,38 +22,13 @@ namespace {
 
 // A started program over a temporary program folder; load() reads a star of
 // 40 observations and leaves the preview with Continue.
-struct Session {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<Application> app;
-
-    Session() {
-        QFile::copy(QStringLiteral(VARILUME_TEMPLATE), dir.filePath("Template.mdb"));
-        writeFile(dir.filePath("Varilume.ini"),
-                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() + "\r\nIncrement=1.0\r\n");
-        app = std::make_unique<Application>(platform, dir.path());
-        app->start();
-        QApplication::setActiveWindow(app->mainWindow());
-    }
-    FrmPlot& w() { return *app->mainWindow(); }
-    ProjectState& s() { return app->state(); }
-    template <typename T> T* child(const char* name) {
-        return w().findChild<T*>(QLatin1String(name));
-    }
+struct Session : test::ProgramFolder<> {
+    Session() : ProgramFolder("Increment=1.0\r\n") { start(); }
     Canvas& plot() { return child<CanvasWidget>("picView")->canvas(); }
     void load() {
-        QByteArray lines;
-        for (int i = 0; i < 40; ++i)
-            lines += QByteArray::number(2450000.0 + i * 2.5, 'f', 4) + "," +
-                     QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2) +
-                     ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
-        const QString orbis = dir.filePath("rr lyr.txt");
-        writeFile(orbis, lines);
-        platform.files.push_back(orbis);
-        platform.dialogScripts.push_back(
-            [](QDialog& d) { d.findChild<QPushButton*>("cmdGo")->click(); });
-        w().cmdLoad();
-        QApplication::setActiveWindow(app->mainWindow());
+        const QString orbis = path("rr lyr.txt");
+        writeFile(orbis, test::orbisLines());
+        loadOrbis(orbis);
         platform.messages.clear();
         platform.fileRequests.clear();
         platform.dialogsShown.clear();

@@ -1,9 +1,7 @@
-#include "app/Application.h"
 #include "canvas/Canvas.h"
 #include "print/PageFile.h"
 #include "support/CanvasOps.h"
-#include "support/Files.h"
-#include "support/ScriptedPlatform.h"
+#include "ui/AppSession.h"
 #include "ui/preview/FrmPreview.h"
 
 #include <QAction>
@@ -39,44 +37,23 @@ public:
 
 // A started program with two printers over a temporary program folder, and
 // a star of 40 V observations from JD 2450000 to 2450097.5.
-struct Session {
-    QTemporaryDir dir;
-    Platform platform;
-    std::unique_ptr<Application> app;
+struct Session : test::ProgramFolder<Platform> {
     QString orbis;
 
-    explicit Session(QStringList printers = {QStringLiteral("Laser"), QStringLiteral("Inkjet")}) {
+    explicit Session(QStringList printers = {QStringLiteral("Laser"), QStringLiteral("Inkjet")})
+        : ProgramFolder("Increment=1.0\r\nColorV=16744448\r\n") {
         platform.printers = printers;
         platform.defaultPrinter = printers.value(0);
-        QFile::copy(QStringLiteral(VARILUME_TEMPLATE),
-                    dir.filePath(QStringLiteral("Template.mdb")));
-        writeFile(dir.filePath(QStringLiteral("Varilume.ini")),
-                  "[Varilume.exe]\r\nFilePath=" + dir.path().toUtf8() +
-                      "\r\nIncrement=1.0\r\nColorV=16744448\r\n");
-        QByteArray lines = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment "
-                           "Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Transfomed,Airmass,"
-                           "Validation Flag,Cmag,Kmag,HJD,Star Name\r\n";
-        for (int i = 0; i < 40; ++i)
-            lines += QByteArray::number(2450000.0 + i * 2.5, 'f', 4) + "," +
-                     QByteArray::number(9.0 + (i % 8) * 0.25, 'f', 2) +
-                     ",,,V,ABC,,,,,,0,,Z,,,,rr lyr\r\n";
-        orbis = dir.filePath(QStringLiteral("rr lyr.txt"));
-        writeFile(orbis, lines);
-        app = std::make_unique<Application>(platform, dir.path());
-        app->start();
+        orbis = path(QStringLiteral("rr lyr.txt"));
+        writeFile(orbis, test::kOrbisHeader + test::orbisLines());
+        start();
     }
-    FrmPlot& w() { return *app->mainWindow(); }
-    ProjectState& s() { return app->state(); }
-    template <typename T> T* child(const QString& name) { return w().findChild<T*>(name); }
     // Loads the star; the preview runs the script (Continue when none).
     void load(std::function<void(FrmPreview&)> preview = {}) {
-        platform.files.push_back(orbis);
-        platform.dialogScripts.push_back([preview](QDialog& d) {
+        loadOrbis(orbis, [preview](QDialog& d) {
             if (preview)
                 preview(static_cast<FrmPreview&>(d));
-            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
         });
-        w().cmdLoad();
         platform.messages.clear();
     }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
