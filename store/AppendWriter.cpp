@@ -87,6 +87,24 @@ void keepCopy(QString& dst, const QString& src) {
         std::memcpy(dst.data(), src.constData(), std::size_t(src.size()) * sizeof(QChar));
 }
 
+// The text fields that the table fills with '' when an INSERT leaves them out.
+// A store made from another template may lack that default, and a field left
+// NULL would drop its row from every query that compares the field.
+std::uint32_t emptyByDefault(sqlite3* db) {
+    std::uint32_t mask = 0;
+    sqlite::Stmt info = sqlite::prepare(db, "PRAGMA table_info(Obs)");
+    while (sqlite3_step(info.get()) == SQLITE_ROW) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
+        const auto* preset = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 4));
+        if (!name || !preset || std::strcmp(preset, "''") != 0)
+            continue;
+        for (std::size_t f = 0; f < kTextFields.size(); ++f)
+            if (sqlite3_stricmp(name, kTextFields[f].name) == 0)
+                mask |= 1u << f;
+    }
+    return mask;
+}
+
 } // namespace
 
 std::uint32_t AppendWriter::Chunk::add(const QByteArray& text) {
@@ -117,6 +135,7 @@ AppendWriter::AppendWriter(sqlite3* db) : db_(db) {
     // The full statement first: it proves that the table has every field.
     shapes_.push_back(std::make_unique<Shape>(db, kAllFields));
     active_ = shapes_.front().get();
+    always_ = kAllFields & ~emptyByDefault(db);
     current_.fill(-1);
     building_.serial = nextSerial_++;
 }
@@ -269,7 +288,7 @@ bool AppendWriter::useShape(std::uint32_t filled, std::int64_t firstId) {
 void AppendWriter::writeChunk(const Chunk& c) {
     if (c.rows.empty() || lost_)
         return;
-    if (!useShape(c.filled, c.rows.front().id))
+    if (!useShape(c.filled | always_, c.rows.front().id))
         return;
     sqlite3_stmt* s = active_->many.get();
     const Shape& shape = *active_;

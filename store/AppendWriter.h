@@ -108,7 +108,8 @@ private:
 
     sqlite3* db_;
     std::vector<std::unique_ptr<Shape>> shapes_;
-    Shape* active_ = nullptr; // the shape whose statements hold the slots' bindings
+    Shape* active_ = nullptr;  // the shape whose statements hold the slots' bindings
+    std::uint32_t always_ = 0; // fields every INSERT names: the table has no '' for them
 
     // The caller's side: the chunk being filled and the last text of each field.
     Chunk building_;

@@ -452,6 +452,42 @@ private slots:
         QVERIFY(!failure([&] { store.count(); }).isEmpty());
     }
 
+    // Guards a store made from a template whose text fields have no default of
+    // '': the fields a load leaves empty must still hold '', not NULL, or the
+    // queries comparing them (FAINT <> '<') lose those rows.
+    void fieldsWithoutDefault() {
+        QTemporaryDir dir;
+        QString schema;
+        {
+            Store templ;
+            schema = templ.column(
+                QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = 'Obs'"), "sql")[0];
+        }
+        QVERIFY(schema.contains(QStringLiteral("NOT NULL DEFAULT ''")));
+        schema.replace(QStringLiteral(" NOT NULL DEFAULT ''"), QString());
+        const QString path = dir.filePath(QStringLiteral("Varilume.mdb"));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, schema.toUtf8().constData(), nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+
+        ObsStore store;
+        store.bind(path);
+        store.beginAppend();
+        for (int i = 0; i < 5000; ++i)
+            store.append(obs(QString::number(2450000 + i), QStringLiteral("9.5"),
+                             i < 10 ? QStringLiteral("<") : QString()));
+        store.commitAppend();
+        Recordset nulls = store.query(QStringLiteral(
+            "SELECT COUNT(*) AS n FROM Obs WHERE Star IS NULL OR Faint IS NULL OR Comments IS "
+            "NULL OR Edited IS NULL"));
+        QCOMPARE(nulls.integer("n"), 0);
+        Recordset shown =
+            store.query(QStringLiteral("SELECT COUNT(*) AS n FROM Obs WHERE FAINT <> '<'"));
+        QCOMPARE(shown.integer("n"), 4990);
+    }
+
     // Guards the clear and shutdown path: unbind() keeps an open batch's rows, closes a
     // result set still held, and frees the file to be deleted and replaced by a fresh copy.
     void unbindReleasesFile() {
