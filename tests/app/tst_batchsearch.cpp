@@ -74,7 +74,6 @@ private slots:
     void badOptions();
     void goodOptions();
     void csvLayout();
-    void inMemoryStore();
     void commandLine_data();
     void commandLine();
     void badInputWritesOneLine_data();
@@ -151,23 +150,6 @@ void TestBatchSearch::csvLayout() {
              QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n"
                             "1,3.118,0.3207184092,0.93,1.5e-40,2.5e-05,\n"
                             "2,1.4754,0.6777822963,0.93,,,1/day alias of #1\n"));
-}
-
-// Guards the in-memory store: it works like a file store, and each is its own.
-void TestBatchSearch::inMemoryStore() {
-    ObsStore a, b;
-    a.bind(ObsStore::InMemory);
-    b.bind(ObsStore::InMemory);
-    ObsRecord r;
-    r.Star = QStringLiteral("X");
-    r.JD = QStringLiteral("2460000.5");
-    r.Mag = QStringLiteral("11.2");
-    a.beginAppend();
-    a.append(r);
-    a.commitAppend();
-    QCOMPARE(a.count(), 1);
-    QCOMPARE(b.count(), 0);
-    QCOMPARE(a.plotColumns().jd.size(), std::size_t{1});
 }
 
 void TestBatchSearch::commandLine_data() {

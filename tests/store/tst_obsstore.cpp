@@ -528,6 +528,9 @@ private slots:
         store.commitAppend();
         QCOMPARE(store.count(), qint64(kTable.size()));
         QCOMPARE(store.plotColumns().jd.size(), std::size_t(kTable.size() - 1));
+        ObsStore other; // each store in memory is its own
+        other.bind(ObsStore::InMemory);
+        QCOMPARE(other.count(), qint64(0));
         Recordset rs = store.query(QStringLiteral("SELECT StDev(Mag) AS s FROM Obs"));
         QVERIFY(!rs.isNull(QStringLiteral("s")));
         store.unbind();

@@ -39,11 +39,6 @@ void RecordingPlotView::setStarCaption(const QString& text) {
     calls << QStringLiteral("caption ") + text;
 }
 
-void RecordingPlotView::HidePlot() {
-    ++hidePlotCalls;
-    calls << QStringLiteral("HidePlot");
-}
-
 FakePreviewView::FakePreviewView() {
     for (Canvas* c : {&view, &jdScale, &magScale})
         c->setRecording(true);

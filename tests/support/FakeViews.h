@@ -37,14 +37,12 @@ public:
     Canvas view, jdScale, magScale;
     /// One line per call: "repaint", "caption <text>", "enabled 0|1", "HidePlot",
     /// "ShowPlot", "busy <caption>", "busy hidden", "progress of <maximum>" and
-    /// "progress hidden". Range labels and progress values are kept apart.
+    /// "progress hidden". Progress values are kept apart.
     QStringList calls;
     /// When set (to state.Plotting), "enabled" and "ShowPlot" lines end in
     /// " plotting 0|1": whether the run still counted as going on then.
     const bool* plotting = nullptr;
     QString caption;
-    QStringList rangeLabels; // min JD, max JD, min Mag, max Mag of the last call
-    int hidePlotCalls = 0;
 
     Canvas& picView() override { return view; }
     Canvas& picJDScale() override { return jdScale; }
@@ -55,12 +53,9 @@ public:
     void setViewEnabled(bool on) override {
         calls << withPlotting("enabled " + QString::number(on));
     }
-    void HidePlot() override;
+    void HidePlot() override { calls << QStringLiteral("HidePlot"); }
     void ShowPlot() override { calls << withPlotting("ShowPlot"); }
-    void setRangeLabels(const QString& minJD, const QString& maxJD, const QString& minMag,
-                        const QString& maxMag) override {
-        rangeLabels = {minJD, maxJD, minMag, maxMag};
-    }
+    void setRangeLabels(const QString&, const QString&, const QString&, const QString&) override {}
     void showBusyCaption(const QString& text) override { calls << "busy " + text; }
     void hideBusyCaption() override { calls << "busy hidden"; }
     void showProgress(int maximum) override { calls << "progress of " + QString::number(maximum); }

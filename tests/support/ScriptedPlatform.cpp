@@ -99,7 +99,6 @@ ShellResult ScriptedPlatform::openPath(const QString& path) {
 }
 
 void ScriptedPlatform::processEvents() {
-    ++processEventsCalls;
     if (onProcessEvents)
         onProcessEvents();
 }

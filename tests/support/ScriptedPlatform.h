@@ -96,7 +96,6 @@ public:
     std::optional<PrintOutcome> printFailure;
     /// Hourglass requests not yet undone.
     int busyDepth = 0;
-    int processEventsCalls = 0;
     /// Called from processEvents(), to act in the middle of a long loop.
     std::function<void()> onProcessEvents;
     /// 0 makes long loops yield at every chance, so a test can act mid-loop.

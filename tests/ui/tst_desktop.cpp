@@ -98,9 +98,7 @@ private slots:
         QFETCH(QStringList, titles);
         Desk t;
         if (starLoadedBefore) {
-            t.platform.files.push_back(t.path(QStringLiteral("rr lyr.txt")));
-            t.continuePreview();
-            t.w().cmdLoad();
+            t.loadOrbis(t.path(QStringLiteral("rr lyr.txt")));
             QVERIFY(t.s().StarLoaded);
             t.platform.dialogsShown.clear();
             t.platform.fileRequests.clear();

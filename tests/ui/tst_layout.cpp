@@ -4,7 +4,6 @@
 #include "ui/AppSession.h"
 #include "ui/LayoutCheck.h"
 #include "ui/main/MainLayout.h"
-#include "ui/preview/FrmPreview.h"
 #include "ui/search/FrmSearch.h"
 
 #include <QApplication>
@@ -93,12 +92,7 @@ private slots:
     void dialogsClean() {
         Session t;
         QStringList preview;
-        t.platform.files.push_back(t.orbis);
-        t.platform.dialogScripts.push_back([&](QDialog& d) {
-            preview = layoutFaults(d);
-            static_cast<FrmPreview&>(d).cmdGo();
-        });
-        t.w().cmdLoad();
+        t.loadOrbis(t.orbis, [&](QDialog& d) { preview = layoutFaults(d); });
         QVERIFY2(preview.isEmpty(), qPrintable(listed(preview)));
 
         QStringList about;

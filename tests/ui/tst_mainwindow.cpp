@@ -275,8 +275,7 @@ private slots:
     void reset() {
         Session t;
         t.load();
-        t.platform.dialogScripts.push_back(
-            [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
+        t.continuePreview();
         t.s().JDFrom = 2450100;
         t.w().cmdReset();
         QCOMPARE(t.s().JDFrom, t.s().MinJD);

@@ -56,14 +56,6 @@ QByteArray sineLines() {
 struct Session : test::Session {
     Session() : test::Session("ColorR=255\r\nColorDISC=12615680\r\n", sineLines()) {}
     Context ctx() { return Context{app->state(), app->store(), platform}; }
-    // Continue in the preview, after an optional look at it.
-    void continuePreview(std::function<void(QDialog&)> look = {}) {
-        platform.dialogScripts.push_back([look](QDialog& d) {
-            if (look)
-                look(d);
-            d.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
-        });
-    }
     void type(const QString& period) {
         child<QLineEdit>("txtPeriod")->setText(period);
         w().periodEntered();

@@ -86,10 +86,6 @@ private slots:
                                                                   << "typed step" << true;
         QTest::addRow("back across a reset") << "t3.118 r <" << 3.118f << " 3.118"
                                              << "typed reset" << true;
-        QTest::addRow("a new period clears what lay ahead") << "t5 s6 s7 < < e9 >" << 9.0f << " 9"
-                                                            << "typed estimate" << false;
-        QTest::addRow("the period in force is not recorded twice") << "t5 s5 q5" << 5.0f << " 5"
-                                                                   << "typed" << false;
         QTest::addRow("forward at the newest stays") << "t5 >" << 5.0f << " 5"
                                                      << "typed" << false;
     }
@@ -139,17 +135,6 @@ private slots:
         QCOMPARE(names.join(u' '), sources);
         QCOMPARE(trial.history().canGoForward(), canForward);
         QCOMPARE(changes, expectedChanges);
-    }
-
-    // Guards the default drifting between start, unload and a new preview.
-    void resetGivesTheDefault() {
-        ProjectState state;
-        QLineEdit edit;
-        TrialPeriod trial(state, edit);
-        trial.set(3, Source::Step);
-        trial.reset();
-        QCOMPARE(state.Period, kDefaultPeriod);
-        QCOMPARE(edit.text(), QStringLiteral(" 200"));
     }
 };
 
