@@ -344,9 +344,8 @@ void ObsStore::execute(const QString& sql) {
 void ObsStore::clear() {
     d->requireBound();
     d->syncRows();
-    d->dirtyFirst = d->dirtyLast = 0;
     sqlite::exec(d->db, "DELETE FROM Obs");
-    d->loadColumns();
+    d->loadColumns(); // drops the phases not yet written, with the rows
 }
 
 void ObsStore::beginAppend() {

@@ -3,6 +3,7 @@
 #include "export/ExportText.h"
 #include "export/TextFileWriter.h"
 #include "format/NumberFormat.h"
+#include "ui/widgets/Named.h"
 #include "ui/widgets/Twips.h"
 
 #include <QCheckBox>
@@ -22,8 +23,7 @@ namespace varilume {
 namespace {
 
 template <typename W> W* placed(W* widget, const char* name, const TwipRect& r) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(r.px());
+    named(widget, name)->setGeometry(r.px());
     return widget;
 }
 

@@ -6,6 +6,7 @@
 #include "ui/main/Logo.h"
 #include "ui/widgets/CanvasWidget.h"
 #include "ui/widgets/FitText.h"
+#include "ui/widgets/Named.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -29,11 +30,6 @@ QFont fontOf(const QString& family, qreal points, bool bold) {
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;
-}
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
 }
 
 } // namespace

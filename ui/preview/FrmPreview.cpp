@@ -5,6 +5,7 @@
 #include "preview/PreviewPlot.h"
 #include "ui/widgets/CanvasWidget.h"
 #include "ui/widgets/FitText.h"
+#include "ui/widgets/Named.h"
 #include "ui/widgets/ScreenFit.h"
 #include "ui/widgets/Twips.h"
 
@@ -26,11 +27,6 @@ namespace {
 constexpr float kPreviewFrameHeight = 420;
 // Lower, the plot would shrink to nothing above the controls.
 constexpr float kMinOuterHeight = 6000;
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 

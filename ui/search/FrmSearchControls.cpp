@@ -5,6 +5,7 @@
 #include "format/NumberFormat.h"
 #include "ui/search/SpectrumWidget.h"
 #include "ui/widgets/ColorSwatch.h"
+#include "ui/widgets/Named.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,15 +25,6 @@
 #include <QVBoxLayout>
 
 namespace varilume {
-
-namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 void FrmSearch::createControls() {
     auto* outer = new QHBoxLayout(this);

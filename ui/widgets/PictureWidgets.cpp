@@ -1,22 +1,14 @@
 #include "ui/widgets/PictureWidgets.h"
 
+#include "ui/widgets/Named.h"
+
 namespace varilume {
-
-namespace {
-
-CanvasWidget* canvasNamed(QWidget* parent, const char* name) {
-    auto* w = new CanvasWidget(parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-} // namespace
 
 PictureWidgets PictureWidgets::create(QWidget* parent) {
     PictureWidgets p;
-    p.jdScale = canvasNamed(parent, "picJDScale");
-    p.view = canvasNamed(parent, "picView");
-    p.magScale = canvasNamed(parent, "picMagScale");
+    p.jdScale = named(new CanvasWidget(parent), "picJDScale");
+    p.view = named(new CanvasWidget(parent), "picView");
+    p.magScale = named(new CanvasWidget(parent), "picMagScale");
     p.view->canvas().setForeground(0x00FFFF);
     QFont stripFont = parent->font();
     stripFont.setPointSizeF(7);
