@@ -1,4 +1,5 @@
 #include "canvas/Canvas.h"
+#include "support/CanvasOps.h"
 
 #include <QtTest>
 #include <cmath>
@@ -19,14 +20,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 std::int32_t pixel(const Canvas& canvas, int x, int y) {
     return rgbValue(canvas.image().pixelColor(x, y));
-}
-
-int countColour(const Canvas& canvas, std::int32_t rgb) {
-    int n = 0;
-    for (int y = 0; y < canvas.heightPx(); ++y)
-        for (int x = 0; x < canvas.widthPx(); ++x)
-            n += pixel(canvas, x, y) == rgb ? 1 : 0;
-    return n;
 }
 
 // Bounding box of every pixel not in the background colour.
@@ -216,8 +209,8 @@ private slots:
             canvas.circle(at.x1(), at.y1(), at.x2(), kRed);
         else
             canvas.line(at.x1(), at.y1(), at.x2(), at.y2());
-        const int red = countColour(canvas, kRed);
-        const int green = countColour(canvas, kGreen);
+        const int red = test::countColour(canvas.image(), kRed);
+        const int green = test::countColour(canvas.image(), kGreen);
         QCOMPARE(inkBox(canvas), ink);
         if (counts.x() >= 0)
             QCOMPARE(QPoint(red, green), counts);
@@ -228,7 +221,7 @@ private slots:
         }
         canvas.clear();
         canvas.dot(at.x1(), at.y1(), at.x2(), kGrey);
-        QCOMPARE(countColour(canvas, kGrey), red + green);
+        QCOMPARE(test::countColour(canvas.image(), kGrey), red + green);
         QCOMPARE(canvas.fillColor(), kGreen);
         // Lines, frames and text through the same point must not fail either.
         canvas.line(at.x1(), at.y1(), 20, 15);
@@ -287,7 +280,7 @@ private slots:
         canvas.drawImage(10, 20, 80, 40, plot.image(), true);
         // Each source pixel covers 20 x 20 target pixels.
         QCOMPARE(inkBox(canvas), QRect(70, 20, 20, 20));
-        QCOMPARE(countColour(canvas, page ^ kRed), 400);
+        QCOMPARE(test::countColour(canvas.image(), page ^ kRed), 400);
     }
 };
 

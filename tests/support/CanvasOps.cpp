@@ -5,6 +5,14 @@
 
 namespace varilume::test {
 
+int countColour(const QImage& image, std::int32_t rgb) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += rgbValue(image.pixelColor(x, y)) == rgb ? 1 : 0;
+    return n;
+}
+
 std::vector<Canvas::Op> opsOf(const Canvas& c, Canvas::Op::Kind kind) {
     std::vector<Canvas::Op> out;
     for (const Canvas::Op& op : c.ops())

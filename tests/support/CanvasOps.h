@@ -2,6 +2,7 @@
 
 #include "canvas/Canvas.h"
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <vector>
@@ -28,6 +29,8 @@ QString describeTexts(const Canvas& c);
 /// The printed texts that do not lie whole inside the canvas (a part cut at
 /// its edge), described as describeTexts does; empty when all fit.
 QString textsCut(const Canvas& c);
+/// Pixels of one stored colour in a picture.
+int countColour(const QImage& image, std::int32_t rgb);
 /// Whether a printed text's rectangle spans user position x (across) or y (down).
 bool textSpansX(const Canvas& c, const Canvas::Op& text, double x);
 bool textSpansY(const Canvas& c, const Canvas::Op& text, double y);

@@ -59,14 +59,6 @@ struct Session : test::ProgramFolder<Platform> {
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
 };
 
-int countColour(const QImage& image, std::int32_t rgb) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += rgbValue(image.pixelColor(x, y)) == rgb ? 1 : 0;
-    return n;
-}
-
 } // namespace
 
 class TestPrintCommands : public QObject {
@@ -147,11 +139,11 @@ private slots:
     void pageTakesScreenPlot() {
         Session t;
         t.load();
-        QVERIFY(countColour(t.w().picView().image(), kVColour) > 0);
+        QVERIFY(test::countColour(t.w().picView().image(), kVColour) > 0);
         t.w().mnuPrint();
         const QImage page = t.platform.printedPages.at(0).page;
-        QVERIFY(countColour(page, kWhite ^ kVColour) > 0);
-        QCOMPARE(countColour(page, kVColour), 0);
+        QVERIFY(test::countColour(page, kWhite ^ kVColour) > 0);
+        QCOMPARE(test::countColour(page, kVColour), 0);
     }
 
     // Guards a printer that fails: its message, the normal pointer again, and

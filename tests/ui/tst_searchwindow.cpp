@@ -1,5 +1,6 @@
 #include "canvas/Canvas.h"
 #include "plot/Bands.h"
+#include "support/CanvasOps.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/AppSession.h"
@@ -72,16 +73,6 @@ struct Session : test::Session {
         return caption.section(u'(', 1).section(u' ', 0, 0).toInt();
     }
 };
-
-// Pixels of one stored colour in a picture.
-int pixelsOf(const QImage& image, std::int32_t color) {
-    const QRgb want = rgbColor(color).rgb();
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += (image.pixel(x, y) & 0xFFFFFF) == (want & 0xFFFFFF) ? 1 : 0;
-    return n;
-}
 
 } // namespace
 
@@ -174,7 +165,7 @@ private slots:
         QVERIFY(red->text().startsWith(QStringLiteral("R  (")));
         const int redCount = red->text().section(u'(', 1).chopped(1).toInt();
         QVERIFY(redCount > 0);
-        QVERIFY(pixelsOf(t.child<CanvasWidget>("picView")->canvas().image(), kR) > 0);
+        QVERIFY(test::countColour(t.child<CanvasWidget>("picView")->canvas().image(), kR) > 0);
 
         FrmSearch& search = t.search();
         Context ctx = t.ctx();
@@ -185,7 +176,7 @@ private slots:
         red->setChecked(false);
         QVERIFY(!redBox->isChecked());
         QCOMPARE(t.points(), all - redCount);
-        QCOMPARE(pixelsOf(t.child<CanvasWidget>("picView")->canvas().image(), kR), 0);
+        QCOMPARE(test::countColour(t.child<CanvasWidget>("picView")->canvas().image(), kR), 0);
         QVERIFY(!t.searchChild<QCheckBox>(qPrintable(QStringLiteral("chkBand%1").arg(kR)))
                      ->isChecked());
         const std::size_t after = searchInput(ctx, search.choice()).data.times.size();
@@ -193,7 +184,7 @@ private slots:
 
         int previewRed = -1;
         t.continuePreview([&](QDialog& d) {
-            previewRed = pixelsOf(
+            previewRed = test::countColour(
                 d.findChild<CanvasWidget*>(QStringLiteral("picView"))->canvas().image(), kR);
         });
         t.w().mnuPreview();
