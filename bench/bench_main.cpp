@@ -4,14 +4,16 @@
 //
 //   varilume_bench                 all sizes
 //   varilume_bench --size N        one size (what the children run)
-//   varilume_bench --size N --only import|current|two|replot
+//   varilume_bench --size N --only import|current|two|table|replot
 //                                  one measure alone, for a profiler
+// "table" is the light-curve table reader alone (sniff, recognise, read; no store).
 #include "OrbisGenerator.h"
 #include "canvas/Canvas.h"
 #include "export/Bins.h"
 #include "export/PhaseExport.h"
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
+#include "import/TableReader.h"
 #include "import/TwoColumnImport.h"
 #include "platform/QuietPlatform.h"
 #include "plot/OffscreenPlotView.h"
@@ -94,6 +96,46 @@ Timing importOrbis(Folder& f, PlotView& view, const QString& file, int expectMin
     return elapsed;
 }
 
+// The light-curve table reader on a CSV of n rows (JD, Magnitude, Err, Band, flag),
+// from sniffing the head to the last observation handed over; no store.
+Timing readLightCurveTable(const QString& path, int n) {
+    {
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly))
+            return {};
+        QByteArray text = "JD,Magnitude,Err,Band,catflags\n";
+        for (int i = 0; i < n; ++i) {
+            text += QByteArray::number(2455000.5 + i * 0.0137, 'f', 5) + ',' +
+                    QByteArray::number(11.0 + (i % 997) * 0.001, 'f', 3) + ",0.0" +
+                    QByteArray::number(10 + i % 80) + (i % 3 ? ",V," : ",B,") +
+                    (i % 100 ? "0\n" : "4\n");
+            if (text.size() > (1 << 20)) {
+                out.write(text);
+                text.clear();
+            }
+        }
+        out.write(text);
+    }
+    qint64 loaded = 0;
+    const Timing t = timed([&] {
+        const TableLayout layout = sniffTable(path);
+        const TableMapping mapping = recogniseColumns(layout);
+        const TableReadResult r = readTable(
+            path, layout, mapping,
+            [&](std::span<const TableObservation> chunk) {
+                loaded += qint64(chunk.size());
+                return true;
+            },
+            [](const SkippedRow&) {});
+        if (!r.ok)
+            std::fprintf(stderr, "table read failed: %s\n", qPrintable(r.error));
+    });
+    if (loaded != n - (n + 99) / 100)
+        std::fprintf(stderr, "table read loaded %lld of %d rows\n", static_cast<long long>(loaded),
+                     n);
+    return t;
+}
+
 // The exports and the averaging, each measured after a fresh replot (phases in
 // memory, not yet written back), from the start of the work to the file closed.
 void exportsAndBins(Folder& f, BenchPlotView& view, int n) {
@@ -155,8 +197,13 @@ void runSize(int n, const QString& only) {
         BenchPlotView view;
         twoColumnImport = timed([&] { ImportTwoColumnFile(f.ctx, view, twoCol); });
     }
+    Timing tableRead;
+    if (wanted("table"))
+        tableRead = readLightCurveTable(work.filePath(QStringLiteral("table.csv")), n);
     if (!only.isEmpty() && only != "import" && only != "replot") {
-        const Timing& t = only == "two" ? twoColumnImport : currentImport;
+        const Timing& t = only == "two"     ? twoColumnImport
+                          : only == "table" ? tableRead
+                                            : currentImport;
         std::printf("%9d  %s %5.0f ms (cpu %5.0f)\n", n, qPrintable(only), t.wallMs, t.cpuMs);
         return;
     }
@@ -209,6 +256,8 @@ void runSize(int n, const QString& only) {
                 currentImport.cpuMs, twoColumnImport.wallMs, twoColumnImport.cpuMs,
                 importPeak / 1024.0, replot.wallMs, replot.cpuMs, previewRedraw, flush,
                 qPrintable(view.caption.trimmed()));
+    std::printf("%9d  light-curve table reader %5.0f ms (cpu %5.0f)\n", n, tableRead.wallMs,
+                tableRead.cpuMs);
     std::fflush(stdout);
 }
 
