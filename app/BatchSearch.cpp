@@ -1,13 +1,15 @@
 #include "app/BatchSearch.h"
 
 #include "canvas/Canvas.h"
+#include "import/ColumnChoices.h"
 #include "import/Extremes.h"
-#include "import/OrbisImport.h"
-#include "import/TwoColumnImport.h"
+#include "import/Importer.h"
+#include "import/TableLayout.h"
 #include "platform/SilentPlatform.h"
 #include "plot/OffscreenPlotView.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
+#include "plot/SearchInput.h"
 #include "store/Context.h"
 
 #include <QFile>
@@ -27,33 +29,6 @@ QString oneLine(QString text) {
     return text
         .replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(" "))
         .trimmed();
-}
-
-// The two-column layout is two or three numbers a line ("<" marks fainter-than);
-// anything else is left to the ORBIS importer, which knows both of its layouts.
-bool looksTwoColumn(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    for (int lines = 0; lines < 50 && !file.atEnd(); ++lines) {
-        const QString line = QString::fromUtf8(file.readLine(4096)).trimmed();
-        if (line.isEmpty())
-            continue;
-        QString numbers = line;
-        numbers.remove(u'<');
-        const QStringList fields =
-            numbers.split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
-        if (fields.size() < 2 || fields.size() > 3)
-            return false;
-        for (const QString& f : fields) {
-            bool ok = false;
-            f.toDouble(&ok);
-            if (!ok)
-                return false;
-        }
-        return true;
-    }
-    return false;
 }
 
 bool readNumber(const QString& text, double& value) {
@@ -99,6 +74,10 @@ BatchOptions parseBatchOptions(const QStringList& args) {
         const QString& a = args[i];
         if (!a.startsWith(QStringLiteral("--")))
             return bad(QStringLiteral("Unexpected argument \"%1\".").arg(a));
+        if (a == QStringLiteral("--flux")) { // the one option without a value
+            o.columns.flux = true;
+            continue;
+        }
         if (i + 1 >= args.size())
             return bad(QStringLiteral("%1 needs a value.").arg(a));
         const QString value = args[++i];
@@ -136,6 +115,19 @@ BatchOptions parseBatchOptions(const QStringList& args) {
             o.settings.peaks = static_cast<int>(x);
         } else if (a == QStringLiteral("--plot")) {
             o.plotFile = value;
+        } else if (a == QStringLiteral("--time")) {
+            o.columns.time = value;
+        } else if (a == QStringLiteral("--mag")) {
+            o.columns.mag = value;
+        } else if (a == QStringLiteral("--err")) {
+            o.columns.err = value;
+        } else if (a == QStringLiteral("--band")) {
+            o.columns.band = value;
+        } else if (a == QStringLiteral("--time-offset")) {
+            if (!readNumber(value, x))
+                return bad(QStringLiteral("--time-offset must be a number of days, not \"%1\".")
+                               .arg(value));
+            o.columns.timeOffset = x;
         } else {
             return bad(QStringLiteral("Unknown option %1.").arg(a));
         }
@@ -177,14 +169,34 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
     SearchData data;
     try {
         store.bind(ObsStore::InMemory);
-        ImportResult result;
-        if (looksTwoColumn(path)) {
-            state.StarName = StarNameFromPath(path);
-            result = ImportTwoColumnFile(ctx, view, path);
-        } else {
-            state.FileName = path;
-            result = ImportOrbisFile(ctx, view);
+        // The window's recogniser: anything it cannot place and that is no
+        // table either goes to the ORBIS importer, whose message says why not.
+        DataFileKind kind = recogniseDataFile(path);
+        if (kind == DataFileKind::Unknown &&
+            (options.columns.any() || sniffTable(path).error.isEmpty()))
+            kind = DataFileKind::Table;
+        if (kind == DataFileKind::Unknown)
+            kind = DataFileKind::Orbis;
+        ImportRequest request{path, nullptr};
+        if (kind == DataFileKind::Table) {
+            const TableLayout layout = sniffTable(path);
+            if (!layout.error.isEmpty())
+                return fail(
+                    QStringLiteral("%1: not a light-curve table: %2").arg(path, layout.error));
+            QString why;
+            const auto mapping =
+                applyColumnChoices(layout, recogniseColumns(layout), options.columns, &why);
+            if (!mapping)
+                return fail(QStringLiteral("%1: %2").arg(path, why));
+            if (!mapping->sure)
+                return fail(
+                    QStringLiteral("%1: cannot tell which column is which (%2); the "
+                                   "columns are: %3. Name them with --time, --mag, "
+                                   "--err, --band.")
+                        .arg(path, mapping->why, layout.columns.join(QStringLiteral(", "))));
+            request.mapping = std::make_shared<const TableMapping>(*mapping);
         }
+        const ImportResult result = importerFor(kind)->import(ctx, view, request);
         if (!result.ok())
             return fail(QStringLiteral("%1: %2").arg(
                 path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
@@ -194,14 +206,17 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
                 QStringLiteral("Varilume: %1: %2 lines could not be read and were left out.\n")
                     .arg(path)
                     .arg(result.rejected);
-        // Fainter-than estimates never; discrepant ones neither.
-        Recordset rs = store.query(
-            QStringLiteral("SELECT JD, Mag FROM Obs WHERE Faint <> '<' AND TRIM(Valid) <> 'D' "
-                           "AND JD IS NOT NULL AND Mag IS NOT NULL ORDER BY JD"));
-        for (; !rs.eof(); rs.moveNext()) {
-            data.times.push_back(rs.number(QStringLiteral("JD")));
-            data.mags.push_back(rs.number(QStringLiteral("Mag")));
-        }
+        // The observations the window's search starts from: the whole span,
+        // every band but the discrepant estimates (fainter-than ones are never plotted).
+        const ExtremesResult extremes = FindExtremes(state, ctx.store);
+        if (!extremes.found())
+            return fail(QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
+                                                               ? QStringLiteral("no observations")
+                                                               : extremes.error));
+        state.JDFrom = state.MinJD;
+        state.JDTo = state.MaxJD;
+        state.StarLoaded = true;
+        data = searchInput(ctx, {defaultSearchBands(state, searchBands(ctx)), false}).data;
     } catch (const StoreError& e) {
         return fail(QStringLiteral("%1: %2").arg(path, e.description()));
     }
@@ -211,15 +226,7 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         return fail(QStringLiteral("%1: %2").arg(path, QString::fromStdString(result.reason)));
 
     if (!options.plotFile.isEmpty() && !result.peaks.empty()) {
-        const ExtremesResult extremes = FindExtremes(state, ctx.store);
-        if (!extremes.found())
-            return fail(QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
-                                                               ? QStringLiteral("no observations")
-                                                               : extremes.error));
-        state.JDFrom = state.MinJD;
-        state.JDTo = state.MaxJD;
         state.Period = static_cast<float>(result.peaks.front().period);
-        state.StarLoaded = true;
         Scaler(ctx, view);
         Plotter(ctx, view);
         const QImage image =

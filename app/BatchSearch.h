@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "export/SearchCsv.h"
+#include "import/ColumnChoices.h"
 #include "search/PeriodSearch.h"
 
 namespace varilume {
@@ -18,8 +19,9 @@ namespace varilume {
 struct BatchOptions {
     QString file;
     SearchSettings settings;
-    QString plotFile; // empty: no plot
-    QString error;    // set when the arguments are unusable
+    QString plotFile;      // empty: no plot
+    ColumnChoices columns; // a table's columns where recognition cannot settle them
+    QString error;         // set when the arguments are unusable
 };
 
 /// True when the arguments ask for the batch command.

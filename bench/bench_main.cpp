@@ -4,7 +4,7 @@
 //
 //   varilume_bench                 all sizes
 //   varilume_bench --size N        one size (what the children run)
-//   varilume_bench --size N --only import|current|two|table|replot
+//   varilume_bench --size N --only import|current|two|table|tableimport|replot
 //                                  one measure alone, for a profiler
 // "table" is the light-curve table reader alone (sniff, recognise, read; no store).
 #include "OrbisGenerator.h"
@@ -13,6 +13,7 @@
 #include "export/PhaseExport.h"
 #include "import/Extremes.h"
 #include "import/OrbisImport.h"
+#include "import/TableImport.h"
 #include "import/TableReader.h"
 #include "import/TwoColumnImport.h"
 #include "platform/QuietPlatform.h"
@@ -169,6 +170,19 @@ void exportsAndBins(Folder& f, BenchPlotView& view, int n) {
     std::fflush(stdout);
 }
 
+// A two-column file written again as "JD,Magnitude,Uncertainty,Band" rows.
+void writeAsTable(const QString& from, const QString& to) {
+    QFile in(from), out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return;
+    out.write("JD,Magnitude,Uncertainty,Band\n");
+    while (!in.atEnd()) {
+        QList<QByteArray> f = in.readLine().simplified().split(' ');
+        if (f.size() >= 2)
+            out.write(f[0] + ',' + f[1] + ',' + (f.size() > 2 ? f[2] : "0.01") + ",V\n");
+    }
+}
+
 void runSize(int n, const QString& only) {
     const auto wanted = [&](const char* what) { return only.isEmpty() || only == what; };
     QTemporaryDir work;
@@ -200,6 +214,23 @@ void runSize(int n, const QString& only) {
     Timing tableRead;
     if (wanted("table"))
         tableRead = readLightCurveTable(work.filePath(QStringLiteral("table.csv")), n);
+    if (only == "tableimport") {
+        // The same observations as a survey's CSV, through the light-curve table importer.
+        const QString table = work.filePath(QStringLiteral("table.csv"));
+        gen::writeTwoColumnFile(twoCol, eb, n, 7, 2455000.5, 3000);
+        writeAsTable(twoCol, table);
+        Folder f;
+        BenchPlotView view;
+        const Timing t = timed([&] {
+            const ImportResult r = ImportTableFile(f.ctx, view, table, nullptr);
+            if (r.records != n)
+                std::fprintf(stderr, "table import stored %d of %d: %s\n", r.records, n,
+                             qPrintable(r.text));
+        });
+        std::printf("%9d  table import %5.0f ms (cpu %5.0f)  peak %.1f MB\n", n, t.wallMs, t.cpuMs,
+                    peakKiB() / 1024.0);
+        return;
+    }
     if (!only.isEmpty() && only != "import" && only != "replot") {
         const Timing& t = only == "two"     ? twoColumnImport
                           : only == "table" ? tableRead

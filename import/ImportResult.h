@@ -22,6 +22,8 @@ struct ImportResult {
     int records = 0;  // records stored
     int rejected = 0; // lines written to Errors.txt
     int excluded = 0; // lines left out on purpose (e.g. differential magnitudes)
+    // A line for the status bar after a load that went in ("1200 loaded, 3 skipped ...").
+    QString note;
     // The message box to show, when there is one (empty text: none).
     QString text;
     QString title;

@@ -23,6 +23,11 @@ std::size_t firstClassOf(const ProjectState& state, std::int32_t color) {
 
 } // namespace
 
+QString discrepantBandKey() {
+    return QStringLiteral("\x01"
+                          "discrepant");
+}
+
 QString bandName(const ProjectState& state, std::int32_t color) {
     QStringList names;
     for (std::size_t i = 0; i < std::size(kColorClasses); ++i)
@@ -38,25 +43,68 @@ QString bandName(const ProjectState& state, std::int32_t color) {
         .toUpper();
 }
 
-std::vector<Band> bandsPresent(const ProjectState& state, std::span<const std::int32_t> colors) {
-    std::map<std::int32_t, std::size_t> counts;
-    for (std::int32_t c : colors)
-        ++counts[c];
+std::vector<Band> bandsPresent(const ProjectState& state, const ObsStore& store, std::size_t first,
+                               std::size_t last) {
+    const auto cols = store.plotColumns();
+    const auto& keys = store.bandKeys();
+    last = std::min(last, cols.band.size());
+    // Points per band, and per colour within it.
+    std::vector<std::map<std::int32_t, std::size_t>> colors(keys.size());
+    for (std::size_t i = first; i < last; ++i)
+        if (cols.band[i] < colors.size())
+            ++colors[cols.band[i]][cols.color[i]];
     std::vector<Band> bands;
-    bands.reserve(counts.size());
-    for (const auto& [color, count] : counts)
-        bands.push_back({color, bandName(state, color), count});
+    for (std::size_t code = 0; code < colors.size(); ++code) {
+        if (colors[code].empty())
+            continue;
+        Band b{std::uint16_t(code), keys[code], QString(), 0, 0};
+        std::size_t most = 0;
+        for (const auto& [color, n] : colors[code]) {
+            b.count += n;
+            if (n > most) {
+                most = n;
+                b.color = color;
+            }
+        }
+        if (code == kDiscrepantBand) {
+            b.key = discrepantBandKey();
+            b.name = QStringLiteral("Discrepant");
+            b.color = colorValue(state.ColorDISC);
+        } else {
+            b.name = b.key.isEmpty() ? bandName(state, b.color) : b.key;
+        }
+        bands.push_back(b);
+    }
     std::stable_sort(bands.begin(), bands.end(), [&](const Band& a, const Band& b) {
-        return firstClassOf(state, a.color) < firstClassOf(state, b.color);
+        const bool da = a.code == kDiscrepantBand, db = b.code == kDiscrepantBand;
+        if (da != db)
+            return db;
+        const std::size_t ca = firstClassOf(state, a.color), cb = firstClassOf(state, b.color);
+        if (ca != cb)
+            return ca < cb;
+        return a.name < b.name;
     });
     return bands;
 }
 
-void setBandShown(ProjectState& state, std::int32_t color, bool shown) {
-    auto& hidden = state.HiddenColors;
-    hidden.erase(std::remove(hidden.begin(), hidden.end(), color), hidden.end());
+bool bandShown(const ProjectState& state, const QString& key) {
+    return !state.HiddenBands.contains(key);
+}
+
+void setBandShown(ProjectState& state, const QString& key, bool shown) {
+    state.HiddenBands.removeAll(key);
     if (!shown)
-        hidden.push_back(color);
+        state.HiddenBands.push_back(key);
+}
+
+std::vector<char> shownBandMask(const ProjectState& state, const ObsStore& store) {
+    if (state.HiddenBands.isEmpty())
+        return {};
+    const auto& keys = store.bandKeys();
+    std::vector<char> mask(keys.size());
+    for (std::size_t code = 0; code < keys.size(); ++code)
+        mask[code] = bandShown(state, code == kDiscrepantBand ? discrepantBandKey() : keys[code]);
+    return mask;
 }
 
 } // namespace varilume

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ObsStore.h"
 #include "store/State.h"
 
 #include <QString>
@@ -9,30 +10,41 @@
 
 namespace varilume {
 
-/// One colour class present in the data. Classes that share a colour cannot be
-/// told apart once loaded (the colour is all a point keeps), so they form one band.
+/// One band present in the data, as stored: the Band text of its rows (the
+/// ORBIS Band field, a table's band column), or every row flagged discrepant.
+/// Colour is only how the band is drawn: two bands of one colour stay two.
 struct Band {
-    std::int32_t color;
-    QString name;      // "V / B", "Visual", or "#RRGGBB" for a colour no class has now
-    std::size_t count; // points of this colour
+    std::uint16_t code; // into ObsStore::bandKeys()
+    QString key;        // what HiddenBands and a search choice hold
+    QString name;       // shown: the band text, or the colour class for rows without one
+    std::int32_t color; // the colour most of its points are drawn in
+    std::size_t count;  // points in it
 };
 
-/// The bands of these point colours, in the order of the colour classes (colours
-/// no class has any more last, by value).
-std::vector<Band> bandsPresent(const ProjectState& state, std::span<const std::int32_t> colors);
+/// The key of the discrepant rows' band (no stored Band text starts with it).
+QString discrepantBandKey();
+
+/// The bands of the plot rows [first, last), discrepant last, the others in the
+/// order of their colour classes and then by name.
+std::vector<Band> bandsPresent(const ProjectState& state, const ObsStore& store, std::size_t first,
+                               std::size_t last);
 
 /// The name of a colour: the classes that have it now, joined by " / ".
 QString bandName(const ProjectState& state, std::int32_t color);
 
-/// Whether points of this colour are drawn (and searched).
-inline bool bandShown(const ProjectState& state, std::int32_t color) {
-    for (std::int32_t hidden : state.HiddenColors)
-        if (hidden == color)
-            return false;
-    return true;
-}
+/// Whether a band is drawn.
+bool bandShown(const ProjectState& state, const QString& key);
 
 /// Hides or shows a band.
-void setBandShown(ProjectState& state, std::int32_t color, bool shown);
+void setBandShown(ProjectState& state, const QString& key, bool shown);
+
+/// One flag per band code of the store: true where the band is drawn. Empty
+/// when every band is, so that the common case costs nothing per point.
+std::vector<char> shownBandMask(const ProjectState& state, const ObsStore& store);
+
+/// Whether plot row code is drawn under mask (see shownBandMask).
+inline bool rowShown(const std::vector<char>& mask, std::uint16_t code) {
+    return mask.empty() || (code < mask.size() && mask[code]);
+}
 
 } // namespace varilume

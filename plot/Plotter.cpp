@@ -49,6 +49,7 @@ PlotRun foldAndDraw(Context& ctx, PlotView& view, Canvas& plot, double r) {
         SetMidJD(s);
         // Taken once: a period typed while the plot yields is drawn by the next run.
         const PhaseRule phaseOf(s);
+        const std::vector<char> shown = shownBandMask(s, ctx.store);
         auto cols = ctx.store.plotColumns();
         const double* const jdData = cols.jd.data();
         const std::size_t rows = cols.jd.size();
@@ -71,9 +72,9 @@ PlotRun foldAndDraw(Context& ctx, PlotView& view, Canvas& plot, double r) {
             if (done > 0) {
                 ctx.store.setPhases(i, out.first(done));
                 // A hidden band is still phased: the exports read every phase.
-                run.shown +=
-                    drawShownDots(plot, s, std::span<const float>(out.first(done)),
-                                  cols.mag.subspan(i, done), r, cols.color.subspan(i, done));
+                run.shown += drawShownDots(plot, shown, std::span<const float>(out.first(done)),
+                                           cols.mag.subspan(i, done), r,
+                                           cols.color.subspan(i, done), cols.band.subspan(i, done));
                 drawn += done;
                 i += done;
             }

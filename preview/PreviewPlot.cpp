@@ -130,6 +130,7 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
 
         const double radius = std::abs(canvas.pixelWidth());
         const auto [first, last] = ctx.store.window(state.JDFrom, state.JDTo);
+        const std::vector<char> shown = shownBandMask(state, ctx.store);
         EventPump pump(ctx.platform);
         for (std::size_t i = first; i < last;) {
             // Taken afresh after every yield: the columns belong to the store.
@@ -141,8 +142,8 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
             const std::size_t n = blockEnd - i;
-            drawShownDots(canvas, state, cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
-                          cols.color.subspan(i, n));
+            drawShownDots(canvas, shown, cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
+                          cols.color.subspan(i, n), cols.band.subspan(i, n));
             i = blockEnd;
             drawn = i - first;
             state.PointColor = cols.color[i - 1];

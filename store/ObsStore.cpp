@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -33,6 +34,7 @@ struct ObsStore::Impl : PlotRows {
     sqlite::Stmt updatePhase = sqlite::noStmt();
 
     bool appending = false;
+    ObsRecord scratch; // append(Observation)'s record
     std::int64_t appended = 0;
     std::int64_t nextId = 1;
     ~Impl() { close(); }
@@ -206,7 +208,9 @@ struct ObsStore::Impl : PlotRows {
             failConversion();
 
         const bool plotted = r.Faint != u"<";
-        addRow(nextId, jdValue, magSingle, r.PunktFarb, plotted, plotted && r.Faint.contains(u'<'));
+        const std::uint16_t code = plotted ? bandCode(r.Band, isDiscrepant(r.Valid)) : 0;
+        addRow(nextId, jdValue, magSingle, r.PunktFarb, code, plotted,
+               plotted && r.Faint.contains(u'<'));
         // No result set may step on the connection while the writer's thread does.
         writer->append(nextId, jdValue, magSingle, r.PunktFarb, r, cursors.open.empty());
         ++nextId;
@@ -368,6 +372,26 @@ void ObsStore::append(const ObsRecord& record) {
     d->append(record);
 }
 
+void ObsStore::append(const Observation& o, const QString& star) {
+    // One record reused: its strings keep their capacity from row to row.
+    ObsRecord& r = d->scratch;
+    r.Star = star;
+    r.converted = true;
+    r.jdValue = o.jd;
+    r.magValue = float(o.mag);
+    r.JD.clear();
+    r.Mag.clear();
+    if (std::isfinite(o.uncertainty))
+        r.Uncertain = QString::number(o.uncertainty, 'g', QLocale::FloatingPointShortest);
+    else
+        r.Uncertain.clear();
+    r.Band = o.band;
+    r.Faint = o.fainterThan ? QStringLiteral("<") : QString();
+    r.Valid = o.discrepant ? QStringLiteral("D") : QString();
+    r.PunktFarb = o.color;
+    append(r);
+}
+
 void ObsStore::commitAppend() {
     if (!d->db || !d->appending)
         return;
@@ -414,7 +438,11 @@ std::optional<ObsStore::Extremes> ObsStore::extremes() {
 }
 
 ObsStore::PlotColumns ObsStore::plotColumns() const {
-    return {d->jd, d->mag, d->color};
+    return {d->jd, d->mag, d->color, d->band};
+}
+
+const std::vector<QString>& ObsStore::bandKeys() const {
+    return d->bandKeys;
 }
 
 std::pair<std::size_t, std::size_t> ObsStore::window(double from, double to) const {

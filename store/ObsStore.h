@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -45,6 +46,26 @@ struct ObsRecord {
     bool converted = false;
     double jdValue = 0;
     float magValue = 0;
+};
+
+/// The band code of the rows whose validation flag is "D".
+inline constexpr std::uint16_t kDiscrepantBand = 0;
+
+/// Whether a validation flag marks an observation discrepant.
+inline bool isDiscrepant(QStringView valid) {
+    return valid.trimmed() == u"D";
+}
+
+/// One observation as any importer can give it. The ORBIS fields beyond these
+/// (observer, comparison stars, ...) are extras only ObsRecord carries.
+struct Observation {
+    double jd = 0;
+    double mag = 0;
+    double uncertainty = std::numeric_limits<double>::quiet_NaN(); // one sigma; NaN: none
+    QString band;
+    bool fainterThan = false; // an upper limit: fainter than mag
+    bool discrepant = false;  // flagged by its source: kept, left out of searches by default
+    std::int32_t color = 0;   // how the plot draws it
 };
 
 /// A result of a query: a forward cursor with MoveFirst / MoveLast / MoveNext /
@@ -120,6 +141,8 @@ public:
     /// rows appended so far stay in the open batch.
     void beginAppend();
     void append(const ObsRecord& record);
+    /// The same for an observation without ORBIS extras (the star's name as given).
+    void append(const Observation& observation, const QString& star);
     void commitAppend();
     std::int64_t appendedCount() const;
 
@@ -135,12 +158,17 @@ public:
     std::optional<Extremes> extremes();
 
     /// Plot columns of the rows not marked "<", ascending JD (ties in load order).
+    /// band holds codes into bandKeys().
     struct PlotColumns {
         std::span<const double> jd;
         std::span<const float> mag;
         std::span<const std::int32_t> color;
+        std::span<const std::uint16_t> band;
     };
     PlotColumns plotColumns() const;
+    /// The stored bands by code: the Band text, trimmed (it may be empty). Code
+    /// kDiscrepantBand stands for every row flagged discrepant, whatever its band.
+    const std::vector<QString>& bandKeys() const;
     /// Index range [first, last) of plotColumns() with from <= JD <= to.
     std::pair<std::size_t, std::size_t> window(double from, double to) const;
     /// Sets the phase of plot row i (an index into plotColumns()).

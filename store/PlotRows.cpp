@@ -35,6 +35,10 @@ void PlotRows::clearColumns() {
     std::vector<double>().swap(jd);
     std::vector<float>().swap(mag);
     std::vector<std::int32_t>().swap(color);
+    std::vector<std::uint16_t>().swap(band);
+    bandKeys.assign(1, QString());
+    bandIndex.clear();
+    lastBand = 0;
     std::vector<std::int64_t>().swap(id);
     std::vector<float>().swap(phase);
     dirtyFirst = dirtyLast = 0;
@@ -73,8 +77,8 @@ void PlotRows::readRows(sqlite3* db) {
     // Read in table order and sorted here: most files come sorted by date,
     // so this is one pass instead of SQLite sorting a million rows.
     sqlite::Stmt q = sqlite::prepare(db, "SELECT ID, JD, Mag, PunktFarb, Phas, "
-                                         "instr(Faint, '<'), (Faint <> '<') IS 1 FROM Obs "
-                                         "ORDER BY ID");
+                                         "instr(Faint, '<'), (Faint <> '<') IS 1, Band, "
+                                         "TRIM(Valid) = 'D' FROM Obs ORDER BY ID");
     int rc;
     while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
         ++rowCount;
@@ -91,6 +95,9 @@ void PlotRows::readRows(sqlite3* db) {
         jd.push_back(sqlite3_column_double(q.get(), 1));
         mag.push_back(singleColumn(q.get(), 2));
         color.push_back(std::int32_t(sqlite3_column_int64(q.get(), 3)));
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 7));
+        band.push_back(
+            bandCode(QString::fromUtf8(text ? text : ""), sqlite3_column_int(q.get(), 8) != 0));
         phase.push_back(singleColumn(q.get(), 4));
     }
     if (rc != SQLITE_DONE)
@@ -99,14 +106,34 @@ void PlotRows::readRows(sqlite3* db) {
     batchStart = jd.size();
 }
 
+std::uint16_t PlotRows::bandCode(QStringView bandText, bool discrepant) {
+    // Past this many names (a hostile file) further ones share the last code.
+    constexpr std::size_t kMaxBands = 4096;
+    if (discrepant)
+        return 0;
+    const QStringView key = bandText.trimmed();
+    if (lastBand != 0 && bandKeys[lastBand] == key)
+        return lastBand;
+    const QString owned = key.toString();
+    auto found = bandIndex.constFind(owned);
+    if (found == bandIndex.constEnd()) {
+        if (bandKeys.size() > kMaxBands)
+            return lastBand = std::uint16_t(bandKeys.size() - 1);
+        found = bandIndex.insert(owned, std::uint16_t(bandKeys.size()));
+        bandKeys.push_back(owned);
+    }
+    return lastBand = *found;
+}
+
 void PlotRows::addRow(std::int64_t rowId, double jdValue, float magValue, std::int32_t colorValue,
-                      bool plotted, bool oddFaint) {
+                      std::uint16_t bandValue, bool plotted, bool oddFaint) {
     if (plotted && oddFaint)
         ++irregular;
     if (plotted) {
         jd.push_back(jdValue);
         mag.push_back(magValue);
         color.push_back(colorValue);
+        band.push_back(bandValue);
         id.push_back(rowId);
         phase.push_back(std::numeric_limits<float>::quiet_NaN());
     }
@@ -122,6 +149,7 @@ void PlotRows::keepBefore(std::int64_t firstLost) {
     jd.resize(keep);
     mag.resize(keep);
     color.resize(keep);
+    band.resize(keep);
     id.resize(keep);
     phase.resize(keep);
     dirtyLast = std::min(dirtyLast, keep);
@@ -147,6 +175,7 @@ void PlotRows::sortColumns() {
     permute(jd, order);
     permute(mag, order);
     permute(color, order);
+    permute(band, order);
     permute(id, order);
     permute(phase, order);
 }

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <QHash>
+#include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <vector>
 
@@ -14,6 +17,10 @@ struct PlotRows {
     std::vector<double> jd;
     std::vector<float> mag;
     std::vector<std::int32_t> color;
+    // The band of each row as a code into bandKeys: the stored Band text,
+    // trimmed; rows flagged discrepant share code 0 whatever their band.
+    std::vector<std::uint16_t> band;
+    std::vector<QString> bandKeys{QString()};
     std::vector<std::int64_t> id;
     std::vector<float> phase;
     std::size_t dirtyFirst = 0, dirtyLast = 0;
@@ -38,7 +45,9 @@ struct PlotRows {
     void readRows(sqlite3* db);
     /// One appended row (its numbers as stored).
     void addRow(std::int64_t rowId, double jdValue, float magValue, std::int32_t colorValue,
-                bool plotted, bool oddFaint);
+                std::uint16_t bandCode, bool plotted, bool oddFaint);
+    /// The code of a band text (trimmed here), or 0 for a discrepant row.
+    std::uint16_t bandCode(QStringView bandText, bool discrepant);
     /// Forgets the rows of the open batch from ID firstLost on.
     void keepBefore(std::int64_t firstLost);
     /// Sorts by JD, ties by ID; a no-op for rows already in order.
@@ -48,6 +57,8 @@ struct PlotRows {
     void checkPlotRange(std::size_t first, std::size_t count) const;
 
 private:
+    QHash<QString, std::uint16_t> bandIndex;
+    std::uint16_t lastBand = 0; // files list one band in long runs: no lookup for those
     void widen(sqlite3_stmt* q, int c, double& low, double& high);
     float singleColumn(sqlite3_stmt* q, int c);
 };

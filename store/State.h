@@ -92,8 +92,9 @@ struct ProjectState {
     std::int16_t BinParam = 0;
     std::int16_t Sigma = 2;
 
-    // Point colours hidden from the phase plot, the preview and the period search.
-    std::vector<std::int32_t> HiddenColors;
+    // Bands (their keys, see plot/Bands.h) hidden from the phase plot, the
+    // preview, their scales and bins, and the period search.
+    QStringList HiddenBands;
 
     /// True while a load or a plot yields to the event loop: nothing may change
     /// the store or start another load meanwhile.

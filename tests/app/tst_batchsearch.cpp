@@ -33,6 +33,22 @@ QByteArray twoColumnStar(double period = 3.118) {
     return text;
 }
 
+// The same star as a survey's CSV: MJD, magnitude, uncertainty and filter, with
+// columns named as the survey names them (header given), rows newest first.
+QByteArray tableStar(const QByteArray& header) {
+    QByteArray text = header + "\r\n";
+    const QList<QByteArray> lines = twoColumnStar().split('\n');
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QList<QByteArray> f = lines[i].split(' ');
+        if (f.size() < 2)
+            continue;
+        const double mjd = f[0].toDouble() - 2400000.5;
+        text += QByteArray::number(mjd, 'f', 5) + ',' + QByteArray::number(mjd + 0.001, 'f', 5) +
+                ',' + f[1] + ",0.02,zg\r\n";
+    }
+    return text;
+}
+
 // Every file under a folder, with its size: to see that a run left nothing behind.
 QStringList listing(const QString& folder) {
     QStringList files;
@@ -78,6 +94,8 @@ private slots:
     void commandLine();
     void badInputWritesOneLine_data();
     void badInputWritesOneLine();
+    void tables_data();
+    void tables();
 };
 
 void TestBatchSearch::badOptions_data() {
@@ -265,6 +283,50 @@ void TestBatchSearch::badInputWritesOneLine() {
              qPrintable(r.err));
     QCOMPARE(listing(work.path()), before);
     QCOMPARE(listing(VARILUME_BIN_DIR), programBefore);
+}
+
+void TestBatchSearch::tables_data() {
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // part of standard error; empty: none
+    QTest::addRow("recognised by name")
+        << QByteArray("mjd,airmass,mag,magerr,filtercode") << QStringList{} << 0 << QString();
+    QTest::addRow("two time columns: refused, naming the columns")
+        << QByteArray("mjd,hjd,mag,magerr,filtercode") << QStringList{} << 2
+        << "the columns are: mjd, hjd, mag, magerr, filtercode. Name them with --time";
+    QTest::addRow("two time columns, one named") << QByteArray("mjd,hjd,mag,magerr,filtercode")
+                                                 << QStringList{"--time", "mjd"} << 0 << QString();
+    QTest::addRow("columns no name tells")
+        << QByteArray("a,b,c,d,e")
+        << QStringList{"--time", "a", "--mag", "c", "--err", "d", "--time-offset", "2400000.5"} << 0
+        << QString();
+    QTest::addRow("a name no column has") << QByteArray("a,b,c,d,e") << QStringList{"--time", "x"}
+                                          << 2 << "no column \"x\"; the columns are: a, b, c, d, e";
+}
+
+// Guards survey tables through the batch command: the recogniser sends them to
+// the table importer, the columns come by name or by option, and a table that
+// cannot be settled is refused with one line naming its columns.
+void TestBatchSearch::tables() {
+    QFETCH(QByteArray, header);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.csv"));
+    QVERIFY(writeFile(file, tableStar(header)));
+    const QStringList before = listing(work.path());
+    const Run r = runProgram(QStringList{"--search", file} + options, work.path());
+    QCOMPARE(r.exitCode, exitCode);
+    if (err.isEmpty())
+        QCOMPARE(r.err, QString());
+    else
+        QVERIFY2(r.err.contains(err) && r.err.count(u'\n') == 1, qPrintable(r.err));
+    if (exitCode == 0)
+        QVERIFY2(std::abs(r.out.split(u'\n')[1].split(u',')[1].toDouble() - 3.118) < 3e-3,
+                 qPrintable(r.out));
+    QCOMPARE(listing(work.path()), before);
 }
 
 QTEST_MAIN(TestBatchSearch)

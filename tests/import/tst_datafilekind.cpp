@@ -31,6 +31,18 @@ private slots:
         QTest::addRow("blank lines and a title first")
             << "\r\n\r\nEB Syn observations\r\n2456000.5\t10.2\r\n"
             << DataFileKind::TwoColumn;
+        QTest::addRow("survey CSV, ten named columns")
+            << "HJD,UT Date,Camera,FWHM,Limit,mag,mag_err,flux(mJy),flux_err,Filter\n"
+               "2458000.1,2017-09-01,bd,1.5,17.2,12.1,0.02,54.3,1.1,V"
+            << DataFileKind::Table;
+        QTest::addRow("spreadsheet CSV with a band, CRLF")
+            << "JD,Magnitude,Band\r\n2450001.5,10.1,V\r\n"
+            << DataFileKind::Table;
+        QTest::addRow("commented header over three numbers")
+            << "# date mag err\n2450000.5 10.1 0.02\n"
+            << DataFileKind::Table;
+        QTest::addRow("named columns without a time") << "name,colour\nVega,white\n"
+                                                      << DataFileKind::Unknown;
         QTest::addRow("prose") << "Dear observer,\nthank you for your data.\n"
                                << DataFileKind::Unknown;
         QTest::addRow("four numbers a line") << "1 2 3 4\n5 6 7 8" << DataFileKind::Unknown;

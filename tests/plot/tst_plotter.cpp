@@ -12,9 +12,9 @@ using namespace varilume::test;
 
 namespace {
 
-// The store holding rows given as SQL values (JD, Mag, Faint, PunktFarb) with the
-// phase 0.25 an earlier plot left, the main window with its coordinate systems set
-// and the earlier plot's captions.
+// The store holding rows given as SQL values (JD, Mag, Faint, PunktFarb), each in
+// a band named after its colour ("c255"), with the phase 0.25 an earlier plot left, the main window
+// with its coordinate systems set and the earlier plot's captions.
 struct Fixture : TestContext {
     RecordingPlotView view;
 
@@ -28,7 +28,7 @@ struct Fixture : TestContext {
         s.PlotCaption = QStringLiteral("previous plot");
         s.NumRecords = 1234; // the progress maximum
         folder.store.execute("INSERT INTO Obs (JD, Mag, Faint, PunktFarb) VALUES " + rows +
-                             "; UPDATE Obs SET Phas = 0.25;");
+                             "; UPDATE Obs SET Phas = 0.25, Band = 'c' || PunktFarb;");
         Scaler(ctx, view);
         view.setStarCaption(QStringLiteral("previous caption"));
         view.calls.clear();
@@ -49,7 +49,7 @@ struct Ending {
     float period;
     QString xyzFile, caption, plotCaption, error;
     QStringList phases, dots;
-    std::vector<std::int32_t> hidden = {}; // colours of hidden bands
+    QStringList hidden = {}; // keys of hidden bands
 };
 
 } // namespace
@@ -71,7 +71,7 @@ private slots:
         QTest::addRow("hidden band phased, neither drawn nor counted")
             << Ending(kRows, 2450000.25, 2450003.75, 4, "", "   RR LYR - (2 Points)",
                       "   RR LYR - (2 Points)", "", phased,
-                      {"-0.4375 9.5 255", "0.4375 11 16711680"}, {65280});
+                      {"-0.4375 9.5 255", "0.4375 11 16711680"}, {"c65280"});
         QTest::addRow("two-column caption") << Ending(
             kRows, 2450000.25, 2450003.75, 4, "/home/obs/rz cep.txt", xyz, xyz, "", phased, dots);
         QTest::addRow("window of only fainter-than rows")
@@ -106,7 +106,7 @@ private slots:
         s.Period = e.period;
         s.XYZLoaded = !e.xyzFile.isEmpty();
         s.XYZFileName = e.xyzFile;
-        s.HiddenColors = e.hidden;
+        s.HiddenBands = e.hidden;
         QVERIFY(Plotter(f.ctx, f.view));
 
         QCOMPARE(f.view.starCaption(), e.caption);

@@ -15,12 +15,14 @@ using namespace varilume;
 namespace {
 
 ObsRecord obs(const QString& jd, const QString& mag, const QString& faint = {},
-              std::int32_t color = 65280) {
+              std::int32_t color = 65280, const QString& band = {}, const QString& valid = {}) {
     ObsRecord r;
     r.JD = jd;
     r.Mag = mag;
     r.Faint = faint;
     r.PunktFarb = color;
+    r.Band = band;
+    r.Valid = valid;
     return r;
 }
 
@@ -197,31 +199,41 @@ private slots:
     }
 
     // Guards the plot reading other rows than the plot query would: window() over
-    // plotColumns() must give the rows, order and values of that query, also after
-    // the columns are loaded again from the file.
+    // plotColumns() must give the rows, order and values of that query, and each
+    // row its stored band (trimmed; discrepant rows in a band of their own), also
+    // after the columns are loaded again from the file.
     void plotColumnsMatchPlotQuery() {
         QFETCH(double, from);
         QFETCH(double, to);
-        const auto rowText = [](double jd, float mag, std::int32_t color) {
-            return QStringLiteral("%1 %2 %3").arg(jd, 0, 'g', 17).arg(mag, 0, 'g', 9).arg(color);
+        const auto rowText = [](double jd, float mag, std::int32_t color, const QString& band) {
+            return QStringLiteral("%1 %2 %3 %4")
+                .arg(jd, 0, 'g', 17)
+                .arg(mag, 0, 'g', 9)
+                .arg(color)
+                .arg(band);
         };
         Store s;
-        s.load({obs("2450003", "10", "", 1), obs("2450001.25", "11", "", 2),
-                obs("2450003", "12", "", 3)});
-        s.load({obs("2450002", "13", "", 4), obs("2450003", "14", "<", 5),
-                obs("2450003", "9.5", "", 6), obs("2450001.2500001", "8", "", 7)});
+        s.load({obs("2450003", "10", "", 1, " V "), obs("2450001.25", "11", "", 2, "B"),
+                obs("2450003", "12", "", 3, "V", " D")});
+        s.load({obs("2450002", "13", "", 4), obs("2450003", "14", "<", 5, "V"),
+                obs("2450003", "9.5", "", 6, "Vis."), obs("2450001.2500001", "8", "", 7, "V")});
 
         QStringList fromQuery;
         const QString plotQuery = kWindow.arg(from, 0, 'g', 17).arg(to, 0, 'g', 17);
         for (Recordset rs = s.store.query(plotQuery); !rs.eof(); rs.moveNext())
-            fromQuery << rowText(rs.number("JD"), rs.single("Mag"), rs.integer("PunktFarb"));
+            fromQuery << rowText(rs.number("JD"), rs.single("Mag"), rs.integer("PunktFarb"),
+                                 isDiscrepant(rs.text("Valid")) ? QStringLiteral("(discrepant)")
+                                                                : rs.text("Band").trimmed());
         for (int pass = 0; pass < 2; ++pass) {
             const auto [first, last] = s.store.window(from, to);
             const ObsStore::PlotColumns c = s.store.plotColumns();
             QVERIFY(first <= last && last <= c.jd.size());
             QStringList fromColumns;
             for (std::size_t i = first; i < last; ++i)
-                fromColumns << rowText(c.jd[i], c.mag[i], c.color[i]);
+                fromColumns << rowText(c.jd[i], c.mag[i], c.color[i],
+                                       c.band[i] == kDiscrepantBand
+                                           ? QStringLiteral("(discrepant)")
+                                           : s.store.bandKeys()[c.band[i]]);
             QCOMPARE(fromColumns, fromQuery);
             s.store.unbind();
             s.store.bind(s.path);

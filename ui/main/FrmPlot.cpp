@@ -80,6 +80,9 @@ void FrmPlot::createMenu() {
             &FrmPlot::cmdLoad);
     connect(item(files, "mnuXYZ", QStringLiteral("Load 2-Column File (JD, Mag)")),
             &QAction::triggered, this, &FrmPlot::cmdLoadXYZ);
+    QAction* table = item(files, "mnuOpenTable", QStringLiteral("Open Light-Curve Table…"));
+    table->setShortcut(QKeySequence::Open);
+    connect(table, &QAction::triggered, this, &FrmPlot::mnuOpenTable);
     files->addSeparator();
     connect(item(files, "mnuSaveJD", QStringLiteral("Save to File (JD Order)")),
             &QAction::triggered, this, &FrmPlot::mnuSaveJD);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/DataFileKind.h"
 #include "import/ImportResult.h"
 #include "plot/PlotView.h"
 #include "store/Context.h"
@@ -11,6 +12,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -25,6 +27,8 @@ class QRadioButton;
 class QToolButton;
 
 namespace varilume {
+
+struct TableMapping;
 
 class FrmSearch;
 struct PeriodStep;
@@ -79,6 +83,7 @@ public:
     /// Commands, public so that tests drive them as a user would.
     void cmdLoad();
     void cmdLoadXYZ();
+    void mnuOpenTable();
     /// Loads a file without the file dialog (a drop, a recent file): the
     /// importer is chosen by the file's content; the unload question and the
     /// preview are those of the load commands.
@@ -118,7 +123,7 @@ public:
     void scaleIncrement(bool up);
     float incrementInForce() const;
     /// Hides or shows a band in the plot (and the preview and the search).
-    void showBand(std::int32_t color, bool shown);
+    void showBand(const QString& key, bool shown);
     /// "Period Search..." (Ctrl+F): opens the search window beside this one.
     void mnuSearch();
     FrmSearch* searchWindow() const { return search_; }
@@ -173,12 +178,16 @@ private:
     void stepPeriod(const PeriodStep& step);
     bool askUnload(const QString& title, const QString& textStart);
     /// Plotting check and unload question of a load command; false to stop.
-    bool readyToLoad(bool twoColumn);
+    bool readyToLoad(DataFileKind kind);
+    /// The columns of a light-curve table as the user settles them in the
+    /// mapping dialog (opened with what was remembered for its header, else
+    /// what was recognised); nullptr when cancelled or unreadable.
+    std::shared_ptr<const TableMapping> askTableMapping(const QString& file);
     /// The load commands' shared part: the unload question, the file dialog, the load.
-    void chooseAndLoad(bool twoColumn);
+    void chooseAndLoad(DataFileKind kind);
     /// Imports file, then finds its ranges, runs the preview and plots; a load
     /// that fails at any step leaves the start screen and an empty store.
-    void loadDataFile(const QString& file, bool twoColumn);
+    void loadDataFile(const QString& file, DataFileKind kind);
     /// Runs FindExtremes and shows what it found: the range labels, or why not.
     bool showExtremes();
     /// Puts a file loaded at the top of the recent files and the menu.

@@ -3,18 +3,23 @@
 #include "ui/main/FrmPlot.h"
 
 #include "canvas/Canvas.h"
+#include "import/ColumnRoles.h"
 #include "import/Extremes.h"
-#include "import/OrbisImport.h"
+#include "import/Importer.h"
+#include "import/TableLayout.h"
 #include "import/TwoColumnImport.h"
 #include "platform/FileSystem.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
+#include "settings/TableMappings.h"
 #include "store/WorkingStore.h"
+#include "ui/dialogs/FrmTableMapping.h"
 #include "ui/main/PeriodSteps.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/widgets/CanvasWidget.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +31,10 @@ namespace varilume {
 
 namespace {
 const QString kOpenFilter = QStringLiteral("All Files (*.*)|*.*|");
+const QString kTableFilter =
+    QStringLiteral("Light-Curve Tables (*.csv *.txt *.dat *.tbl *.ecsv *.tsv *.fits *.fit "
+                   "*.fts)|*.csv;*.txt;*.dat;"
+                   "*.tbl;*.ecsv;*.tsv;*.fits;*.fit;*.fts|All Files (*.*)|*.*|");
 // How soon a close deferred by a running plot is tried again.
 constexpr int kIdleRetryMs = 20;
 } // namespace
@@ -56,7 +65,7 @@ bool FrmPlot::ClearStar() {
     state_.MaxMag = state_.MinMag = 0;
     state_.MaxJD = state_.MinJD = state_.JDFrom = state_.JDTo = state_.MidJD = 0;
     state_.XYZLoaded = state_.BinsShown = state_.ZoomMode = false;
-    state_.HiddenColors.clear();
+    state_.HiddenBands.clear();
     setStatusPanel(1, QString());
     // The phase and magnitude readouts belong to the star just unloaded.
     clearReadouts();
@@ -90,36 +99,71 @@ bool FrmPlot::ClearStar() {
     return true;
 }
 
-bool FrmPlot::readyToLoad(bool twoColumn) {
+bool FrmPlot::readyToLoad(DataFileKind kind) {
     if (state_.storeBusy())
         return false; // a load or plot is yielding; the store must not change under it
-    if (state_.StarLoaded && !(twoColumn ? askUnload(QStringLiteral("Unload Current File?"),
-                                                     QStringLiteral("Unload current file "))
-                                         : askUnload(QStringLiteral("Unload Current Star?"),
-                                                     QStringLiteral("Unload current star "))))
+    if (state_.StarLoaded &&
+        !(kind != DataFileKind::Orbis ? askUnload(QStringLiteral("Unload Current File?"),
+                                                  QStringLiteral("Unload current file "))
+                                      : askUnload(QStringLiteral("Unload Current Star?"),
+                                                  QStringLiteral("Unload current star "))))
         return false;
     ctx_.platform.processEvents();
     return !state_.storeBusy();
 }
 
 void FrmPlot::cmdLoad() {
-    chooseAndLoad(false);
+    chooseAndLoad(DataFileKind::Orbis);
 }
 
 void FrmPlot::cmdLoadXYZ() {
-    chooseAndLoad(true);
+    chooseAndLoad(DataFileKind::TwoColumn);
 }
 
-void FrmPlot::chooseAndLoad(bool twoColumn) {
-    if (!readyToLoad(twoColumn))
+void FrmPlot::mnuOpenTable() {
+    chooseAndLoad(DataFileKind::Table);
+}
+
+void FrmPlot::chooseAndLoad(DataFileKind kind) {
+    if (!readyToLoad(kind))
         return;
-    const auto file = ctx_.platform.openFile({QString(), kOpenFilter, 1, state_.FilePath});
+    const auto file = ctx_.platform.openFile(
+        {QString(), kind == DataFileKind::Table ? kTableFilter : kOpenFilter, 1, state_.FilePath});
     if (file)
-        loadDataFile(*file, twoColumn);
+        loadDataFile(*file, kind);
 }
 
-void FrmPlot::loadDataFile(const QString& file, bool twoColumn) {
-    if (twoColumn) {
+std::shared_ptr<const TableMapping> FrmPlot::askTableMapping(const QString& file) {
+    const TableLayout layout = sniffTable(file);
+    if (!layout.error.isEmpty()) {
+        ctx_.platform.message(
+            QDir::toNativeSeparators(file) +
+                QStringLiteral(" cannot be read as a light-curve table: ") + layout.error,
+            QStringLiteral("Open Light-Curve Table"), Buttons::Ok, Icon::Exclamation);
+        return nullptr;
+    }
+    const TableMappings remembered(state_);
+    const TableMapping suggested = remembered.find(layout).value_or(recogniseColumns(layout));
+    FrmTableMapping dialog(ctx_, file, layout, suggested, this);
+    if (ctx_.platform.execDialog(dialog) != QDialog::Accepted)
+        return nullptr;
+    auto chosen = std::make_shared<const TableMapping>(dialog.mapping());
+    // A failed write only costs the next load of this kind of table one more look.
+    TableMappings(state_).remember(layout, *chosen);
+    return chosen;
+}
+
+void FrmPlot::loadDataFile(const QString& file, DataFileKind kind) {
+    const Importer* importer = importerFor(kind);
+    if (!importer)
+        return;
+    ImportRequest request{file, nullptr};
+    if (kind == DataFileKind::Table) {
+        request.mapping = askTableMapping(file);
+        if (!request.mapping)
+            return;
+    }
+    if (kind != DataFileKind::Orbis) {
         state_.XYZFileName = file;
         state_.XYZLoaded = true;
         state_.StarName = StarNameFromPath(file);
@@ -134,10 +178,8 @@ void FrmPlot::loadDataFile(const QString& file, bool twoColumn) {
     cmdLoadXYZ_->hide();
     fraUrCycles_->hide();
     mnuClear_->setEnabled(true);
-    const auto ran = runImport([this, twoColumn] {
-        return twoColumn ? ImportTwoColumnFile(ctx_, *this, state_.XYZFileName)
-                         : ImportOrbisFile(ctx_, *this);
-    });
+    const auto ran =
+        runImport([this, importer, &request] { return importer->import(ctx_, *this, request); });
     if (!ran)
         return;
     const ImportResult& result = *ran;
@@ -157,12 +199,13 @@ void FrmPlot::loadDataFile(const QString& file, bool twoColumn) {
     }
     ShowPreview();
     state_.LoadOK = true;
-    if (!twoColumn) {
-        QString panel = QStringLiteral("File: ") + state_.FileName;
-        if (result.excluded > 0)
-            panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
+    QString panel = QStringLiteral("File: ") + file;
+    if (result.excluded > 0)
+        panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
+    if (!result.note.isEmpty())
+        panel += QStringLiteral("  (") + result.note + u')';
+    if (kind == DataFileKind::Orbis || !result.note.isEmpty())
         setStatusPanel(1, panel);
-    }
     afterImport(state_.StarLoaded);
     if (state_.StarLoaded)
         rememberFile(file);

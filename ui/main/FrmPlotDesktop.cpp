@@ -53,14 +53,16 @@ void FrmPlot::loadFile(const QString& path) {
         ctx_.platform.message(QDir::toNativeSeparators(path) +
                                   QStringLiteral(" is not a file Varilume can load. Its first "
                                                  "lines hold neither ORBIS observations nor a "
-                                                 "Julian Date and a magnitude."),
+                                                 "Julian Date and a magnitude, nor a header "
+                                                 "naming a time and a magnitude or flux column. "
+                                                 "Files → Open Light-Curve Table… lets you say "
+                                                 "which column is which."),
                               QStringLiteral("Not a Data File"), Buttons::Ok, Icon::Exclamation);
         return;
     }
-    const bool twoColumn = kind == DataFileKind::TwoColumn;
-    if (!readyToLoad(twoColumn))
+    if (!readyToLoad(kind))
         return;
-    loadDataFile(path, twoColumn);
+    loadDataFile(path, kind);
 }
 
 void FrmPlot::mnuRecent(int number) {

@@ -82,15 +82,16 @@ void FrmPlot::updatePeriodActions() {
 void FrmPlot::fillBandsMenu() {
     mnuBands_->clear();
     if (state_.StarLoaded && ctx_.store.isBound()) {
-        for (const Band& band : bandsPresent(state_, ctx_.store.plotColumns().color)) {
+        for (const Band& band :
+             bandsPresent(state_, ctx_.store, 0, ctx_.store.plotColumns().jd.size())) {
             // A check box, not a checkable item: a menu item with an icon shows
             // the icon in place of its tick, and a hidden band would look shown.
             const QString text = band.name + QStringLiteral("  (%1)").arg(band.count);
             auto* a = new QWidgetAction(mnuBands_);
-            a->setObjectName(QStringLiteral("mnuBand%1").arg(band.color));
+            a->setObjectName(QStringLiteral("mnuBand") + band.name);
             a->setText(text);
             a->setCheckable(true);
-            a->setChecked(bandShown(state_, band.color));
+            a->setChecked(bandShown(state_, band.key));
             auto* box = new QCheckBox(text);
             box->setIcon(colorSwatch(band.color));
             box->setChecked(a->isChecked());
@@ -102,7 +103,7 @@ void FrmPlot::fillBandsMenu() {
             connect(box, &QCheckBox::toggled, a, &QAction::setChecked);
             connect(a, &QAction::toggled, box, &QCheckBox::setChecked);
             connect(a, &QAction::toggled, this,
-                    [this, color = band.color](bool on) { showBand(color, on); });
+                    [this, key = band.key](bool on) { showBand(key, on); });
             mnuBands_->addAction(a);
         }
     }
@@ -152,10 +153,10 @@ void FrmPlot::showIncrement() {
     lblIncrement_->setText(QStringLiteral("Increment = ") + fmt::general(incrementInForce()));
 }
 
-void FrmPlot::showBand(std::int32_t color, bool shown) {
-    if (bandShown(state_, color) == shown)
+void FrmPlot::showBand(const QString& key, bool shown) {
+    if (bandShown(state_, key) == shown)
         return;
-    setBandShown(state_, color, shown);
+    setBandShown(state_, key, shown);
     emit observationsChanged();
     if (state_.StarLoaded)
         replot(false);

@@ -97,21 +97,20 @@ void FrmSearch::rebuildBands() {
         delete box;
     bandBoxes_.clear();
     const auto bands = searchBands(ctx_);
-    const auto defaults = defaultSearchColors(ctx_.state, bands);
+    const QStringList defaults = defaultSearchBands(ctx_.state, bands);
     int at = 0;
     for (const Band& band : bands) {
         auto* box = new QCheckBox(band.name + QStringLiteral("  (%1)").arg(band.count), fraBands_);
-        box->setObjectName(QStringLiteral("chkBand%1").arg(band.color));
+        box->setObjectName(QStringLiteral("chkBand") + band.name);
         box->setIcon(colorSwatch(band.color));
-        box->setProperty("color", band.color);
-        const bool byDefault =
-            std::find(defaults.begin(), defaults.end(), band.color) != defaults.end();
-        const auto own = userBands_.find(band.color);
+        box->setProperty("band", band.key);
+        const auto own = userBands_.find(band.key);
         // A band hidden in the main window stays out; otherwise the user's own tick counts.
-        const bool shown = bandShown(ctx_.state, band.color);
-        box->setChecked(shown && (own != userBands_.end() ? own->second : byDefault));
-        connect(box, &QCheckBox::toggled, this, [this, color = band.color](bool on) {
-            userBands_[color] = on;
+        const bool shown = bandShown(ctx_.state, band.key);
+        box->setChecked(shown &&
+                        (own != userBands_.end() ? own->second : defaults.contains(band.key)));
+        connect(box, &QCheckBox::toggled, this, [this, key = band.key](bool on) {
+            userBands_[key] = on;
             planTimer_.start();
         });
         bandsLayout_->insertWidget(at++, box);
@@ -127,7 +126,7 @@ SearchChoice FrmSearch::choice() const {
     SearchChoice c;
     for (const QCheckBox* box : bandBoxes_)
         if (box->isChecked())
-            c.colors.push_back(box->property("color").toInt());
+            c.bands.push_back(box->property("band").toString());
     // isHidden, not isVisible: the choice holds while the window itself is closed.
     c.weighted = !chkWeight_->isHidden() && chkWeight_->isChecked();
     return c;

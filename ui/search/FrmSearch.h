@@ -1,8 +1,8 @@
 #pragma once
 
+#include "plot/SearchInput.h"
 #include "search/PeriodSearch.h"
 #include "store/Context.h"
-#include "ui/search/SearchInput.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -90,7 +90,7 @@ private:
     QTimer pollTimer_;
     QTimer planTimer_;
     QElapsedTimer runClock_;
-    std::map<std::int32_t, bool> userBands_; // the user's own ticks, by colour
+    std::map<QString, bool> userBands_; // the user's own ticks, by band key
     std::size_t leftOut_ = 0;
     bool rangeEdited_ = false;
 
