@@ -1,6 +1,7 @@
 #include "import/TableFields.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace varilume {
@@ -137,11 +138,60 @@ void splitFields(QByteArrayView line, char delimiter, std::vector<QByteArrayView
     }
 }
 
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Plain decimals ("2458000.50000", "-12.345") with at most 15 digits are read
+// directly: the digits as an integer divided by a power of ten, both exact doubles,
+// give the correctly rounded value. Anything else goes to from_chars.
+bool readPlainDecimal(QByteArrayView t, char point, double& value) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype i = 0;
+    const bool negative = t[0] == '-';
+    if (t[0] == '-' || t[0] == '+')
+        ++i;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fraction = -1;
+    bool any = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (isDigit(c)) {
+            digits = digits * 10 + std::uint64_t(c - '0');
+            any = true;
+            if (++count > 15)
+                return false;
+            if (fraction >= 0)
+                ++fraction;
+        } else if (c == point && fraction < 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (!any)
+        return false;
+    const double v = double(digits) / kPow10[fraction < 0 ? 0 : fraction];
+    value = negative ? -v : v;
+    return true;
+}
+
+} // namespace
+
 FieldValue readNumber(QByteArrayView field, bool decimalComma, double& value) {
     const QByteArrayView t = trimmedField(field);
     const qsizetype n = t.size();
-    if (n == 0 || isMissingWord(t))
+    if (n == 0)
         return FieldValue::Missing;
+    const bool numberLike = isDigit(t[0]) || (n > 1 && isDigit(t[1]));
+    if (!numberLike && isMissingWord(t))
+        return FieldValue::Missing;
+    if (readPlainDecimal(t, decimalComma ? ',' : '.', value))
+        return FieldValue::Number;
     char buf[128];
     if (n >= qsizetype(sizeof buf))
         return FieldValue::Bad;

@@ -122,15 +122,18 @@ TableRows::TableRows(const TableMapping& mapping, bool decimalComma, const Obser
     chunk_.reserve(kChunk);
 }
 
-QString TableRows::bandOf(const TableCell& cell, const QString& fallback) {
+const QString& TableRows::bandOf(const TableCell& cell, const QString& fallback) {
     const QByteArrayView t = trimmedField(cell.text);
     if (t.isEmpty())
         return fallback;
-    if (t != QByteArrayView(lastBandText_)) { // most rows repeat the band before them
-        lastBandText_ = t.toByteArray();
-        lastBand_ = QString::fromUtf8(lastBandText_);
-    }
-    return lastBand_;
+    // Tables hold few bands: the names already made are shared, not made again.
+    for (const auto& [bytes, name] : bands_)
+        if (t == QByteArrayView(bytes))
+            return name;
+    if (bands_.size() >= kBandCache)
+        bands_.erase(bands_.begin());
+    bands_.emplace_back(t.toByteArray(), QString::fromUtf8(t));
+    return bands_.back().second;
 }
 
 void TableRows::skip(SkipReason reason) {

@@ -50,7 +50,7 @@ private:
     void addRow(const std::vector<TableCell>& cells, qint64 line);
     void skip(SkipReason reason);
     void report(qint64 line, const QString& text);
-    QString bandOf(const TableCell& cell, const QString& fallback);
+    const QString& bandOf(const TableCell& cell, const QString& fallback);
 
     const TableMapping& mapping_;
     bool decimalComma_;
@@ -68,8 +68,8 @@ private:
     std::vector<TableObservation> chunk_;
     bool stopped_ = false;
     std::vector<SkipReason> rowReasons_; // of the current row
-    QByteArray lastBandText_;
-    QString lastBand_;
+    static constexpr std::size_t kBandCache = 16;
+    std::vector<std::pair<QByteArray, QString>> bands_; // band names met lately
 };
 
 } // namespace varilume
