@@ -48,7 +48,7 @@ bool weightsUsable(const SearchData& data) {
     const std::size_t n = std::min(data.times.size(), data.mags.size());
     return data.errors.size() >= n &&
            std::all_of(data.errors.begin(), data.errors.begin() + static_cast<std::ptrdiff_t>(n),
-                       [](double e) { return std::isfinite(e) && e > 0; });
+                       usableError);
 }
 
 PeriodRange defaultRange(std::span<const double> times) {

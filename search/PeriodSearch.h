@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -35,10 +36,14 @@ struct SearchData {
 };
 
 /// The one rule for weights, at every entry point: data are weighted by
-/// 1/error^2 only when every observation has a finite, positive uncertainty.
+/// 1/error^2 only when every observation has a usable uncertainty, one that
+/// is finite and positive (usableError).
 /// A search asked to weight other data is refused (planSearch says why); the
 /// single-frequency functions below compute them unweighted.
 bool weightsUsable(const SearchData& data);
+inline bool usableError(double e) {
+    return e > 0 && e < std::numeric_limits<double>::infinity();
+}
 
 struct SearchSettings {
     SearchMethod method = SearchMethod::Gls;

@@ -23,7 +23,7 @@ QString windowQuery(const ProjectState& s, const QString& columns, const QString
 
 std::optional<double> uncertainty(const QString& text) {
     const auto v = fmt::parseNumber(text);
-    if (!v || !std::isfinite(*v) || *v <= 0)
+    if (!v || !usableError(*v)) // the search's own rule for weights
         return std::nullopt;
     return *v;
 }
