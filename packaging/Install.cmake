@@ -4,6 +4,7 @@
 #   share/applications/    desktop entry
 #   share/icons/hicolor/   scalable SVG and PNG sizes
 #   share/metainfo/        AppStream metainfo
+#   share/man/man1/        the manual page (Varilume.1)
 #   share/doc/varilume/    copyright (GPL-3.0-or-later), changelog
 # The installed program cannot write beside its executable; at first start it
 # makes a per-user program folder seeded from share/varilume.
@@ -33,17 +34,22 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/${VARILUME_APP_ID}.metainfo.xml.in
                ${VARILUME_METAINFO} @ONLY)
 install(FILES ${VARILUME_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The licence and the changelog, where Debian looks for them (the changelog
-# compressed as its policy wants: gzip -9n).
+# The licence, the changelog and the manual page, where Debian looks for them
+# (compressed as its policy wants: gzip -9n).
 set(VARILUME_DOC_SUBDIR ${CMAKE_INSTALL_DATADIR}/doc/varilume)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog
                @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/Varilume.1 ${CMAKE_BINARY_DIR}/packaging/Varilume.1
+               COPYONLY)
 add_custom_command(
-    OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
-    COMMAND gzip -9nfk ${CMAKE_BINARY_DIR}/packaging/changelog
-    DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
-    COMMENT "Compressing the changelog")
-add_custom_target(package_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+    OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${CMAKE_BINARY_DIR}/packaging/Varilume.1.gz
+    COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/changelog
+            ${CMAKE_BINARY_DIR}/packaging/Varilume.1
+    DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/Varilume.1
+    COMMENT "Compressing the changelog and the manual page")
+add_custom_target(package_docs ALL
+    DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${CMAKE_BINARY_DIR}/packaging/Varilume.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/Varilume.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${VARILUME_DOC_SUBDIR})
 install(FILES ${VARILUME_ICON_DIR}/varilume.svg
@@ -61,12 +67,15 @@ set(CPACK_PACKAGE_NAME varilume)
 set(CPACK_PACKAGE_VENDOR "The Varilume team")
 set(CPACK_PACKAGE_CONTACT "${VARILUME_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find the period of a variable star")
-set(CPACK_PACKAGE_DESCRIPTION "Varilume loads the brightness measurements of one variable \
-star (an ORBIS archive file or a plain file of Julian Date, magnitude and uncertainty), \
-shows its light curve and folds it at a trial period that the observer steps until the \
-points line up. A period search (generalised Lomb-Scargle, phase dispersion minimisation, \
-string length) lists the candidate periods with their errors, false-alarm probabilities \
-and alias notes; the same search runs as a batch command without a window.")
+# Lines of the long description under 80 characters, as Debian wants them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Varilume loads the brightness measurements of one variable star (an ORBIS"
+    "archive file or a plain file of Julian Date, magnitude and uncertainty),"
+    "shows its light curve and folds it at a trial period that the observer"
+    "steps until the points line up. A period search (generalised"
+    "Lomb-Scargle, phase dispersion minimisation, string length) lists the"
+    "candidate periods with their errors, false-alarm probabilities and alias"
+    "notes; the same search runs as a batch command without a window.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VARILUME_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
