@@ -4,7 +4,7 @@
 #   share/applications/    desktop entry
 #   share/icons/hicolor/   scalable SVG and PNG sizes
 #   share/metainfo/        AppStream metainfo
-#   share/man/man1/        the manual page (Varilume.1)
+#   share/man/man1/        the manual page (from packaging/Varilume.1.in)
 #   share/doc/varilume/    copyright (GPL-3.0-or-later), changelog
 # The installed program cannot write beside its executable; at first start it
 # makes a per-user program folder seeded from share/varilume.
@@ -39,8 +39,8 @@ install(FILES ${VARILUME_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
 set(VARILUME_DOC_SUBDIR ${CMAKE_INSTALL_DATADIR}/doc/varilume)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog
                @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/packaging/Varilume.1 ${CMAKE_BINARY_DIR}/packaging/Varilume.1
-               COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/Varilume.1.in ${CMAKE_BINARY_DIR}/packaging/Varilume.1
+               @ONLY)
 add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${CMAKE_BINARY_DIR}/packaging/Varilume.1.gz
     COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/changelog
