@@ -1,23 +1,20 @@
 #include "app/BatchSearch.h"
 
-#include "canvas/Canvas.h"
+#include "export/PhaseFigure.h"
 #include "import/ColumnChoices.h"
 #include "import/Extremes.h"
 #include "import/Importer.h"
 #include "import/TableLayout.h"
 #include "platform/SilentPlatform.h"
 #include "plot/OffscreenPlotView.h"
-#include "plot/Plotter.h"
-#include "plot/Scales.h"
 #include "plot/SearchInput.h"
 #include "store/Context.h"
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,111 +28,7 @@ QString oneLine(QString text) {
         .trimmed();
 }
 
-bool readNumber(const QString& text, double& value) {
-    bool ok = false;
-    value = text.toDouble(&ok);
-    return ok && std::isfinite(value);
-}
-
-QString number(double v, int digits) {
-    return QString::number(v, 'g', digits);
-}
-
-// Magnitude scale, plot, and JD scale as one picture, with the star and the period above.
-QImage composePlot(const OffscreenPlotView& v, const QString& title) {
-    const int top = 24, w = v.mag.image().width() + v.view.image().width();
-    const int h = top + v.view.image().height() + v.jd.image().height();
-    QImage out(w, h, QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter p(&out);
-    p.fillRect(QRect(0, top, w, h - top), Qt::black);
-    p.setPen(Qt::black);
-    p.drawText(QRect(0, 0, w, top), Qt::AlignCenter, title);
-    p.drawImage(0, top, v.mag.image());
-    p.drawImage(v.mag.image().width(), top, v.view.image());
-    p.drawImage(v.mag.image().width(), top + v.view.image().height(), v.jd.image());
-    return out;
-}
-
 } // namespace
-
-bool isBatchSearch(const QStringList& args) {
-    return args.contains(QStringLiteral("--search"));
-}
-
-BatchOptions parseBatchOptions(const QStringList& args) {
-    BatchOptions o;
-    o.settings.peaks = 10;
-    auto bad = [&](const QString& why) {
-        o.error = why;
-        return o;
-    };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QStringLiteral("--")))
-            return bad(QStringLiteral("Unexpected argument \"%1\".").arg(a));
-        if (a == QStringLiteral("--flux")) { // the one option without a value
-            o.columns.flux = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return bad(QStringLiteral("%1 needs a value.").arg(a));
-        const QString value = args[++i];
-        double x = 0;
-        if (a == QStringLiteral("--search")) {
-            o.file = value;
-        } else if (a == QStringLiteral("--method")) {
-            if (value == QStringLiteral("gls"))
-                o.settings.method = SearchMethod::Gls;
-            else if (value == QStringLiteral("pdm"))
-                o.settings.method = SearchMethod::Pdm;
-            else if (value == QStringLiteral("string"))
-                o.settings.method = SearchMethod::StringLength;
-            else
-                return bad(
-                    QStringLiteral("--method must be gls, pdm or string, not \"%1\".").arg(value));
-        } else if (a == QStringLiteral("--harmonics")) {
-            if (!readNumber(value, x) || x != std::floor(x) || x < 1 || x > 4)
-                return bad(QStringLiteral("--harmonics must be 1 to 4, not \"%1\".").arg(value));
-            o.settings.harmonics = static_cast<int>(x);
-        } else if (a == QStringLiteral("--min-period") || a == QStringLiteral("--max-period")) {
-            if (!readNumber(value, x) || x <= 0)
-                return bad(QStringLiteral("%1 must be a positive number of days, not \"%2\".")
-                               .arg(a, value));
-            (a == QStringLiteral("--min-period") ? o.settings.minPeriod : o.settings.maxPeriod) = x;
-        } else if (a == QStringLiteral("--oversample")) {
-            if (!readNumber(value, x) || x < 1 || x > 1000)
-                return bad(
-                    QStringLiteral("--oversample must be 1 to 1000, not \"%1\".").arg(value));
-            o.settings.oversample = x;
-        } else if (a == QStringLiteral("--top")) {
-            if (!readNumber(value, x) || x != std::floor(x) || x < 1 || x > 1000)
-                return bad(QStringLiteral("--top must be a whole number 1 to 1000, not \"%1\".")
-                               .arg(value));
-            o.settings.peaks = static_cast<int>(x);
-        } else if (a == QStringLiteral("--plot")) {
-            o.plotFile = value;
-        } else if (a == QStringLiteral("--time")) {
-            o.columns.time = value;
-        } else if (a == QStringLiteral("--mag")) {
-            o.columns.mag = value;
-        } else if (a == QStringLiteral("--err")) {
-            o.columns.err = value;
-        } else if (a == QStringLiteral("--band")) {
-            o.columns.band = value;
-        } else if (a == QStringLiteral("--time-offset")) {
-            if (!readNumber(value, x))
-                return bad(QStringLiteral("--time-offset must be a number of days, not \"%1\".")
-                               .arg(value));
-            o.columns.timeOffset = x;
-        } else {
-            return bad(QStringLiteral("Unknown option %1.").arg(a));
-        }
-    }
-    if (o.file.isEmpty())
-        return bad(QStringLiteral("--search needs a file."));
-    return o;
-}
 
 BatchOutcome runBatchSearch(const BatchOptions& options) {
     BatchOutcome outcome;
@@ -145,8 +38,6 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         outcome.out.clear();
         return outcome;
     };
-    if (!options.error.isEmpty())
-        return fail(options.error);
     const QString& path = options.file;
     if (!QFile::exists(path))
         return fail(QStringLiteral("%1: no such file.").arg(path));
@@ -197,6 +88,12 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
             request.mapping = std::make_shared<const TableMapping>(*mapping);
         }
         const ImportResult result = importerFor(kind)->import(ctx, view, request);
+        // The window's text names its menus and its Errors.txt, which goes away here.
+        if (kind == DataFileKind::Orbis && result.status == ImportResult::Status::NoRecords)
+            return fail(QStringLiteral("%1: no line is an observation in a layout Varilume reads "
+                                       "(ORBIS, two or three columns of JD, magnitude and "
+                                       "uncertainty, or a table with named columns).")
+                            .arg(path));
         if (!result.ok())
             return fail(QStringLiteral("%1: %2").arg(
                 path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
@@ -207,7 +104,7 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
                     .arg(path)
                     .arg(result.rejected);
         // The observations the window's search starts from: the whole span,
-        // every band but the discrepant estimates (fainter-than ones are never plotted).
+        // every band but the discrepant ones (fainter-than estimates are never plotted).
         const ExtremesResult extremes = FindExtremes(state, ctx.store);
         if (!extremes.found())
             return fail(QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
@@ -226,22 +123,23 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         return fail(QStringLiteral("%1: %2").arg(path, QString::fromStdString(result.reason)));
 
     if (!options.plotFile.isEmpty() && !result.peaks.empty()) {
-        state.Period = static_cast<float>(result.peaks.front().period);
-        Scaler(ctx, view);
-        Plotter(ctx, view);
-        const QImage image =
-            composePlot(view, QStringLiteral("%1   P = %2 d")
-                                  .arg(state.StarName, number(result.peaks.front().period, 10)));
-        QSaveFile out(options.plotFile);
-        if (!out.open(QIODevice::WriteOnly) || !image.save(&out, "PNG") || !out.commit())
-            return fail(
-                QStringLiteral("Cannot write %1: %2").arg(options.plotFile, out.errorString()));
+        PhaseFigure figure;
+        figure.star = state.StarName;
+        figure.period = result.peaks.front().period;
+        // The epoch the window uses: the middle of the observed time range.
+        const auto [first, last] = std::minmax_element(data.times.begin(), data.times.end());
+        figure.epoch = *first + (*last - *first) / 2;
+        figure.times = data.times;
+        figure.mags = data.mags;
+        const QString why = writePhaseFigure(figure, options.plotFile);
+        if (!why.isEmpty())
+            return fail(why);
     }
     outcome.out = peakListCsv(result.peaks);
     return outcome;
 }
 
-int batchSearchMain(int argc, char** argv) {
+int batchSearchMain(const BatchOptions& options, int argc, char** argv) {
     // Headless whatever the session: batch runs go to machines without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Standard error is for the one line that says what went wrong: the
@@ -253,9 +151,7 @@ int batchSearchMain(int argc, char** argv) {
         }
     });
     QGuiApplication app(argc, argv);
-    QStringList args = QGuiApplication::arguments();
-    args.removeFirst();
-    const BatchOutcome outcome = runBatchSearch(parseBatchOptions(args));
+    const BatchOutcome outcome = runBatchSearch(options);
     const QByteArray out = outcome.out.toUtf8(), err = outcome.err.toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fwrite(err.constData(), 1, static_cast<std::size_t>(err.size()), stderr);

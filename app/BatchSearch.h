@@ -1,13 +1,12 @@
 #pragma once
 
-// The batch command: Varilume --search FILE [options]. Loads the file with the
-// importers (layout recognised by content) into a store in memory, runs the
-// period search and prints the peak list as CSV; --plot also writes the phase
-// plot folded at the best period. No window, no settings file, no store file.
+// The batch command: Varilume --search FILE [options] (read by
+// app/CommandLine.h). Loads the file with the importers (layout recognised by
+// content) into a store in memory, runs the period search and prints the peak
+// list as CSV; --plot also writes the phase plot folded at the best period.
+// No window, no settings file, no store file.
 
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 #include "export/SearchCsv.h"
 #include "import/ColumnChoices.h"
@@ -15,20 +14,13 @@
 
 namespace varilume {
 
-/// The command's options, or the reason they cannot be used.
+/// The command's options.
 struct BatchOptions {
     QString file;
     SearchSettings settings;
     QString plotFile;      // empty: no plot
     ColumnChoices columns; // a table's columns where recognition cannot settle them
-    QString error;         // set when the arguments are unusable
 };
-
-/// True when the arguments ask for the batch command.
-bool isBatchSearch(const QStringList& args);
-
-/// Reads the arguments after the program name.
-BatchOptions parseBatchOptions(const QStringList& args);
 
 /// What the command writes: the CSV for standard output, or one line for
 /// standard error, and the exit status (0 done, 2 bad input).
@@ -42,6 +34,6 @@ struct BatchOutcome {
 BatchOutcome runBatchSearch(const BatchOptions& options);
 
 /// main() for the batch command: makes its own headless application.
-int batchSearchMain(int argc, char** argv);
+int batchSearchMain(const BatchOptions& options, int argc, char** argv);
 
 } // namespace varilume

@@ -1,17 +1,22 @@
 #include "app/Application.h"
-#include "app/BatchSearch.h"
+#include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
+#include "app/ShutdownSignals.h"
 #include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
+    // Read before any application object: --help, --version and the batch
+    // modes must work where no display can be opened, and leave nothing behind.
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    if (varilume::isBatchSearch(args))
-        return varilume::batchSearchMain(argc, argv);
+    const varilume::CommandLine command = varilume::parseCommandLine(args);
+    if (const int status = varilume::runWithoutWindow(command, argc, argv); status >= 0)
+        return status;
+
     QApplication qapp(argc, argv);
     varilume::Application::setDesktopLook();
     varilume::QtPlatform platform;
@@ -28,6 +33,14 @@ int main(int argc, char** argv) {
                          varilume::Icon::Exclamation);
 
     varilume::Application app(platform, choice.folder);
+    // A signal ends the session as closing the window does; before the window
+    // exists (the first-run configuration), through the same shutdown.
+    const varilume::ShutdownSignals shutdownSignals([&app] {
+        if (app.mainWindow())
+            app.mainWindow()->close();
+        else
+            app.ShutDown();
+    });
     if (!app.start())
         return app.exitCode();
     platform.setOwner(app.mainWindow());

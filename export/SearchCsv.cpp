@@ -1,6 +1,8 @@
 #include "export/SearchCsv.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace varilume {
 
@@ -28,6 +30,20 @@ QString statisticName(SearchMethod method) {
 
 } // namespace
 
+QString fapText(double fap) {
+    if (fap < 0)
+        return QString();
+    if (fap < 1e-300)
+        return QStringLiteral("< 1e-300");
+    return QString::number(fap, 'g', 3);
+}
+
+QString fapCsv(double fap) {
+    if (fap < 0)
+        return QString();
+    return QString::number(std::max(fap, std::numeric_limits<double>::denorm_min()), 'g', 3);
+}
+
 QString csvNumber(double value) {
     if (!std::isfinite(value))
         return QString();
@@ -41,8 +57,8 @@ QString peakListCsv(const std::vector<Peak>& peaks) {
         csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
                    .arg(p.rank)
                    .arg(number(p.period, 10), number(p.frequency, 10), number(p.power, 8),
-                        p.fap >= 0 ? number(p.fap, 3) : QString(),
-                        p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(), csvText(p.note));
+                        fapCsv(p.fap), p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(),
+                        csvText(p.note));
     }
     return csv;
 }

@@ -9,12 +9,22 @@ namespace varilume {
 
 /// The peak list as CSV, for the batch command's standard output and the search
 /// window's Copy and Save: a header "rank,period,frequency,power,fap,sigma_period,note"
-/// and one line per peak, best first; a missing FAP or sigma is an empty field.
+/// and one line per peak, best first; a missing FAP or sigma is an empty field
+/// (the FAP written by fapCsv).
 QString peakListCsv(const std::vector<Peak>& peaks);
 
 /// The spectrum as CSV: "frequency,period,<statistic>[,window]", one line per
 /// trial frequency computed.
 QString spectrumCsv(const Spectrum& spectrum);
+
+/// The false-alarm probability as the window's peak list shows it: three
+/// digits, "< 1e-300" below that (a bare "0" would read as certainty); empty
+/// when there is none (fap < 0).
+QString fapText(double fap);
+
+/// The false-alarm probability as the CSV writes it: always a number, the
+/// smallest positive double (4.94e-324) where the probability is smaller still.
+QString fapCsv(double fap);
 
 /// A number as the CSV files write it: up to ten significant digits.
 QString csvNumber(double value);

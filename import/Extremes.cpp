@@ -1,7 +1,6 @@
 #include "import/Extremes.h"
 
 #include "format/NumberFormat.h"
-#include "plot/Phase.h"
 
 #include <exception>
 
@@ -19,7 +18,6 @@ ExtremesResult FindExtremes(ProjectState& s, ObsStore& store) {
         s.MaxMag = e->maxMag;
         s.MinJD = e->minJD;
         s.MaxJD = e->maxJD;
-        SetMidJD(s);
         if (e->count == 1) {
             s.MinMag -= 1;
             s.MaxMag += 1;

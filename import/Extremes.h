@@ -23,7 +23,8 @@ struct ExtremesResult {
 };
 
 /// Sets MinMag, MaxMag, MinJD and MaxJD from every observation in Obs (fainter-than
-/// estimates included) and MidJD from the current window. A single observation
+/// estimates included). The phase epoch (MidJD) is the plot's: the Plotter sets
+/// it from the window in force at each run. A single observation
 /// widens the ranges by 1 magnitude and 100 days each way, since empty ranges
 /// fit no scale.
 ExtremesResult FindExtremes(ProjectState& s, ObsStore& store);

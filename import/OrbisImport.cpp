@@ -25,6 +25,22 @@ ImportResult fileError(const QString& what, const QString& path, const QString& 
                                 QStringLiteral("Error"), Icon::Critical);
 }
 
+/// Why a file that was read gave no observation, where its lines went, and
+/// which loaders read other kinds of file.
+QString noObservationsText(const LineReader& lines, const OrbisReader& reader,
+                           const QString& errorsPath) {
+    const qint64 n = lines.lineNumber();
+    QString text = n == 1
+                       ? QStringLiteral("\r\nIts one line is no ORBIS observation.")
+                       : QStringLiteral("\r\nNone of its %1 lines is an ORBIS observation.").arg(n);
+    if (reader.rejected() > 0)
+        text += QStringLiteral(" The lines that could not be read are in %1.")
+                    .arg(QDir::toNativeSeparators(errorsPath));
+    return text + QStringLiteral("\r\nFiles \u2192 Load 2-Column File (JD, Mag) reads two or three "
+                                 "columns of JD, magnitude and uncertainty; Files \u2192 Open "
+                                 "Light-Curve Table\u2026 reads tables with named columns.");
+}
+
 /// How the line loop ended.
 struct LoopEnd {
     enum class Kind { End, ReadError, BadValue, StoreFailed } kind = Kind::End;
@@ -68,7 +84,8 @@ LoopEnd readAllLines(LineReader& lines, OrbisReader& reader, EventPump& pump, Ob
 }
 
 /// The result of a loop that ran to its end or stopped.
-ImportResult outcome(const LoopEnd& end, const LineReader& lines, const OrbisReader& reader) {
+ImportResult outcome(const LoopEnd& end, const LineReader& lines, const OrbisReader& reader,
+                     const QString& errorsPath) {
     ImportResult result;
     switch (end.kind) {
     case LoopEnd::Kind::End:
@@ -78,7 +95,9 @@ ImportResult outcome(const LoopEnd& end, const LineReader& lines, const OrbisRea
                                               QStringLiteral("\r\nInput past end of file"),
                                           QStringLiteral("Error"), Icon::Critical);
         else if (reader.stored() == 0)
-            result = ImportResult::failed(ImportResult::Status::NoRecords, checkSourceText(),
+            result = ImportResult::failed(ImportResult::Status::NoRecords,
+                                          checkSourceText() +
+                                              noObservationsText(lines, reader, errorsPath),
                                           QStringLiteral("Varilume"), Icon::None);
         break;
     case LoopEnd::Kind::ReadError:
@@ -155,7 +174,7 @@ ImportResult ImportOrbisFile(Context& ctx, BusyView& busy) {
     busy.hideBusyCaption();
     busy.hideProgress();
 
-    ImportResult result = outcome(end, lines, reader);
+    ImportResult result = outcome(end, lines, reader, s.errorsPath());
     if (result.ok() && !errorsOk) {
         // The rejected lines are part of what the user must see.
         ImportResult r = fileError(QStringLiteral("Cannot write the rejected lines to "),

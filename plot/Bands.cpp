@@ -87,6 +87,10 @@ std::vector<Band> bandsPresent(const ProjectState& state, const ObsStore& store,
     return bands;
 }
 
+QString bandKeyOf(QStringView band, QStringView valid) {
+    return isDiscrepant(valid) ? discrepantBandKey() : band.trimmed().toString();
+}
+
 bool bandShown(const ProjectState& state, const QString& key) {
     return !state.HiddenBands.contains(key);
 }

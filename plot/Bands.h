@@ -32,6 +32,10 @@ std::vector<Band> bandsPresent(const ProjectState& state, const ObsStore& store,
 /// The name of a colour: the classes that have it now, joined by " / ".
 QString bandName(const ProjectState& state, std::int32_t color);
 
+/// The band key of a stored row from its Band and Valid fields, as the store's
+/// band codes make it: discrepant rows share one key whatever their band.
+QString bandKeyOf(QStringView band, QStringView valid);
+
 /// Whether a band is drawn.
 bool bandShown(const ProjectState& state, const QString& key);
 

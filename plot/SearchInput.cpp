@@ -26,10 +26,9 @@ QString windowQuery(const ProjectState& s, const QString& columns, const QString
            fmt::query(s.JDFrom) + QStringLiteral(" AND JD <= ") + fmt::query(s.JDTo) + extra;
 }
 
-// A usable weight needs a finite, positive uncertainty: zero would weigh infinitely.
 std::optional<double> uncertainty(const QString& text) {
     const auto v = fmt::parseNumber(text);
-    if (!v || !std::isfinite(*v) || *v <= 0)
+    if (!v || !usableError(*v)) // the search's own rule for weights
         return std::nullopt;
     return *v;
 }

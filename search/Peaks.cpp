@@ -133,14 +133,14 @@ RefinedPeak refine(const Prepared& p, const SearchSettings& s, double f, double 
     return best;
 }
 
-double baluevFap(const Prepared& p, double z, double fmax, int harmonics) {
+double baluevLogFap(const Prepared& p, double z, double fmax, int harmonics) {
     const double n = static_cast<double>(p.size());
     const int h = std::clamp(harmonics, 1, MaxHarmonics);
     const double d = 2.0 * h;    // parameters the periodic model adds
     const double nh = n - 1;     // degrees of freedom of the constant model
     const double nk = n - 1 - d; // and of the periodic one
     if (nk <= 1 || !(z > 0))
-        return 1;
+        return 0;
     z = std::min(z, 1.0);
     // Weighted variance of the times sets the effective span.
     double mean = 0, var = 0;
@@ -160,17 +160,29 @@ double baluevFap(const Prepared& p, double z, double fmax, int harmonics) {
     const double logTau = std::log(w) + std::lgamma(nh / 2) - std::lgamma(d / 2) -
                           std::lgamma((nk + 1) / 2) + 0.5 * (d - 1) * std::log(z) +
                           0.5 * (nk - 1) * log1mz;
-    const double tau = std::exp(logTau);
     // Single-frequency probability: the beta tail, closed form for whole d/2.
     double term = 1, sum = 1;
     for (int j = 1; j < h; ++j) {
         term *= (nk / 2 + j - 1) / j * z;
         sum += term;
     }
-    const double logSingle = 0.5 * nk * log1mz + std::log(sum);
-    // 1 - (1 - single) exp(-tau), kept accurate when both are tiny.
-    const double log1mSingle = logSingle < 0 ? std::log1p(-std::exp(logSingle)) : -INFINITY;
-    return std::clamp(-std::expm1(log1mSingle - tau), 0.0, 1.0);
+    const double logSingle = std::min(0.0, 0.5 * nk * log1mz + std::log(sum));
+    // FAP = 1 - (1 - single) exp(-tau) = 1 - exp(-a), a = tau - log(1 - single),
+    // all in logarithms: a strong signal's probability lies far below the
+    // smallest double, and its logarithm is still exact.
+    const double logMinusLog1mSingle =
+        logSingle < -30 ? logSingle : std::log(-std::log1p(-std::exp(logSingle)));
+    const double hi = std::max(logTau, logMinusLog1mSingle);
+    const double lo = std::min(logTau, logMinusLog1mSingle);
+    if (hi == -INFINITY)
+        return -INFINITY; // z = 1: a perfect fit
+    const double logA = hi + std::log1p(std::exp(lo - hi));
+    // 1 - exp(-a) = a (1 - a/2 + ...): below e^-30 the log of a is exact to 1e-13.
+    return logA < -30 ? logA : std::log(-std::expm1(-std::exp(logA)));
+}
+
+double baluevFap(const Prepared& p, double z, double fmax, int harmonics) {
+    return std::clamp(std::exp(baluevLogFap(p, z, fmax, harmonics)), 0.0, 1.0);
 }
 
 double periodError(const Prepared& p, int harmonics, double f) {
@@ -251,8 +263,6 @@ std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spe
         peak.rank = static_cast<int>(i + 1);
         if (s.method == SearchMethod::Gls)
             peak.fap = baluevFap(p, peak.power, spectrum.grid.fmax(), s.harmonics);
-        peak.sigmaPeriod =
-            periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, peak.frequency);
     }
     tagAliases(peaks, p, span);
     return peaks;

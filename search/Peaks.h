@@ -20,7 +20,12 @@ std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
 RefinedPeak refine(const Prepared& p, const SearchSettings& s, double frequency, double halfWidth);
 
 /// Baluev (2008) false-alarm probability of a GLS power z (fraction of the
-/// variance explained) for a search up to fmax, with this many harmonics.
+/// variance explained) for a search up to fmax, with this many harmonics, as
+/// its natural logarithm: exact where the probability is far below the
+/// smallest double (-inf only for z = 1).
+double baluevLogFap(const Prepared& p, double z, double fmax, int harmonics = 1);
+
+/// The same probability; 0 where it is below the smallest double.
 double baluevFap(const Prepared& p, double z, double fmax, int harmonics = 1);
 
 /// Montgomery & O'Donoghue (1999) standard error of the period at frequency f.

@@ -44,6 +44,13 @@ bool higherIsBetter(SearchMethod method) {
     return method == SearchMethod::Gls;
 }
 
+bool weightsUsable(const SearchData& data) {
+    const std::size_t n = std::min(data.times.size(), data.mags.size());
+    return data.errors.size() >= n &&
+           std::all_of(data.errors.begin(), data.errors.begin() + static_cast<std::ptrdiff_t>(n),
+                       usableError);
+}
+
 PeriodRange defaultRange(std::span<const double> times) {
     std::vector<double> t(times.begin(), times.end());
     std::sort(t.begin(), t.end());
@@ -95,13 +102,11 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
         return fail("The oversampling must be 1 to 1000.");
     if (!(s.minPeriod >= 0) || !(s.maxPeriod >= 0) || !finite(s.minPeriod) || !finite(s.maxPeriod))
         return fail("Periods must be positive numbers of days.");
-    plan.weighted = false;
-    if (s.useWeights && data.errors.size() >= n) {
-        plan.weighted = std::all_of(data.errors.begin(), data.errors.begin() + n,
-                                    [](double e) { return finite(e) && e > 0; });
-        if (!plan.weighted)
-            return fail("Weighting needs a positive uncertainty for every observation.");
-    }
+    // Without uncertainties the search runs unweighted; with some unusable, it
+    // is refused rather than weighted by an infinite or a meaningless weight.
+    plan.weighted = s.useWeights && weightsUsable(data);
+    if (s.useWeights && data.errors.size() >= n && !plan.weighted)
+        return fail("Weighting needs a positive uncertainty for every observation.");
     const PeriodRange def = defaultRange({data.times.data(), n});
     plan.range.minPeriod = s.minPeriod > 0 ? s.minPeriod : def.minPeriod;
     plan.range.maxPeriod = s.maxPeriod > 0 ? s.maxPeriod : def.maxPeriod;
@@ -297,17 +302,17 @@ SearchResult runSearch(const SearchData& data, const SearchSettings& settings,
 
 RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, double frequency,
                        double halfWidth) {
-    const Prepared p = detail::prepare(data, settings.useWeights && !data.errors.empty());
+    const Prepared p = detail::prepare(data, settings.useWeights);
     return detail::refine(p, settings, frequency, halfWidth);
 }
 
 double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency) {
-    const Prepared p = detail::prepare(data, settings.useWeights && !data.errors.empty());
+    const Prepared p = detail::prepare(data, settings.useWeights);
     return detail::statistic(p, settings, frequency);
 }
 
 double spectralWindowAt(const SearchData& data, const SearchSettings& settings, double frequency) {
-    const Prepared p = detail::prepare(data, settings.useWeights && !data.errors.empty());
+    const Prepared p = detail::prepare(data, settings.useWeights);
     return detail::windowAt(p, frequency);
 }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -34,12 +35,22 @@ struct SearchData {
     std::vector<double> errors;
 };
 
+/// The one rule for weights, at every entry point: data are weighted by
+/// 1/error^2 only when every observation has a usable uncertainty, one that
+/// is finite and positive (usableError).
+/// A search asked to weight other data is refused (planSearch says why); the
+/// single-frequency functions below compute them unweighted.
+bool weightsUsable(const SearchData& data);
+inline bool usableError(double e) {
+    return e > 0 && e < std::numeric_limits<double>::infinity();
+}
+
 struct SearchSettings {
     SearchMethod method = SearchMethod::Gls;
     int harmonics = 1;           // GLS: 1 to 4
     int pdmBins = 10;            // PDM: bins per cover
     int pdmCovers = 2;           // PDM: shifted bin sets
-    bool useWeights = false;     // weight by 1/error^2 (needs errors)
+    bool useWeights = false;     // weight by 1/error^2 (see weightsUsable)
     double minPeriod = 0;        // days; 0: from the data (see defaultRange)
     double maxPeriod = 0;        // days; 0: from the data
     double oversample = 10;      // frequency step = 1 / (oversample * span)
@@ -84,7 +95,8 @@ struct Peak {
     double period = 0;    // days
     double frequency = 0; // cycles/day
     double power = 0;     // GLS power, PDM theta or string length
-    double fap = -1;      // GLS false-alarm probability (Baluev 2008), any harmonics; < 0: none
+    double fap = -1;      // GLS false-alarm probability (Baluev 2008), any harmonics; < 0: none;
+                          // 0 where it is below the smallest double
     double sigmaPeriod =
         -1;           // standard error of the period (Montgomery & O'Donoghue 1999); < 0: none
     std::string note; // "1/day alias of #1", "harmonic of #2", "sampling", ...

@@ -18,6 +18,9 @@ Prepared prepare(const SearchData& data, bool weighted) {
     if (n == 0)
         return p;
     p.t0 = data.times[order[0]];
+    // The one rule for weights: an error of 0, a negative or a missing one
+    // would give an infinite or meaningless weight and NaN everywhere.
+    weighted = weighted && weightsUsable(data);
     double wsum = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t i = order[k];
@@ -25,7 +28,7 @@ Prepared prepare(const SearchData& data, bool weighted) {
         // give the same relative times.
         p.t[k] = data.times[i] - p.t0;
         p.y[k] = data.mags[i];
-        const double e = weighted && i < data.errors.size() ? data.errors[i] : 1.0;
+        const double e = weighted ? data.errors[i] : 1.0;
         p.w[k] = 1.0 / (e * e);
         wsum += p.w[k];
     }

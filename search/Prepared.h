@@ -19,7 +19,7 @@ struct Prepared {
     std::size_t size() const { return t.size(); }
 };
 
-/// Sorted by time; weights only when asked and every error is positive.
+/// Sorted by time; weights only when asked and weightsUsable(data).
 Prepared prepare(const SearchData& data, bool weighted);
 
 } // namespace varilume::detail

@@ -1,151 +1,33 @@
+#include "ProgramRun.h"
 #include "app/BatchSearch.h"
 #include "store/ObsStore.h"
 #include "support/Files.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <limits>
 
 using namespace varilume;
 using namespace varilume::test;
-
-namespace {
-
-const QString program = QStringLiteral(VARILUME_BIN_DIR "/Varilume");
-
-// A star of period 3.118 d observed on 200 of 300 nights, in the two-column layout.
-QByteArray twoColumnStar(double period = 3.118) {
-    QByteArray text;
-    for (int night = 0, kept = 0; night < 300; ++night) {
-        if ((night * 7) % 3 == 0)
-            continue;
-        ++kept;
-        const double t = 2460000.3 + night + 0.37 * std::sin(night * 1.7);
-        const double mag = 11 + 0.4 * std::sin(2 * std::numbers::pi * t / period) +
-                           0.02 * std::sin(kept * 12.9898);
-        text += QByteArray::number(t, 'f', 5) + ' ' + QByteArray::number(mag, 'f', 3) + '\n';
-    }
-    return text;
-}
-
-// The same star as a survey's CSV: MJD, magnitude, uncertainty and filter, with
-// columns named as the survey names them (header given), rows newest first.
-QByteArray tableStar(const QByteArray& header) {
-    QByteArray text = header + "\r\n";
-    const QList<QByteArray> lines = twoColumnStar().split('\n');
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        const QList<QByteArray> f = lines[i].split(' ');
-        if (f.size() < 2)
-            continue;
-        const double mjd = f[0].toDouble() - 2400000.5;
-        text += QByteArray::number(mjd, 'f', 5) + ',' + QByteArray::number(mjd + 0.001, 'f', 5) +
-                ',' + f[1] + ",0.02,zg\r\n";
-    }
-    return text;
-}
-
-// Every file under a folder, with its size: to see that a run left nothing behind.
-QStringList listing(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        files << it.filePath() + QStringLiteral(" ") + QString::number(it.fileInfo().size());
-    }
-    files.sort();
-    return files;
-}
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Run runProgram(const QStringList& args, const QString& workDir) {
-    QProcess p;
-    p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-} // namespace
 
 class TestBatchSearch : public QObject {
     Q_OBJECT
 
 private slots:
-    void badOptions_data();
-    void badOptions();
-    void goodOptions();
     void csvLayout();
+    void fapTexts_data();
+    void fapTexts();
+    void plotFormats_data();
+    void plotFormats();
+    void fapBelowSmallestDouble();
     void commandLine_data();
     void commandLine();
     void badInputWritesOneLine_data();
     void badInputWritesOneLine();
-    void tables_data();
-    void tables();
 };
-
-void TestBatchSearch::badOptions_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("error");
-    QTest::addRow("no file") << QStringList{"--method", "gls"} << "--search needs a file.";
-    QTest::addRow("value missing") << QStringList{"--search"} << "--search needs a value.";
-    QTest::addRow("unknown method") << QStringList{"--search", "a", "--method", "fft"}
-                                    << "--method must be gls, pdm or string, not \"fft\".";
-    QTest::addRow("harmonics out of range") << QStringList{"--search", "a", "--harmonics", "5"}
-                                            << "--harmonics must be 1 to 4, not \"5\".";
-    QTest::addRow("harmonics not whole") << QStringList{"--search", "a", "--harmonics", "1.5"}
-                                         << "--harmonics must be 1 to 4, not \"1.5\".";
-    QTest::addRow("negative period")
-        << QStringList{"--search", "a", "--min-period", "-1"}
-        << "--min-period must be a positive number of days, not \"-1\".";
-    QTest::addRow("period not a number")
-        << QStringList{"--search", "a", "--max-period", "nan"}
-        << "--max-period must be a positive number of days, not \"nan\".";
-    QTest::addRow("oversampling zero") << QStringList{"--search", "a", "--oversample", "0"}
-                                       << "--oversample must be 1 to 1000, not \"0\".";
-    QTest::addRow("top zero") << QStringList{"--search", "a", "--top", "0"}
-                              << "--top must be a whole number 1 to 1000, not \"0\".";
-    QTest::addRow("unknown option")
-        << QStringList{"--search", "a", "--fast", "1"} << "Unknown option --fast.";
-    QTest::addRow("stray argument")
-        << QStringList{"--search", "a", "b"} << "Unexpected argument \"b\".";
-}
-
-// Guards that every unusable argument is named in a clear reason.
-void TestBatchSearch::badOptions() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, error);
-    QCOMPARE(parseBatchOptions(args).error, error);
-}
-
-void TestBatchSearch::goodOptions() {
-    const BatchOptions o = parseBatchOptions(
-        {"--search", "x.txt", "--method", "pdm", "--harmonics", "3", "--min-period", "0.5",
-         "--max-period", "40", "--oversample", "5", "--top", "3", "--plot", "p.png"});
-    QVERIFY(o.error.isEmpty());
-    QCOMPARE(o.file, QStringLiteral("x.txt"));
-    QCOMPARE(o.settings.method, SearchMethod::Pdm);
-    QCOMPARE(o.settings.harmonics, 3);
-    QCOMPARE(o.settings.minPeriod, 0.5);
-    QCOMPARE(o.settings.maxPeriod, 40.0);
-    QCOMPARE(o.settings.oversample, 5.0);
-    QCOMPARE(o.settings.peaks, 3);
-    QCOMPARE(o.plotFile, QStringLiteral("p.png"));
-}
 
 // Guards the CSV layout: header, columns in order, empty fields where a value
 // does not apply.
@@ -285,48 +167,81 @@ void TestBatchSearch::badInputWritesOneLine() {
     QCOMPARE(listing(VARILUME_BIN_DIR), programBefore);
 }
 
-void TestBatchSearch::tables_data() {
-    QTest::addColumn<QByteArray>("header");
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("err"); // part of standard error; empty: none
-    QTest::addRow("recognised by name")
-        << QByteArray("mjd,airmass,mag,magerr,filtercode") << QStringList{} << 0 << QString();
-    QTest::addRow("two time columns: refused, naming the columns")
-        << QByteArray("mjd,hjd,mag,magerr,filtercode") << QStringList{} << 2
-        << "the columns are: mjd, hjd, mag, magerr, filtercode. Name them with --time";
-    QTest::addRow("two time columns, one named") << QByteArray("mjd,hjd,mag,magerr,filtercode")
-                                                 << QStringList{"--time", "mjd"} << 0 << QString();
-    QTest::addRow("columns no name tells")
-        << QByteArray("a,b,c,d,e")
-        << QStringList{"--time", "a", "--mag", "c", "--err", "d", "--time-offset", "2400000.5"} << 0
-        << QString();
-    QTest::addRow("a name no column has") << QByteArray("a,b,c,d,e") << QStringList{"--time", "x"}
-                                          << 2 << "no column \"x\"; the columns are: a, b, c, d, e";
+void TestBatchSearch::fapTexts_data() {
+    QTest::addColumn<double>("fap");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("csv");
+    QTest::addRow("none") << -1.0 << QString() << QString();
+    QTest::addRow("ordinary") << 0.0123456 << "0.0123"
+                              << "0.0123";
+    QTest::addRow("small") << 1.5e-40 << "1.5e-40"
+                           << "1.5e-40";
+    QTest::addRow("just above the window's floor") << 2e-300 << "2e-300"
+                                                   << "2e-300";
+    QTest::addRow("below the window's floor") << 3e-301 << "< 1e-300"
+                                              << "3e-301";
+    QTest::addRow("below the smallest double (underflow)") << 0.0 << "< 1e-300"
+                                                           << "4.94e-324";
 }
 
-// Guards survey tables through the batch command: the recogniser sends them to
-// the table importer, the columns come by name or by option, and a table that
-// cannot be settled is refused with one line naming its columns.
-void TestBatchSearch::tables() {
-    QFETCH(QByteArray, header);
-    QFETCH(QStringList, options);
-    QFETCH(int, exitCode);
-    QFETCH(QString, err);
+// Guards the false-alarm probability of a strong signal: never "0", which
+// reads as certainty; the CSV keeps a number (the smallest positive double).
+void TestBatchSearch::fapTexts() {
+    QFETCH(double, fap);
+    QFETCH(QString, window);
+    QFETCH(QString, csv);
+    QCOMPARE(fapText(fap), window);
+    QCOMPARE(fapCsv(fap), csv);
+    Peak p;
+    p.rank = 1;
+    p.period = 2;
+    p.frequency = 0.5;
+    p.power = 0.5;
+    p.fap = fap;
+    QCOMPARE(peakListCsv({p}).split(u'\n')[1].split(u',')[4], csv);
+}
+
+// Guards a whole run on a star whose false-alarm probability lies below the
+// smallest double: its CSV field is the smallest positive double, not 0.
+void TestBatchSearch::fapBelowSmallestDouble() {
     QTemporaryDir work;
-    const QString file = work.filePath(QStringLiteral("star.csv"));
-    QVERIFY(writeFile(file, tableStar(header)));
-    const QStringList before = listing(work.path());
-    const Run r = runProgram(QStringList{"--search", file} + options, work.path());
-    QCOMPARE(r.exitCode, exitCode);
-    if (err.isEmpty())
-        QCOMPARE(r.err, QString());
-    else
-        QVERIFY2(r.err.contains(err) && r.err.count(u'\n') == 1, qPrintable(r.err));
-    if (exitCode == 0)
-        QVERIFY2(std::abs(r.out.split(u'\n')[1].split(u',')[1].toDouble() - 3.118) < 3e-3,
-                 qPrintable(r.out));
-    QCOMPARE(listing(work.path()), before);
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    QVERIFY(writeFile(file, twoColumnStar(3.118, 0.001)));
+    const Run r = runProgram({"--search", file, "--top", "1"}, work.path());
+    QCOMPARE(r.exitCode, 0);
+    const QStringList first = r.out.split(u'\n')[1].split(u',');
+    QCOMPARE(first[4], QStringLiteral("4.94e-324"));
+    QCOMPARE(first[4].toDouble(), std::numeric_limits<double>::denorm_min());
+}
+
+void TestBatchSearch::plotFormats_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("magic");       // the file's first bytes
+    QTest::addColumn<QByteArray>("imageFormat"); // empty: no image to read back
+    QTest::addRow("PNG") << "fold.png" << QByteArray("\x89PNG\r\n") << QByteArray("png");
+    QTest::addRow("BMP") << "fold.bmp" << QByteArray("BM") << QByteArray("bmp");
+    QTest::addRow("BMP, upper case") << "FOLD.BMP" << QByteArray("BM") << QByteArray("bmp");
+    QTest::addRow("PDF") << "fold.pdf" << QByteArray("%PDF-") << QByteArray();
+}
+
+// Guards --plot: the format the extension names, not PNG data under any name.
+void TestBatchSearch::plotFormats() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, magic);
+    QFETCH(QByteArray, imageFormat);
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    QVERIFY(writeFile(file, twoColumnStar()));
+    const Run r = runProgram({"--search", file, "--top", "1", "--plot", name}, work.path());
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    const QByteArray bytes = readFile(work.filePath(name)).value_or(QByteArray());
+    QVERIFY2(bytes.startsWith(magic), bytes.left(8).toHex().constData());
+    if (!imageFormat.isEmpty()) {
+        QImage image;
+        QVERIFY(image.loadFromData(bytes, imageFormat.constData()));
+        QCOMPARE(image.size(), QSize(1200, 800));
+    }
 }
 
 QTEST_MAIN(TestBatchSearch)

@@ -25,6 +25,7 @@ private slots:
     void gridMatchesDirectSums_data();
     void gridMatchesDirectSums();
     void fapMatchesReference();
+    void logFapMatchesReference();
     void pdmMatchesDefinition_data();
     void pdmMatchesDefinition();
     void stringLengthMatchesSortedFold();
@@ -109,6 +110,28 @@ void TestSearchStatistics::fapMatchesReference() {
             relative(fap, r[3]) < 1e-6 || std::abs(fap - r[3]) < 1e-12,
             qPrintable(
                 QStringLiteral("z=%1 fmax=%2: %3 vs %4").arg(r[2]).arg(r[1]).arg(fap).arg(r[3])));
+    }
+}
+
+// Guards the probability of a strong signal, far below the smallest double:
+// its logarithm against a computation in 1200-digit decimals
+// (tools/fap_log_reference.py); the probability itself is 0 only there.
+void TestSearchStatistics::logFapMatchesReference() {
+    const SearchData star = referenceStar();
+    const auto rows = readRows("gls_logfap.txt");
+    QCOMPARE(rows.size(), std::size_t{20});
+    for (const auto& r : rows) {
+        const detail::Prepared p = detail::prepare(star, r[0] != 0);
+        const double log10Fap = detail::baluevLogFap(p, r[2], r[1]) / std::log(10.0);
+        QVERIFY2(std::abs(log10Fap - r[3]) < 1e-8,
+                 qPrintable(QStringLiteral("z=%1 fmax=%2: log10 %3 vs %4")
+                                .arg(r[2])
+                                .arg(r[1])
+                                .arg(log10Fap, 0, 'g', 17)
+                                .arg(r[3], 0, 'g', 17)));
+        const double fap = detail::baluevFap(p, r[2], r[1]);
+        QVERIFY2(r[3] < -324 ? fap == 0 : relative(fap, std::pow(10.0, r[3])) < 1e-6,
+                 qPrintable(QString::number(fap)));
     }
 }
 

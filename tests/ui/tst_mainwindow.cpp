@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,8 +76,18 @@ private slots:
         QVERIFY(writeFile(bad, "just,a,line\r\n"));
         t.platform.files.push_back(bad);
         t.w().cmdLoad();
-        QCOMPARE(t.platform.textsTitled(QStringLiteral("Varilume")),
-                 QStringList{QStringLiteral("Error in loading database. Check source file.")});
+        // The designed text first, then why, where the line went, and the other loaders.
+        const QStringList texts = t.platform.textsTitled(QStringLiteral("Varilume"));
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.front().split(QStringLiteral("\r\n")),
+                 (QStringList{QStringLiteral("Error in loading database. Check source file."),
+                              QStringLiteral("Its one line is no ORBIS observation. The lines "
+                                             "that could not be read are in ") +
+                                  QDir::toNativeSeparators(t.s().errorsPath()) + u'.',
+                              QStringLiteral("Files \u2192 Load 2-Column File (JD, Mag) reads "
+                                             "two or three columns of JD, magnitude and "
+                                             "uncertainty; Files \u2192 Open Light-Curve "
+                                             "Table\u2026 reads tables with named columns.")}));
         QVERIFY(!t.s().StarLoaded);
         QVERIFY(t.child<QPushButton>("cmdLoad")->isVisibleTo(&t.w()));
         QVERIFY(!t.child<CanvasWidget>("picView")->isVisibleTo(&t.w()));

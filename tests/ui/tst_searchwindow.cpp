@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidgetAction>
@@ -350,6 +351,23 @@ private slots:
         search.cmdSave();
         QCOMPARE(t.platform.textsTitled(QStringLiteral("Period Search")).size(), 1);
         QVERIFY(t.platform.textsTitled(QStringLiteral("Period Search")).front().contains(bad));
+    }
+
+    // Guards the false-alarm probability of the noiseless sine, far below the
+    // smallest double: "< 1e-300" in the list, a number in the CSV, never "0".
+    void fapBelowSmallestDouble() {
+        Session t;
+        t.load();
+        FrmSearch& search = t.search();
+        search.cmdSearch();
+        search.waitForRun();
+        QVERIFY2(search.lastResult().ok(), search.lastResult().reason.c_str());
+        QCOMPARE(search.lastResult().peaks.front().fap, 0.0);
+        auto* peaks = t.searchChild<QTableWidget>("grdPeaks");
+        QCOMPARE(peaks->item(0, 4)->text(), QStringLiteral("< 1e-300"));
+        search.cmdCopy();
+        const QStringList best = QApplication::clipboard()->text().split(u'\n')[1].split(u',');
+        QCOMPARE(best[4], QStringLiteral("4.94e-324"));
     }
 };
 

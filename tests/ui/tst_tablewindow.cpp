@@ -2,6 +2,7 @@
 // mapping dialog, remembering its choice, bands by name, and the window and
 // the batch command searching the same observations.
 #include "app/BatchSearch.h"
+#include "app/CommandLine.h"
 #include "plot/SearchInput.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
@@ -127,8 +128,10 @@ private slots:
         settings.peaks = 1;
         const SearchResult window = runSearch(in.data, settings);
         QVERIFY(window.ok());
-        const BatchOutcome batch = runBatchSearch(parseBatchOptions(
-            {QStringLiteral("--search"), t.orbis, QStringLiteral("--top"), QStringLiteral("1")}));
+        const BatchOutcome batch =
+            runBatchSearch(parseCommandLine({QStringLiteral("--search"), t.orbis,
+                                             QStringLiteral("--top"), QStringLiteral("1")})
+                               .batch);
         QCOMPARE(batch.exitCode, 0);
         QCOMPARE(batch.out.split(u'\n')[1], peakListCsv(window.peaks).split(u'\n')[1]);
     }

@@ -139,7 +139,7 @@ void FrmSearch::showPeaks() {
         cell(row, 1, csvNumber(p.period));
         cell(row, 2, csvNumber(p.frequency));
         cell(row, 3, QString::number(p.power, 'g', 6));
-        cell(row, 4, p.fap >= 0 ? QString::number(p.fap, 'g', 3) : QString());
+        cell(row, 4, fapText(p.fap));
         cell(row, 5, p.sigmaPeriod >= 0 ? QString::number(p.sigmaPeriod, 'g', 3) : QString());
         cell(row, 6, QString::fromStdString(p.note));
     }
