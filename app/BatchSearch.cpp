@@ -145,36 +145,17 @@ BatchOptions parseBatchOptions(const QStringList& args) {
     return o;
 }
 
-BatchOutcome runBatchSearch(const BatchOptions& options) {
-    BatchOutcome outcome;
-    auto fail = [&](const QString& why) {
-        outcome.exitCode = 2;
-        outcome.err = QStringLiteral("Varilume: ") + oneLine(why) + u'\n';
-        outcome.out.clear();
-        return outcome;
-    };
-    if (!options.error.isEmpty())
-        return fail(options.error);
-    const QString& path = options.file;
+QString BatchStar::load(const QString& path) {
     if (!QFile::exists(path))
-        return fail(QStringLiteral("%1: no such file.").arg(path));
-
+        return QStringLiteral("%1: no such file.").arg(path);
     // Everything the importers write (Errors.txt) goes to a folder that goes
     // away with the run; the observations to a store in memory.
-    QTemporaryDir scratch;
     if (!scratch.isValid())
-        return fail(
-            QStringLiteral("Cannot make a temporary folder: %1").arg(scratch.errorString()));
-    ProjectState state;
+        return QStringLiteral("Cannot make a temporary folder: %1").arg(scratch.errorString());
     state.ProgramFolder = scratch.path();
     state.FilesFolder = scratch.path();
     for (const ColorClass& c : kColorClasses)
         state.*c.member = c.defaultValue;
-    ObsStore store;
-    SilentPlatform platform;
-    Context ctx{state, store, platform};
-    OffscreenPlotView view;
-    SearchData data;
     try {
         store.bind(ObsStore::InMemory);
         ImportResult result;
@@ -186,11 +167,11 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
             result = ImportOrbisFile(ctx, view);
         }
         if (!result.ok())
-            return fail(QStringLiteral("%1: %2").arg(
+            return QStringLiteral("%1: %2").arg(
                 path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
-                                            : result.text));
+                                            : result.text);
         if (result.rejected > 0)
-            outcome.err =
+            warning =
                 QStringLiteral("Varilume: %1: %2 lines could not be read and were left out.\n")
                     .arg(path)
                     .arg(result.rejected);
@@ -203,8 +184,30 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
             data.mags.push_back(rs.number(QStringLiteral("Mag")));
         }
     } catch (const StoreError& e) {
-        return fail(QStringLiteral("%1: %2").arg(path, e.description()));
+        return QStringLiteral("%1: %2").arg(path, e.description());
     }
+    return {};
+}
+
+BatchOutcome runBatchSearch(const BatchOptions& options) {
+    BatchOutcome outcome;
+    auto fail = [&](const QString& why) {
+        outcome.exitCode = 2;
+        outcome.err = QStringLiteral("Varilume: ") + oneLine(why) + u'\n';
+        outcome.out.clear();
+        return outcome;
+    };
+    if (!options.error.isEmpty())
+        return fail(options.error);
+    const QString& path = options.file;
+    BatchStar star;
+    if (const QString why = star.load(path); !why.isEmpty())
+        return fail(why);
+    outcome.err = star.warning;
+    ProjectState& state = star.state;
+    Context& ctx = star.ctx;
+    OffscreenPlotView& view = star.view;
+    const SearchData& data = star.data;
 
     const SearchResult result = runSearch(data, options.settings);
     if (!result.ok())

@@ -7,10 +7,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <optional>
 
 #include "export/SearchCsv.h"
+#include "platform/SilentPlatform.h"
+#include "plot/OffscreenPlotView.h"
 #include "search/PeriodSearch.h"
+#include "store/Context.h"
 
 namespace varilume {
 
@@ -34,6 +38,24 @@ struct BatchOutcome {
     int exitCode = 0;
     QString out;
     QString err;
+};
+
+/// A file read the way every batch mode reads it (layout recognised by
+/// content, into a store in memory; the importers' notes into a scratch
+/// folder that goes away with it), and its usable observations: no
+/// fainter-than or discrepant estimates, in JD order.
+struct BatchStar {
+    QTemporaryDir scratch;
+    ProjectState state;
+    ObsStore store;
+    SilentPlatform platform;
+    Context ctx{state, store, platform};
+    OffscreenPlotView view;
+    SearchData data;
+    QString warning; // a line for standard error when lines were left out
+
+    /// Reads the file: an empty string, or the reason it could not.
+    QString load(const QString& path);
 };
 
 /// Runs the command. Needs a QGuiApplication (the plot draws text).

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/BatchModel.h"
 #include "app/BatchSearch.h"
 #include "app/ProgramFolder.h"
 #include "ui/platform/QtPlatform.h"
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    if (varilume::isBatchModel(args))
+        return varilume::batchModelMain(argc, argv);
     if (varilume::isBatchSearch(args))
         return varilume::batchSearchMain(argc, argv);
     QApplication qapp(argc, argv);
