@@ -156,61 +156,74 @@ Ephemeris fitEphemeris(const std::vector<OcPoint>& points, double epoch, double 
     return e;
 }
 
-OcResult measureOC(const SearchData& data, const OcSettings& s) {
-    OcResult out;
-    if (!(s.period > 0) || !std::isfinite(s.period)) {
-        out.reason = "The period must be a positive number of days.";
-        return out;
+namespace {
+
+// The quadratic ephemeris T(u) = E + a + (P + b) u + c u^2 found so far (zero
+// before the first pass).
+struct Bend {
+    double a = 0, b = 0, c = 0;
+    // The cycle count u at time t: T(u) = t, in the form that keeps its digits.
+    double cycles(double t, double E, double P) const {
+        const double q = P + b, d = t - E - a, root = q * q + 4 * c * d;
+        return root > 0 ? 2 * d / (q + std::sqrt(root)) : d / q;
     }
-    if (s.grouping != OcGrouping::Seasons && !(s.groupSize > 0 && std::isfinite(s.groupSize))) {
-        out.reason = "The group size must be a positive number.";
-        return out;
-    }
+    double time(double u, double E, double P) const { return E + a + (P + b) * u + c * u * u; }
+};
+
+// One measurement of every group, on times straightened by `bend` (the times
+// a constant period P would have): the template is then neither smeared nor
+// stretched by a period that changes.
+std::string measurePass(const SearchData& data, const OcSettings& s, const Bend& bend,
+                        OcResult& out) {
+    const double P = s.period;
+    SearchData straight = data;
+    if (std::isfinite(out.epoch)) // from the second pass on
+        for (double& t : straight.times)
+            t = out.epoch + P * bend.cycles(t, out.epoch, P);
     FourierSettings fs;
-    fs.frequency = 1 / s.period;
+    fs.frequency = 1 / P;
     fs.order = s.order;
     fs.useWeights = s.useWeights;
     fs.threads = s.threads;
-    out.shape = fitFourier(data, fs);
-    if (!out.shape.ok) {
-        out.reason = out.shape.reason;
-        return out;
-    }
-    const double P = s.period;
+    out.shape = fitFourier(straight, fs);
+    if (!out.shape.ok)
+        return out.shape.reason;
+    if (!std::isfinite(out.epoch))
+        out.epoch = std::isfinite(s.epoch) ? s.epoch
+                    : s.minima             ? out.shape.epochMin.value
+                                           : out.shape.epochMax.value;
+    const double E = out.epoch;
     const double reference = s.minima ? out.shape.epochMin.value : out.shape.epochMax.value;
-    const double E = std::isfinite(s.epoch) ? s.epoch : reference;
-    out.epoch = E;
-    out.period = P;
-
+    out.points.clear();
     for (const Group& g : makeGroups(data, s, E)) {
         if (g.rows.size() < std::max<std::size_t>(s.minPoints, 3))
             continue;
-        const ShiftFit f = fitShift(data, g, out.shape, out.shape.weighted, s.threads);
+        const ShiftFit f = fitShift(straight, g, out.shape, out.shape.weighted, s.threads);
         if (!f.ok)
             continue;
         double wsum = 0, wt = 0;
         for (std::size_t i : g.rows) {
             const double w = out.shape.weighted ? 1 / (data.errors[i] * data.errors[i]) : 1.0;
             wsum += w;
-            wt += w * (data.times[i] - E);
+            wt += w * (straight.times[i] - E);
         }
         const double middle = E + wt / wsum;
-        // The template's extreme nearest the group, moved by the shift.
-        const double observed =
+        // The template's extreme nearest the group, moved by the shift, and
+        // back from straightened time to time.
+        const double straightTime =
             reference + P * std::round((middle - f.shift - reference) / P) + f.shift;
+        const double u = (straightTime - E) / P;
         OcPoint o;
-        o.cycle = std::llround((observed - E) / P);
-        o.time = observed;
-        o.oc = observed - (E + P * static_cast<double>(o.cycle));
-        o.sigma = f.sigma;
+        o.time = bend.time(u, E, P);
+        o.cycle = std::llround((o.time - E) / P);
+        o.oc = o.time - (E + P * static_cast<double>(o.cycle));
+        o.sigma = f.sigma * (P + bend.b + 2 * bend.c * u) / P;
         o.points = g.rows.size();
         out.points.push_back(o);
     }
-    if (out.points.empty()) {
-        out.reason = "No group of observations gives a time of " +
-                     std::string(s.minima ? "minimum." : "maximum.");
-        return out;
-    }
+    if (out.points.empty())
+        return "No group of observations gives a time of " +
+               std::string(s.minima ? "minimum." : "maximum.");
     // Count cycles continuously out from the group nearest the epoch: a period
     // that changes moves O–C by more than half a cycle over the years.
     std::size_t anchor = 0;
@@ -231,9 +244,36 @@ OcResult measureOC(const SearchData& data, const OcSettings& s) {
         follow(out.points[i], out.points[i - 1]);
     for (std::size_t i = anchor; i-- > 0;)
         follow(out.points[i], out.points[i + 1]);
-
     out.linear = fitEphemeris(out.points, E, P, false);
     out.quadratic = fitEphemeris(out.points, E, P, true);
+    return {};
+}
+
+} // namespace
+
+OcResult measureOC(const SearchData& data, const OcSettings& s) {
+    OcResult out;
+    if (!(s.period > 0) || !std::isfinite(s.period)) {
+        out.reason = "The period must be a positive number of days.";
+        return out;
+    }
+    if (s.grouping != OcGrouping::Seasons && !(s.groupSize > 0 && std::isfinite(s.groupSize))) {
+        out.reason = "The group size must be a positive number.";
+        return out;
+    }
+    out.period = s.period;
+    out.epoch = NAN;
+    Bend bend;
+    for (int pass = 0; pass <= StraighteningPasses; ++pass) {
+        if (const std::string why = measurePass(data, s, bend, out); !why.empty()) {
+            out.reason = why;
+            return out;
+        }
+        if (!out.quadratic.ok)
+            break;
+        const std::vector<double>& q = out.quadratic.coefficients;
+        bend = {q[0], q[1], q[2]};
+    }
     out.ok = true;
     return out;
 }

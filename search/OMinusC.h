@@ -8,7 +8,10 @@
 // group's observations: m(t) = template(t - shift) + offset, by non-linear
 // least squares; sigma is that of the shift. Groups are the observing seasons
 // (split where no observation falls for SeasonGap days), every N cycles, or
-// every D days.
+// every D days. When a parabola can be fitted, the whole measurement is made
+// again (StraighteningPasses times) on times straightened by it, the times a
+// constant period would have: a period that changes would otherwise smear the
+// template and stretch each season's curve against it, and bias the times.
 //
 // The O–C values are fitted with a line, O–C = a + b E (the corrected
 // ephemeris: E0 = E + a, P = P + b), and a parabola, O–C = a + b E + c E^2.
@@ -29,6 +32,9 @@ namespace varilume {
 
 /// A gap this long (days) ends an observing season: a sixth of a year.
 constexpr double SeasonGap = 365.25 / 6;
+
+/// Measurements made again on times straightened by the quadratic ephemeris.
+constexpr int StraighteningPasses = 2;
 
 enum class OcGrouping {
     Seasons, // split at gaps longer than SeasonGap
