@@ -29,6 +29,22 @@ std::vector<double> invertUpper(const std::vector<double>& r, std::size_t ld, st
     return inv;
 }
 
+// Four partial sums: no chain of dependent additions, and pairs the
+// compiler can put in one vector register.
+double dot(const double* a, const double* b, std::size_t m) {
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= m; i += 4) {
+        s0 += a[i] * b[i];
+        s1 += a[i + 1] * b[i + 1];
+        s2 += a[i + 2] * b[i + 2];
+        s3 += a[i + 3] * b[i + 3];
+    }
+    for (; i < m; ++i)
+        s0 += a[i] * b[i];
+    return (s0 + s1) + (s2 + s3);
+}
+
 double columnNorm1(const std::vector<double>& m, std::size_t ld, std::size_t q,
                    const std::vector<double>& scale, bool lower) {
     double best = 0;
@@ -52,13 +68,10 @@ QrAccumulator::QrAccumulator(std::size_t columns)
 
 void QrAccumulator::addRows(double* a, double* y, std::size_t m) {
     const std::size_t p = p_;
-    for (std::size_t i = 0; i < m; ++i)
-        yy_ += y[i] * y[i];
+    yy_ += dot(y, y, m);
     for (std::size_t j = 0; j < p; ++j) {
         double* aj = a + j * m;
-        double ss = 0;
-        for (std::size_t i = 0; i < m; ++i)
-            ss += aj[i] * aj[i];
+        const double ss = dot(aj, aj, m);
         if (ss == 0)
             continue; // the block adds nothing to this column
         const double rjj = r_[j * p + j];
@@ -69,25 +82,18 @@ void QrAccumulator::addRows(double* a, double* y, std::size_t m) {
         // Reflect the other columns and y: x -= v (2 v.x / v.v).
         for (std::size_t k = j + 1; k < p; ++k) {
             double* ak = a + k * m;
-            double s = v0 * r_[j * p + k];
-            for (std::size_t i = 0; i < m; ++i)
-                s += aj[i] * ak[i];
-            s *= 2 * beta;
+            const double s = (v0 * r_[j * p + k] + dot(aj, ak, m)) * 2 * beta;
             r_[j * p + k] -= s * v0;
             for (std::size_t i = 0; i < m; ++i)
                 ak[i] -= s * aj[i];
         }
-        double s = v0 * z_[j];
-        for (std::size_t i = 0; i < m; ++i)
-            s += aj[i] * y[i];
-        s *= 2 * beta;
+        const double s = (v0 * z_[j] + dot(aj, y, m)) * 2 * beta;
         z_[j] -= s * v0;
         for (std::size_t i = 0; i < m; ++i)
             y[i] -= s * aj[i];
         r_[j * p + j] = alpha;
     }
-    for (std::size_t i = 0; i < m; ++i)
-        rss_ += y[i] * y[i];
+    rss_ += dot(y, y, m);
     rows_ += m;
 }
 
