@@ -116,8 +116,11 @@ private slots:
     void timeOriginDoesNotMatter();
     void autoOrderIsTheNestedFit();
     void modelCurveAndResiduals();
+    void threadsGiveTheSameFit_data();
+    void threadsGiveTheSameFit();
     void badInput_data();
     void badInput();
+    void samplingThatCannotTellTermsApart();
 };
 
 void TestFourierFit::linearFitMatchesReference_data() {
@@ -314,6 +317,43 @@ void TestFourierFit::modelCurveAndResiduals() {
     }
 }
 
+void TestFourierFit::threadsGiveTheSameFit_data() {
+    QTest::addColumn<int>("threads");
+    QTest::addRow("two threads") << 2;
+    QTest::addRow("three threads") << 3;
+}
+
+// Guards the merge of the triangular factors that threads build from their
+// shares of a large data set: the same solution as one thread's to rounding.
+void TestFourierFit::threadsGiveTheSameFit() {
+    QFETCH(int, threads);
+    const SearchData small = rrab();
+    SearchData d;
+    for (int copy = 0; copy < 240; ++copy) // 100,800 points
+        for (std::size_t i = 0; i < small.times.size(); ++i) {
+            d.times.push_back(small.times[i] + 0.0001 * copy);
+            d.mags.push_back(small.mags[i] + 0.001 * std::sin(copy * 1.3 + i));
+            d.errors.push_back(small.errors[i]);
+        }
+    FourierSettings s;
+    s.frequency = 1 / Period;
+    s.order = 10;
+    s.threads = 1;
+    const FourierFit one = fitFourier(d, s);
+    s.threads = threads;
+    const FourierFit many = fitFourier(d, s);
+    QVERIFY(one.ok && many.ok);
+    const std::size_t p = one.coefficients.size();
+    for (std::size_t i = 0; i < p; ++i) {
+        const double sigma = std::sqrt(one.covariance[i * p + i]);
+        QVERIFY(std::abs(one.coefficients[i] - many.coefficients[i]) < 1e-9 * sigma);
+        for (std::size_t j = 0; j < p; ++j)
+            QVERIFY(std::abs(one.covariance[i * p + j] - many.covariance[i * p + j]) <
+                    1e-9 * sigma * std::sqrt(one.covariance[j * p + j]));
+    }
+    QVERIFY(relative(one.rms.value, many.rms.value) < 1e-12);
+}
+
 void TestFourierFit::badInput_data() {
     QTest::addColumn<int>("points");
     QTest::addColumn<double>("period");
@@ -340,6 +380,22 @@ void TestFourierFit::badInput() {
     const FourierFit f = fit(d, order, true, false, period > 0 ? 1 / period : 0);
     QVERIFY(!f.ok);
     QCOMPARE(QString::fromStdString(f.reason), reason);
+}
+
+// Guards the condition check: observations that fall on four phases only
+// cannot fix eight harmonics, and the fit says so instead of returning noise.
+void TestFourierFit::samplingThatCannotTellTermsApart() {
+    SearchData d;
+    for (int i = 0; i < 200; ++i) {
+        d.times.push_back(2460000 + Period * (i + 0.25 * (i % 4)));
+        d.mags.push_back(12 + 0.1 * (i % 4) + 0.001 * std::sin(i));
+    }
+    const FourierFit f = fit(d, 8, false);
+    QVERIFY(!f.ok);
+    QVERIFY2(QString::fromStdString(f.reason).startsWith(
+                 QStringLiteral("The observations cannot tell the model's terms apart")),
+             f.reason.c_str());
+    QVERIFY(fit(d, 1, false).ok);
 }
 
 QTEST_APPLESS_MAIN(TestFourierFit)
