@@ -30,6 +30,76 @@ QString oneLine(QString text) {
 
 } // namespace
 
+QString BatchStar::load(const QString& path, const ColumnChoices& columns) {
+    if (!QFile::exists(path))
+        return QStringLiteral("%1: no such file.").arg(path);
+    // Everything the importers write (Errors.txt) goes to a folder that goes
+    // away with the run; the observations to a store in memory.
+    if (!scratch.isValid())
+        return QStringLiteral("Cannot make a temporary folder: %1").arg(scratch.errorString());
+    state.ProgramFolder = scratch.path();
+    state.FilesFolder = scratch.path();
+    for (const ColorClass& c : kColorClasses)
+        state.*c.member = c.defaultValue;
+    try {
+        store.bind(ObsStore::InMemory);
+        // The window's recogniser: anything it cannot place and that is no
+        // table either goes to the ORBIS importer, whose message says why not.
+        DataFileKind kind = recogniseDataFile(path);
+        if (kind == DataFileKind::Unknown && (columns.any() || sniffTable(path).error.isEmpty()))
+            kind = DataFileKind::Table;
+        if (kind == DataFileKind::Unknown)
+            kind = DataFileKind::Orbis;
+        ImportRequest request{path, nullptr};
+        if (kind == DataFileKind::Table) {
+            const TableLayout layout = sniffTable(path);
+            if (!layout.error.isEmpty())
+                return QStringLiteral("%1: not a light-curve table: %2").arg(path, layout.error);
+            QString why;
+            const auto mapping =
+                applyColumnChoices(layout, recogniseColumns(layout), columns, &why);
+            if (!mapping)
+                return QStringLiteral("%1: %2").arg(path, why);
+            if (!mapping->sure)
+                return QStringLiteral("%1: cannot tell which column is which (%2); the "
+                                      "columns are: %3. Name them with --time, --mag, "
+                                      "--err, --band.")
+                    .arg(path, mapping->why, layout.columns.join(QStringLiteral(", ")));
+            request.mapping = std::make_shared<const TableMapping>(*mapping);
+        }
+        const ImportResult result = importerFor(kind)->import(ctx, view, request);
+        // The window's text names its menus and its Errors.txt, which goes away here.
+        if (kind == DataFileKind::Orbis && result.status == ImportResult::Status::NoRecords)
+            return QStringLiteral("%1: no line is an observation in a layout Varilume reads "
+                                  "(ORBIS, two or three columns of JD, magnitude and "
+                                  "uncertainty, or a table with named columns).")
+                .arg(path);
+        if (!result.ok())
+            return QStringLiteral("%1: %2").arg(
+                path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
+                                            : result.text);
+        if (result.rejected > 0)
+            warning =
+                QStringLiteral("Varilume: %1: %2 lines could not be read and were left out.\n")
+                    .arg(path)
+                    .arg(result.rejected);
+        // The observations the window's search starts from: the whole span,
+        // every band but the discrepant ones (fainter-than estimates are never plotted).
+        const ExtremesResult extremes = FindExtremes(state, ctx.store);
+        if (!extremes.found())
+            return QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
+                                                          ? QStringLiteral("no observations")
+                                                          : extremes.error);
+        state.JDFrom = state.MinJD;
+        state.JDTo = state.MaxJD;
+        state.StarLoaded = true;
+        data = searchInput(ctx, {defaultSearchBands(state, searchBands(ctx)), false}).data;
+    } catch (const StoreError& e) {
+        return QStringLiteral("%1: %2").arg(path, e.description());
+    }
+    return {};
+}
+
 BatchOutcome runBatchSearch(const BatchOptions& options) {
     BatchOutcome outcome;
     auto fail = [&](const QString& why) {
@@ -38,85 +108,13 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         outcome.out.clear();
         return outcome;
     };
+    BatchStar star;
+    if (const QString why = star.load(options.file, options.columns); !why.isEmpty())
+        return fail(why);
+    outcome.err = star.warning;
     const QString& path = options.file;
-    if (!QFile::exists(path))
-        return fail(QStringLiteral("%1: no such file.").arg(path));
-
-    // Everything the importers write (Errors.txt) goes to a folder that goes
-    // away with the run; the observations to a store in memory.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return fail(
-            QStringLiteral("Cannot make a temporary folder: %1").arg(scratch.errorString()));
-    ProjectState state;
-    state.ProgramFolder = scratch.path();
-    state.FilesFolder = scratch.path();
-    for (const ColorClass& c : kColorClasses)
-        state.*c.member = c.defaultValue;
-    ObsStore store;
-    SilentPlatform platform;
-    Context ctx{state, store, platform};
-    OffscreenPlotView view;
-    SearchData data;
-    try {
-        store.bind(ObsStore::InMemory);
-        // The window's recogniser: anything it cannot place and that is no
-        // table either goes to the ORBIS importer, whose message says why not.
-        DataFileKind kind = recogniseDataFile(path);
-        if (kind == DataFileKind::Unknown &&
-            (options.columns.any() || sniffTable(path).error.isEmpty()))
-            kind = DataFileKind::Table;
-        if (kind == DataFileKind::Unknown)
-            kind = DataFileKind::Orbis;
-        ImportRequest request{path, nullptr};
-        if (kind == DataFileKind::Table) {
-            const TableLayout layout = sniffTable(path);
-            if (!layout.error.isEmpty())
-                return fail(
-                    QStringLiteral("%1: not a light-curve table: %2").arg(path, layout.error));
-            QString why;
-            const auto mapping =
-                applyColumnChoices(layout, recogniseColumns(layout), options.columns, &why);
-            if (!mapping)
-                return fail(QStringLiteral("%1: %2").arg(path, why));
-            if (!mapping->sure)
-                return fail(
-                    QStringLiteral("%1: cannot tell which column is which (%2); the "
-                                   "columns are: %3. Name them with --time, --mag, "
-                                   "--err, --band.")
-                        .arg(path, mapping->why, layout.columns.join(QStringLiteral(", "))));
-            request.mapping = std::make_shared<const TableMapping>(*mapping);
-        }
-        const ImportResult result = importerFor(kind)->import(ctx, view, request);
-        // The window's text names its menus and its Errors.txt, which goes away here.
-        if (kind == DataFileKind::Orbis && result.status == ImportResult::Status::NoRecords)
-            return fail(QStringLiteral("%1: no line is an observation in a layout Varilume reads "
-                                       "(ORBIS, two or three columns of JD, magnitude and "
-                                       "uncertainty, or a table with named columns).")
-                            .arg(path));
-        if (!result.ok())
-            return fail(QStringLiteral("%1: %2").arg(
-                path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
-                                            : result.text));
-        if (result.rejected > 0)
-            outcome.err =
-                QStringLiteral("Varilume: %1: %2 lines could not be read and were left out.\n")
-                    .arg(path)
-                    .arg(result.rejected);
-        // The observations the window's search starts from: the whole span,
-        // every band but the discrepant ones (fainter-than estimates are never plotted).
-        const ExtremesResult extremes = FindExtremes(state, ctx.store);
-        if (!extremes.found())
-            return fail(QStringLiteral("%1: %2").arg(path, extremes.error.isEmpty()
-                                                               ? QStringLiteral("no observations")
-                                                               : extremes.error));
-        state.JDFrom = state.MinJD;
-        state.JDTo = state.MaxJD;
-        state.StarLoaded = true;
-        data = searchInput(ctx, {defaultSearchBands(state, searchBands(ctx)), false}).data;
-    } catch (const StoreError& e) {
-        return fail(QStringLiteral("%1: %2").arg(path, e.description()));
-    }
+    const ProjectState& state = star.state;
+    const SearchData& data = star.data;
 
     const SearchResult result = runSearch(data, options.settings);
     if (!result.ok())

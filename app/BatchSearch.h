@@ -7,10 +7,14 @@
 // No window, no settings file, no store file.
 
 #include <QString>
+#include <QTemporaryDir>
 
 #include "export/SearchCsv.h"
 #include "import/ColumnChoices.h"
+#include "platform/SilentPlatform.h"
+#include "plot/OffscreenPlotView.h"
 #include "search/PeriodSearch.h"
+#include "store/Context.h"
 
 namespace varilume {
 
@@ -28,6 +32,25 @@ struct BatchOutcome {
     int exitCode = 0;
     QString out;
     QString err;
+};
+
+/// A file read the way every batch mode reads it (layout recognised by
+/// content, into a store in memory; the importers' notes into a scratch
+/// folder that goes away with it), and the observations a search starts
+/// from: every band but the discrepant ones, no fainter-than estimates, in JD order.
+struct BatchStar {
+    QTemporaryDir scratch;
+    ProjectState state;
+    ObsStore store;
+    SilentPlatform platform;
+    Context ctx{state, store, platform};
+    OffscreenPlotView view;
+    SearchData data;
+    QString warning; // a line for standard error when lines were left out
+
+    /// Reads the file, a table's columns as recognised or as columns names
+    /// them: an empty string, or the reason it could not.
+    QString load(const QString& path, const ColumnChoices& columns = {});
 };
 
 /// Runs the command. Needs a QGuiApplication (the plot draws text).

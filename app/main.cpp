@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/BatchModel.h"
 #include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
 #include "app/ShutdownSignals.h"
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    // The modelling modes read their own options (to be folded into the one table).
+    if (varilume::isBatchModel(args))
+        return varilume::batchModelMain(argc, argv);
     const varilume::CommandLine command = varilume::parseCommandLine(args);
     if (const int status = varilume::runWithoutWindow(command, argc, argv); status >= 0)
         return status;
