@@ -301,11 +301,37 @@ QString roleName(ColumnRole role) {
     return QString::fromLatin1(kNames[int(role)]);
 }
 
+namespace {
+
+/// A table without a header (a microlensing survey's "HJD mag err" rows): the usual
+/// order of time, magnitude and uncertainty, never sure.
+TableMapping guessByOrder(const TableLayout& layout, TableMapping m) {
+    const int n = int(layout.columns.size());
+    m.roles[0] = ColumnRole::Time;
+    m.roles[1] = ColumnRole::Magnitude;
+    if (n >= 3)
+        m.roles[2] = ColumnRole::Uncertainty;
+    Name time;
+    time.kept = layout.columns[0];
+    const QString doubt = judgeTime(m, time, medianOf(layout, 0), layout, false);
+    m.sure = false;
+    m.why = QStringLiteral("no header: the columns are taken as time, magnitude%1")
+                .arg(n >= 3 ? QStringLiteral(", uncertainty") : QString());
+    if (!doubt.isEmpty())
+        m.why += QStringLiteral("; ") + doubt;
+    return m;
+}
+
+} // namespace
+
 TableMapping recogniseColumns(const TableLayout& layout) {
     TableMapping m;
     const int n = int(layout.columns.size());
     m.roles.assign(std::size_t(n), ColumnRole::Ignore);
     m.bandOfColumn.assign(std::size_t(n), QString());
+    if (layout.headerLine == 0 && layout.kind == TableLayout::Kind::Delimited && n >= 2 &&
+        layout.error.isEmpty())
+        return guessByOrder(layout, m);
     std::vector<Name> names;
     for (int c = 0; c < n; ++c)
         names.push_back(
@@ -316,7 +342,6 @@ TableMapping recogniseColumns(const TableLayout& layout) {
                nm.key == QStringLiteral("rejectedbyvariability");
 
     QStringList doubts;
-    QStringList times, mags, fluxes;
     std::vector<int> timeCols, magCols, fluxCols, errCols;
     std::vector<QString> errTargets;
     for (int c = 0; c < n; ++c) {

@@ -66,7 +66,7 @@ struct TableMapping {
     bool keepUpperLimits = true;
     /// The recognition is certain: the dialog needs only Enter.
     bool sure = false;
-    /// When not sure: what could not be settled, in one line (e.g. "two time
+    /// When not sure: what could not be settled, in one line (e.g. "2 time
     /// columns: hjd, mjd").
     QString why;
 

@@ -1,7 +1,9 @@
 #include "import/FitsTable.h"
 
+#include "import/FitsHeaders.h"
 #include "import/TableRows.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,14 +24,24 @@ constexpr long kMaxStringWidth = 1024;
 class FitsFile {
 public:
     explicit FitsFile(const QString& path) : path_(path), name_(QDir::toNativeSeparators(path)) {
+        QFile in(path);
+        if (in.open(QIODevice::ReadOnly) && refuse(checkFitsHeaders(in)))
+            return;
         // The disk opener takes the name literally: no "[1]" or "+2" extension syntax.
         ffdkopn(&f_, QFile::encodeName(path).constData(), READONLY, &status_);
     }
     explicit FitsFile(const QByteArray& bytes)
-        : name_(QStringLiteral("the FITS data")), mem_(bytes) {
-        mem_.detach();
+        : name_(QStringLiteral("the FITS data")), mem_(bytes), bytes_(bytes.size()) {
+        // cfitsio's memory driver reads whole 2880-byte records, past the end of a
+        // buffer that is not a multiple of them; FITS files always are, so the
+        // padding only completes a cut-short file.
+        const qsizetype record = 2880;
+        mem_.append(QByteArray((record - mem_.size() % record) % record, '\0'));
         ptr_ = mem_.data();
         size_ = std::size_t(mem_.size());
+        QBuffer in(&mem_);
+        if (in.open(QIODevice::ReadOnly) && refuse(checkFitsHeaders(in)))
+            return;
         ffomem(&f_, "memory", READONLY, &ptr_, &size_, 0, nullptr, &status_);
     }
     ~FitsFile() {
@@ -44,7 +56,7 @@ public:
 
     fitsfile* f() const { return f_; }
     /// Bytes in the file (or the memory).
-    qint64 size() const { return size_ ? qint64(size_) : QFileInfo(path_).size(); }
+    qint64 size() const { return path_.isEmpty() ? bytes_ : QFileInfo(path_).size(); }
     /// An error when the current table's rows run past the end of the file; cfitsio
     /// would read what lies beyond in memory as rows.
     QString cutShort(LONGLONG rows) {
@@ -67,6 +79,8 @@ public:
     bool failed() const { return status_ != 0 || !f_; }
     /// cfitsio's reason for the last failure, naming the file.
     QString errorText(const QString& doing) {
+        if (!refused_.isEmpty())
+            return refused_;
         char text[FLEN_STATUS] = {};
         ffgerr(status_, text);
         ffcmsg();
@@ -97,6 +111,16 @@ private:
     QString path_;
     QString name_;
     QByteArray mem_;
+    qint64 bytes_ = 0; // of the memory, before the padding
+    QString refused_;  // why the headers were not handed to cfitsio
+
+    bool refuse(const QString& why) {
+        if (why.isEmpty())
+            return false;
+        refused_ = why;
+        status_ = FILE_NOT_OPENED;
+        return true;
+    }
     void* ptr_ = nullptr;
     std::size_t size_ = 0;
 };

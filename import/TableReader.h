@@ -51,7 +51,7 @@ struct TableReadResult {
     /// handed over until then are a partial read, to be discarded.
     bool ok = false;
     bool cancelled = false; // the sink asked to stop
-    QString error;          // when !ok and not cancelled: what went wrong, in one line
+    QString error;          // when !ok: what went wrong, in one line ("Cancelled." when cancelled)
     qint64 loaded = 0;      // observations handed to the sink
     std::array<qint64, kSkipReasons> skipped{}; // rows skipped, by SkipReason
     qint64 skippedTotal() const;

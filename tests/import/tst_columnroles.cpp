@@ -20,6 +20,8 @@ private slots:
     void damagedMappingText_data();
     void damagedMappingText();
     void headerKeys();
+    void headerless_data();
+    void headerless();
 };
 
 namespace {
@@ -252,6 +254,38 @@ void TestColumnRoles::headerKeys() {
     QVERIFY(headerKey(a) != headerKey(fits));
     QVERIFY(headerKey(a).startsWith(QStringLiteral("table-")));
     QCOMPARE(headerKey(a).size(), 46);
+}
+
+// Guards tables without a header (a microlensing survey's "HJD mag err" rows): the
+// usual order offered, the time system judged from the values, never sure.
+void TestColumnRoles::headerless_data() {
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("roles");
+    QTest::addColumn<double>("offset");
+    QTest::addColumn<QString>("why");
+    QTest::addRow("full HJD") << "2458000.5,12.3,0.01,1.2"
+                              << "TMUI" << 0.0
+                              << "no header: the columns are taken as time, magnitude, uncertainty";
+    QTest::addRow("HJD - 2450000, two columns")
+        << "8000.2,12.3"
+        << "TM" << 2450000.0
+        << "no header: the columns are taken as time, magnitude; col1 values near 8000 taken as "
+           "JD - 2450000";
+}
+
+void TestColumnRoles::headerless() {
+    QFETCH(QString, row);
+    TableLayout l = layoutOf(QString(), row);
+    l.columns.clear();
+    for (qsizetype c = 1; c <= l.sample[0].size(); ++c)
+        l.columns << QStringLiteral("col%1").arg(c);
+    l.units = QStringList(l.columns.size(), QString());
+    l.headerLine = 0;
+    const TableMapping m = recogniseColumns(l);
+    QTEST(letters(m.roles), "roles");
+    QTEST(m.timeOffset, "offset");
+    QTEST(m.why, "why");
+    QVERIFY(!m.sure);
 }
 
 QTEST_GUILESS_MAIN(TestColumnRoles)

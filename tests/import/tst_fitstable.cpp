@@ -163,12 +163,16 @@ void TestFitsTable::damaged_data() {
     QTest::addRow("cut inside the first header") << 1000 << false;
     QTest::addRow("primary header only") << 2880 << false;
     QTest::addRow("vector column as time") << -1 << true;
+    // cfitsio 4.2 overruns a buffer on some such cards; they never reach it.
+    QTest::addRow("a control byte in the table header") << -2 << false;
 }
 
 void TestFitsTable::damaged() {
     QFETCH(int, keep);
     QFETCH(bool, vectorTime);
-    const QByteArray bytes = keep < 0 ? bytes_ : bytes_.left(keep);
+    QByteArray bytes = keep < 0 ? bytes_ : bytes_.left(keep);
+    if (keep == -2)
+        bytes[2880 + 9 * 80 + 12] = '\x12'; // inside the value of the table's tenth card
     TableLayout l = sniffFitsMemory(bytes);
     TableMapping m = recogniseColumns(l);
     if (vectorTime && l.error.isEmpty()) {
