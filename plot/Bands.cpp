@@ -1,6 +1,7 @@
 #include "plot/Bands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace varilume {
@@ -50,6 +51,22 @@ std::vector<Band> bandsPresent(const ProjectState& state, std::span<const std::i
         return firstClassOf(state, a.color) < firstClassOf(state, b.color);
     });
     return bands;
+}
+
+std::optional<MagRange> shownMagRange(const ProjectState& state, std::span<const float> mag,
+                                      std::span<const std::int32_t> color) {
+    if (state.HiddenColors.empty())
+        return std::nullopt;
+    std::optional<MagRange> range;
+    for (std::size_t i = 0; i < mag.size() && i < color.size(); ++i) {
+        if (std::isnan(mag[i]) || !bandShown(state, color[i]))
+            continue;
+        if (!range)
+            range = MagRange{mag[i], mag[i]};
+        range->min = std::min(range->min, mag[i]);
+        range->max = std::max(range->max, mag[i]);
+    }
+    return range;
 }
 
 void setBandShown(ProjectState& state, std::int32_t color, bool shown) {

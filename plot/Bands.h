@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -31,6 +32,16 @@ inline bool bandShown(const ProjectState& state, std::int32_t color) {
             return false;
     return true;
 }
+
+/// The magnitudes a plot of the shown bands spans.
+struct MagRange {
+    float min, max;
+};
+/// The smallest and largest magnitude of the rows whose band is shown (mag and
+/// color run side by side); nullopt when no band is hidden, so that the data's
+/// own range stands, or when no row with a magnitude is shown.
+std::optional<MagRange> shownMagRange(const ProjectState& state, std::span<const float> mag,
+                                      std::span<const std::int32_t> color);
 
 /// Hides or shows a band.
 void setBandShown(ProjectState& state, std::int32_t color, bool shown);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 namespace varilume {
 
@@ -91,10 +92,17 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         const MagTicks ticks =
             planMagTicks(static_cast<float>(mag.from), static_cast<float>(mag.to),
                          c.textHeight(QStringLiteral("0")));
-        for (double m : ticks.minor)
-            c.line(0, m, 2, m);
+        // Each label goes at 6, or further left where it would not fit whole.
+        // Ticks stop a few pixels short of it: a tick running into "15.6"
+        // reads as "-15.6".
+        const double px = 20.0 / std::max(c.widthPx(), 1); // strip units per pixel
+        struct Label {
+            double m;
+            QString text;
+            double left;
+        };
+        std::vector<Label> texts;
         for (double m : ticks.labelled) {
-            c.line(0, m, 5, m);
             // The whole magnitude below the range (floor of MinMag) has its tick
             // off the strip; its label, moved inwards, would name the wrong place.
             if (!magOnStrip(m, mag))
@@ -106,8 +114,27 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
                 labels == MagLabels::SignColumn && value >= 0 && ticks.decimals == 0;
             const QString text = (signColumn ? QStringLiteral(" ") : QString()) +
                                  QString::number(value, 'f', ticks.decimals);
-            label(c, 6, m - c.textHeight(text) / 2, text);
+            // As printInside places it: a pixel to spare after the measured width.
+            const double width = std::ceil(c.textWidth(text) / px) * px + px;
+            double left = std::max(0.0, std::min(6.0, 20.0 - width));
+            if (signColumn) // the blank itself keeps the digits clear of the tick
+                left += c.textWidth(QStringLiteral(" "));
+            texts.push_back({m, text, left});
         }
+        const auto tickEnd = [&](double m, double length) {
+            for (const Label& l : texts)
+                if (std::fabs(l.m - m) < 1e-9)
+                    return std::min(length, l.left - 3 * px);
+            return length;
+        };
+        for (double m : ticks.minor)
+            if (const double end = tickEnd(m, 2); end > 0)
+                c.line(0, m, end, m);
+        for (double m : ticks.labelled)
+            if (const double end = tickEnd(m, 5); end > 0)
+                c.line(0, m, end, m);
+        for (const Label& l : texts)
+            label(c, 6, l.m - c.textHeight(l.text) / 2, l.text);
     } catch (const std::exception& e) {
         ctx.platform.reportError(describe(e), QStringLiteral("WriteMagScale"));
     }

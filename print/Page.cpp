@@ -90,6 +90,11 @@ void drawPage(Canvas& canvas, const PageContent& content, const PageStyle& style
     printCentred(canvas, content.caption, style.captionTop);
 
     drawPhaseScale(canvas, content, style);
+    // The frame once more, over the pictures' edges: combined by exclusive-or
+    // with its black they would show in their own screen colours.
+    canvas.setForeground(kBlack);
+    canvas.setLineWidth(style.lineWidthAt(canvas.dpi()));
+    canvas.rect(kFrameLeft, kFrameTop, kFrameRight, kFrameBottom);
 
     canvas.setFont(pageFont(false, style.extremesPoints, style.extremesBold));
     const double below = 91 + canvas.textHeight(QStringLiteral("Min JD"));

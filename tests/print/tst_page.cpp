@@ -102,6 +102,27 @@ private slots:
         QCOMPARE(QString::number(colourAt(page, at.x(), at.y()), 16), QString::number(colour, 16));
     }
 
+    void frameOverPictures_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addRow("bitmap") << "bitmap";
+        QTest::addRow("printer") << "printer";
+    }
+
+    // Guards the frame over the pictures' edges: a plot and strip in one screen
+    // colour leave no pixel of that colour on the page (inside they come out
+    // inverted, on the frame black).
+    void frameOverPictures() {
+        QFETCH(QString, target);
+        PageContent content = samplePage();
+        constexpr std::int32_t kGreen = 0x00FF00;
+        content.plot.fill(rgbColor(kGreen));
+        content.magScale.fill(rgbColor(kGreen));
+        const QImage page = pageOn(target, content);
+        QCOMPARE(varilume::test::countColour(page, kGreen), 0);
+        QCOMPARE(colourAt(page, 8, 54), kBlack);
+        QCOMPARE(colourAt(page, 50, 54), kMagenta);
+    }
+
     // Guards the phase ticks: how many, where, and which are long, on every target.
     void ticks_data() {
         QTest::addColumn<QString>("target");

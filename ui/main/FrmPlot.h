@@ -6,6 +6,7 @@
 #include "ui/main/DeferredBusyLook.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/TrialPeriod.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/PanelPacker.h"
 #include "ui/widgets/PictureWidgets.h"
 
@@ -248,7 +249,7 @@ private:
     QLineEdit* txtPeriod_ = nullptr;
     std::optional<TrialPeriod> period_; // made with txtPeriod
     QFrame* staPlot_ = nullptr;
-    QLabel* panels_[3] = {};
+    ElidedLabel* panels_[3] = {};
     QLabel* lblIncrement_ = nullptr;
 
     QMenu* mnuPrinters_ = nullptr;

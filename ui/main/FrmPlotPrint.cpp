@@ -1,5 +1,6 @@
 #include "ui/main/FrmPlot.h"
 
+#include "export/SaveDialogs.h"
 #include "print/PageFile.h"
 #include "print/PrintPlot.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -78,8 +79,8 @@ void FrmPlot::mnuPrint() {
     }
     QString pdfFile;
     if (printToPdf_) {
-        const FileDialogSpec spec{QString(), QStringLiteral("PDF Document (*.pdf)|*.pdf|"), 1,
-                                  state_.FilePath};
+        const FileDialogSpec spec = saveDialogSpec(
+            state_, QStringLiteral(".pdf"), QStringLiteral("PDF Document (*.pdf)|*.pdf|"), 1);
         const std::optional<QString> path = ctx_.platform.saveFile(spec);
         if (!path)
             return;
@@ -92,6 +93,8 @@ void FrmPlot::mnuPrint() {
         result = PrintPlot(ctx_.platform, state_.PrinterName, pdfFile,
                            pageContent(state_, picView().image(), picMagScale().image()));
     }
+    if (!pdfFile.isEmpty() && result.ok())
+        rememberSave(state_, pdfFile);
     showResult(ctx_.platform, result);
 }
 
@@ -105,8 +108,8 @@ void FrmPlot::mnuSaveImage() {
     // Anything unforeseen is reported and the program goes on: ending it here
     // would leave the working store and unsaved settings behind.
     try {
-        const FileDialogSpec spec{QString(), pageFileFilter(), kPageFileFilterIndex,
-                                  state_.FilePath};
+        const FileDialogSpec spec = saveDialogSpec(state_, QStringLiteral(".bmp"), pageFileFilter(),
+                                                   kPageFileFilterIndex, QStringLiteral("bmp"));
         const std::optional<SaveChoice> choice = ctx_.platform.saveFileAs(spec);
         if (!choice)
             return;
@@ -117,6 +120,8 @@ void FrmPlot::mnuSaveImage() {
             result = ExportBitmap(choice->path, pageFileType(choice->path, choice->filterIndex),
                                   pageContent(state_, picView().image(), picMagScale().image()));
         }
+        if (result.ok())
+            rememberSave(state_, choice->path);
         showResult(ctx_.platform, result);
     } catch (const std::exception& e) {
         ctx_.platform.message(QStringLiteral("Error ") + QString::fromLocal8Bit(e.what()) +

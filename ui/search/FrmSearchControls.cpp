@@ -77,6 +77,8 @@ QLayout* FrmSearch::createSettingsPanel() {
     lblTrials_->setWordWrap(true);
     rangeForm->addRow(QStringLiteral("Shortest (d):"), txtMinPeriod_);
     rangeForm->addRow(QStringLiteral("Longest (d):"), txtMaxPeriod_);
+    lblRangeSource_ = named(new QLabel(QStringLiteral("from the data"), range), "lblRangeSource");
+    rangeForm->addRow(QStringLiteral("Range:"), lblRangeSource_);
     rangeForm->addRow(QStringLiteral("Oversampling:"), txtOversample_);
     rangeForm->addRow(lblTrials_);
     side->addWidget(range);
@@ -90,7 +92,7 @@ QLayout* FrmSearch::createSettingsPanel() {
     buttons->addWidget(cmdCancel_);
     side->addLayout(buttons);
     prgSearch_ = named(new QProgressBar(this), "prgSearch");
-    prgSearch_->setTextVisible(false);
+    prgSearch_->setFormat(QStringLiteral("%p%"));
     side->addWidget(prgSearch_);
     side->addStretch(1);
 
@@ -183,11 +185,7 @@ void FrmSearch::connectControls() {
     connect(txtOversample_, &QLineEdit::textChanged, this, replan);
     connect(chkWeight_, &QCheckBox::toggled, this, replan);
     for (QLineEdit* box : {txtMinPeriod_, txtMaxPeriod_})
-        connect(box, &QLineEdit::textEdited, this, [this, replan](const QString& text) {
-            // An emptied box goes back to the range the data suggest.
-            rangeEdited_ = !text.trimmed().isEmpty();
-            replan();
-        });
+        connect(box, &QLineEdit::textEdited, this, &FrmSearch::rangeTyped);
     methodChanged();
 }
 
