@@ -92,10 +92,12 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         const MagTicks ticks =
             planMagTicks(static_cast<float>(mag.from), static_cast<float>(mag.to),
                          c.textHeight(QStringLiteral("0")));
-        // Each label goes at 6, or further left where it would not fit whole.
-        // Ticks stop a few pixels short of it: a tick running into "15.6"
-        // reads as "-15.6".
+        // A label keeps a few pixels from its tick: a tick running into "15.6"
+        // reads as "-15.6". It goes at 6, or right of that when 6 is too close
+        // to the tick's end at 5, or left where it would not fit whole; then
+        // its ticks stop short of it.
         const double px = 20.0 / std::max(c.widthPx(), 1); // strip units per pixel
+        const double gap = 3 * px;
         struct Label {
             double m;
             QString text;
@@ -116,15 +118,18 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
                                  QString::number(value, 'f', ticks.decimals);
             // As printInside places it: a pixel to spare after the measured width.
             const double width = std::ceil(c.textWidth(text) / px) * px + px;
-            double left = std::max(0.0, std::min(6.0, 20.0 - width));
-            if (signColumn) // the blank itself keeps the digits clear of the tick
-                left += c.textWidth(QStringLiteral(" "));
-            texts.push_back({m, text, left});
+            // The blank of a sign column keeps the digits clear of the tick.
+            const double wanted = signColumn ? 6.0 : std::max(6.0, 5.0 + gap);
+            texts.push_back({m, text, std::max(0.0, std::min(wanted, 20.0 - width))});
         }
         const auto tickEnd = [&](double m, double length) {
-            for (const Label& l : texts)
-                if (std::fabs(l.m - m) < 1e-9)
-                    return std::min(length, l.left - 3 * px);
+            for (const Label& l : texts) {
+                if (std::fabs(l.m - m) >= 1e-9)
+                    continue;
+                const double digits =
+                    l.text.startsWith(u' ') ? l.left + c.textWidth(QStringLiteral(" ")) : l.left;
+                return std::min(length, digits - gap);
+            }
             return length;
         };
         for (double m : ticks.minor)
@@ -134,7 +139,7 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
             if (const double end = tickEnd(m, 5); end > 0)
                 c.line(0, m, end, m);
         for (const Label& l : texts)
-            label(c, 6, l.m - c.textHeight(l.text) / 2, l.text);
+            label(c, l.left, l.m - c.textHeight(l.text) / 2, l.text);
     } catch (const std::exception& e) {
         ctx.platform.reportError(describe(e), QStringLiteral("WriteMagScale"));
     }

@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(textsOf(m), mags.labels);
         QCOMPARE(textsCut(m), QString());
         for (const Canvas::Op& op : opsOf(m, Canvas::Op::Text))
-            QVERIFY2(op.x1 == 6 && textSpansY(m, op, op.text.toDouble()),
+            QVERIFY2(op.x1 >= 6 && op.x1 <= 7 && textSpansY(m, op, op.text.toDouble()),
                      qPrintable(describeTexts(m)));
         QVERIFY2(f.platform.messages.empty(), qPrintable(f.platform.transcript()));
     }
@@ -210,6 +210,50 @@ private slots:
             << QList<double>{-0.4, -0.35, -0.3, -0.25, -0.2, -0.15};
         QTest::addRow("two whole magnitudes inside: whole labels as designed")
             << 11.9f << 13.1f << QStringList{" 12", " 13"} << QList<double>{11, 11.5, 12, 12.5, 13};
+    }
+
+    void ticksClearOfLabels_data() {
+        QTest::addColumn<float>("minMag");
+        QTest::addColumn<float>("maxMag");
+        QTest::addColumn<int>("labels");  // MagLabels
+        QTest::addColumn<int>("stripPx"); // width of the strip
+        const int sign = int(MagLabels::SignColumn), bare = int(MagLabels::Bare);
+        QTest::addRow("whole labels with a sign column") << 8.7f << 12.3f << sign << 25;
+        QTest::addRow("whole labels, bare (the preview)") << 8.7f << 12.3f << bare << 25;
+        QTest::addRow("two-digit bare labels") << 9.5f << 13.5f << bare << 25;
+        QTest::addRow("fractional labels") << 15.55f << 15.95f << sign << 40;
+        QTest::addRow("fractional labels, bare") << 15.55f << 15.95f << bare << 40;
+        QTest::addRow("fractional labels on a wider strip") << 15.55f << 15.95f << sign << 60;
+    }
+
+    // Guards the gap between a magnitude label and the ticks at its place: a
+    // tick running into "15.6" reads as "-15.6".
+    void ticksClearOfLabels() {
+        QFETCH(float, minMag);
+        QFETCH(float, maxMag);
+        QFETCH(int, labels);
+        QFETCH(int, stripPx);
+        TestContext t;
+        RecordingPlotView view(600, 400);
+        view.magScale.resize(stripPx, 400);
+        t.folder.state.MinMag = minMag;
+        t.folder.state.MaxMag = maxMag;
+        Scaler(t.ctx, view);
+        WriteMagScale(t.ctx, view, MagLabels(labels));
+        const Canvas& m = view.magScale;
+        const double px = 20.0 / stripPx;
+        const std::vector<Canvas::Op> texts = opsOf(m, Canvas::Op::Text);
+        QVERIFY(texts.size() >= 2);
+        QCOMPARE(textsCut(m), QString());
+        for (const Canvas::Op& text : texts) {
+            const double at = text.text.toDouble();
+            const double digits =
+                text.x1 + (text.text.startsWith(u' ') ? m.textWidth(QStringLiteral(" ")) : 0);
+            for (const Canvas::Op& line : opsOf(m, Canvas::Op::Line))
+                if (std::fabs(line.y1 - at) < 1e-6)
+                    QVERIFY2(digits - std::max(line.x1, line.x2) >= 2 * px - 1e-9,
+                             qPrintable(text.text + " " + describeTexts(m)));
+        }
     }
 
     // Guards the magnitude strip of a small-amplitude star: labels at the

@@ -127,12 +127,19 @@ private slots:
 
         const Canvas& mags = f.preview.magScale;
         QCOMPARE(tickYs(mags, 2), (QList<double>{8, 8.5, 9, 9.5, 10, 10.5, 11, 11.5, 12}));
-        QCOMPARE(tickYs(mags, 5), (QList<double>{8, 9, 10, 11, 12}));
+        // Whole-magnitude ticks are the longer ones; they stop short of a label
+        // that leaves them too little room.
+        QList<double> whole;
+        for (const Canvas::Op& line : opsOf(mags, Canvas::Op::Line))
+            if (line.x1 == 0 && line.x2 > 2)
+                whole << line.y1;
+        QCOMPARE(whole, (QList<double>{8, 9, 10, 11, 12}));
         QCOMPARE(opsOf(mags, Canvas::Op::Line).size(), std::size_t(9 + 5)); // no other line
         // 8, below the range's top, has its tick off the strip and no label.
         QCOMPARE(textsOf(mags), (QStringList{"9", "10", "11", "12"}));
+        // Beside the ticks, at 6 or a little right of it to keep clear of them.
         for (const Canvas::Op& op : opsOf(mags, Canvas::Op::Text)) {
-            QCOMPARE(op.x1, 6.0);
+            QVERIFY2(op.x1 >= 6 && op.x1 <= 8, qPrintable(describeTexts(mags)));
             QCOMPARE(op.y1, op.text.toDouble() - mags.textHeight(op.text) / 2);
         }
         QCOMPARE(textsCut(mags), QString());

@@ -219,11 +219,14 @@ void FrmSearch::updatePlan() {
     }
     cmdSearch_->setEnabled(true);
     const SearchInput in = searchInput(ctx_, choice());
-    QString data = QStringLiteral("%1 observations, JD %2 to %3")
-                       .arg(in.data.times.size())
-                       .arg(fmt::general(ctx_.state.JDFrom), fmt::general(ctx_.state.JDTo));
+    // Short lines of their own: a wrapped label can be given too little height
+    // by its layout and run under the check box below it.
+    QString data =
+        QStringLiteral("%1 observations\nJD %2 to %3")
+            .arg(in.data.times.size())
+            .arg(fmt::pattern(ctx_.state.JDFrom, u"0.0"), fmt::pattern(ctx_.state.JDTo, u"0.0"));
     if (in.leftOut > 0)
-        data += QStringLiteral("; %1 without an uncertainty left out").arg(in.leftOut);
+        data += QStringLiteral("\n%1 left out, no uncertainty").arg(in.leftOut);
     lblData_->setText(data);
     const auto s = settings(true);
     if (!s) {

@@ -39,7 +39,6 @@ QLayout* FrmSearch::createSettingsPanel() {
     fraBands_ = named(new QGroupBox(QStringLiteral("Observations"), this), "fraBands");
     bandsLayout_ = new QVBoxLayout(fraBands_);
     lblData_ = named(new QLabel(fraBands_), "lblData");
-    lblData_->setWordWrap(true);
     bandsLayout_->addWidget(lblData_);
     chkWeight_ =
         named(new QCheckBox(QStringLiteral("Weight by uncertainty"), fraBands_), "chkWeight");
@@ -66,6 +65,10 @@ QLayout* FrmSearch::createSettingsPanel() {
     methodForm->addRow(QStringLiteral("Bins:"), spnBins_);
     methodForm->addRow(QStringLiteral("Covers:"), spnCovers_);
     methodForm->addRow(optString_);
+    // A setting of the run, beside the method rather than over the plot, so
+    // the plot's row stays narrow.
+    chkWindow_ = named(new QCheckBox(QStringLiteral("Spectral window"), method), "chkWindow");
+    methodForm->addRow(chkWindow_);
     side->addWidget(method);
 
     auto* range = named(new QGroupBox(QStringLiteral("Trial periods"), this), "fraRange");
@@ -105,7 +108,6 @@ QLayout* FrmSearch::createResultsPanel() {
     optFrequency_ = named(new QRadioButton(QStringLiteral("Frequency"), this), "optFrequency");
     optPeriod_ = named(new QRadioButton(QStringLiteral("Period"), this), "optPeriod");
     chkLogPeriod_ = named(new QCheckBox(QStringLiteral("Logarithmic"), this), "chkLogPeriod");
-    chkWindow_ = named(new QCheckBox(QStringLiteral("Spectral window"), this), "chkWindow");
     optFrequency_->setChecked(true);
     chkLogPeriod_->setEnabled(false);
     auto* axisGroup = new QButtonGroup(this);
@@ -116,7 +118,6 @@ QLayout* FrmSearch::createResultsPanel() {
     axisRow->addWidget(optPeriod_);
     axisRow->addWidget(chkLogPeriod_);
     axisRow->addStretch(1);
-    axisRow->addWidget(chkWindow_);
     body->addLayout(axisRow);
     picSpectrum_ = named(new SpectrumWidget(this), "picSpectrum");
     picSpectrum_->setToolTip(
