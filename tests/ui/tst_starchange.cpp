@@ -4,6 +4,8 @@
 #include "ui/search/SearchInput.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -136,6 +138,37 @@ private slots:
         QVERIFY(search.lastResult().peaks.empty());
         auto* grid = search.findChild<QTableWidget*>("grdPeaks");
         QVERIFY(!grid->item(0, 0) || grid->item(0, 0)->text().isEmpty());
+    }
+
+    void statusPath_data() {
+        QTest::addColumn<int>("folderLength"); // characters of the folder's name
+        QTest::addColumn<bool>("elided");
+        QTest::addRow("short path: whole") << 3 << false;
+        QTest::addRow("long path: its middle left out") << 200 << true;
+    }
+
+    // Guards the loaded file's path in the status bar: a long one keeps its
+    // start and its file name, the whole path in the tooltip.
+    void statusPath() {
+        QFETCH(int, folderLength);
+        QFETCH(bool, elided);
+        Session t;
+        const QString folder = t.path(QString(folderLength, u'f'));
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + "/del cep.txt";
+        QVERIFY(QFile::copy(t.other, file));
+        t.loadOrbis(file);
+        auto* panel = t.child<QLabel>("staPlotPanel1");
+        QCOMPARE(panel->toolTip(), "File: " + file);
+        QCOMPARE(t.w().statusPanel(1), "File: " + file);
+        QCOMPARE(panel->text() != panel->toolTip(), elided);
+        if (elided) {
+            QVERIFY(panel->text().startsWith("File: /"));
+            QVERIFY(panel->text().endsWith("del cep.txt"));
+            QVERIFY(panel->text().contains(QChar(0x2026)));
+            QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <=
+                    panel->contentsRect().width());
+        }
     }
 
     void history_data() {
