@@ -19,13 +19,22 @@ void label(Canvas& c, double x, double y, const QString& text) {
     printInside(c, x, y, text);
 }
 
+// The range widened so that it fills px pixels less kPlotEdgePx at each end.
+ShownRange edged(ShownRange r, int px) {
+    if (px <= 4 * kPlotEdgePx)
+        return r;
+    const double pad = (r.to - r.from) * kPlotEdgePx / (px - 2 * kPlotEdgePx);
+    return {r.from - pad, r.to + pad};
+}
+
 } // namespace
 
 void Scaler(Context& ctx, Pictures& view, double xFrom, double xTo) {
     const ProjectState& s = ctx.state;
     // One date or one magnitude is shown widened, as a single observation is.
-    const ShownRange x = shownRange(xFrom, xTo, kWidenJD);
-    const ShownRange mag = shownRange(s.MinMag, s.MaxMag, kWidenMag);
+    const ShownRange x = edged(shownRange(xFrom, xTo, kWidenJD), view.picView().widthPx());
+    const ShownRange mag =
+        edged(shownRange(s.MinMag, s.MaxMag, kWidenMag), view.picView().heightPx());
     try {
         // picView first: it is the one that can fail, so a failure leaves all
         // three canvases with their previous systems.
@@ -55,8 +64,6 @@ void WriteJDScale(Context& ctx, PlotView& view) {
                 c.line(x, 15, x, 20);
             for (double x : {-0.5, 0.0, 0.5})
                 c.line(x, 10, x, 20);
-            // The tick at 0.5 lies on the right edge; this one stays visible.
-            c.line(0.497, 10, 0.497, 20);
             label(c, -0.5, -1, QStringLiteral("-0.5"));
             label(c, -0.01, -0.5, QStringLiteral("0.0"));
             label(c, 0.475, -1, QStringLiteral("0.5"));
@@ -66,7 +73,6 @@ void WriteJDScale(Context& ctx, PlotView& view) {
                 c.line(x, 15, x, 20);
             for (double x : {-1.0, -0.5, 0.0, 0.5, 1.0})
                 c.line(x, 10, x, 20);
-            c.line(0.99, 10, 0.99, 20);
             const QString zero = QStringLiteral("0.0");
             label(c, -c.textWidth(zero) / 2, -1, zero);
             label(c, -1, -1, QStringLiteral("-1.0"));

@@ -53,11 +53,10 @@ private slots:
         QTest::addColumn<PhaseStrip>("phases");
         QTest::addColumn<MagStrip>("mags");
 
-        // One cycle: the extra edge tick at 0.497. Two: the minor ticks end short of 1
-        // by accumulation, the edge tick at 0.99.
-        const PhaseStrip one(11, 0.5, {-0.5, 0.0, 0.5, 0.497}, {"-0.5", "0.0", "0.5"},
-                             {-0.5, 0.0, 0.5});
-        const PhaseStrip two(21, 0.9999999999999998, {-1.0, -0.5, 0.0, 0.5, 1.0, 0.99},
+        // Two cycles: the minor ticks end short of 1 by accumulation. The ticks at
+        // the ends lie inside the strip, beside the plot's edge margin.
+        const PhaseStrip one(11, 0.5, {-0.5, 0.0, 0.5}, {"-0.5", "0.0", "0.5"}, {-0.5, 0.0, 0.5});
+        const PhaseStrip two(21, 0.9999999999999998, {-1.0, -0.5, 0.0, 0.5, 1.0},
                              {"0.0", "-1.0", "1.0"}, {0.0, -1.0, 1.0});
         QTest::addRow("one cycle, magnitudes 7.3 to 12.8: no tick at 12.5")
             << false << 7.3f << 12.8f << one
@@ -92,9 +91,14 @@ private slots:
         Canvas& m = f.view.magScale;
         const double half = twoCycles ? 1 : 0.5;
         const double top = minMag, height = double(maxMag) - double(minMag);
-        QCOMPARE(userSystem(f.view.view), (QList<double>{-half, top, 2 * half, height}));
-        QCOMPARE(userSystem(p), (QList<double>{-half, 0, 2 * half, 20}));
-        QCOMPARE(userSystem(m), (QList<double>{0, top, 20, height}));
+        // The data's range a few pixels in from the edges, the strips in step.
+        QVERIFY2(sameSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx),
+                            QList<double>{-half, top, 2 * half, height}),
+                 qPrintable(describeSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx))));
+        QVERIFY2(sameSystem(insetSystem(p, kPlotEdgePx, 0), QList<double>{-half, 0, 2 * half, 20}),
+                 qPrintable(describeSystem(insetSystem(p, kPlotEdgePx, 0))));
+        QVERIFY2(sameSystem(insetSystem(m, 0, kPlotEdgePx), QList<double>{0, top, 20, height}),
+                 qPrintable(describeSystem(insetSystem(m, 0, kPlotEdgePx))));
 
         QCOMPARE(p.ops().front().kind, Canvas::Op::Clear);
         const QList<double> minor = tickXs(p, 15);
@@ -135,8 +139,12 @@ private slots:
         Fixture f(false, mag, mag);
         WriteMagScale(f.ctx, f.view);
         QCOMPARE(f.platform.errorReports(), QString());
-        QCOMPARE(userSystem(f.view.view), (QList<double>{-0.5, mag - 1.0, 1, 2}));
-        QCOMPARE(userSystem(f.view.magScale), (QList<double>{0, mag - 1.0, 20, 2}));
+        QVERIFY2(sameSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx),
+                            QList<double>{-0.5, mag - 1.0, 1, 2}),
+                 qPrintable(describeSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx))));
+        QVERIFY2(sameSystem(insetSystem(f.view.magScale, 0, kPlotEdgePx),
+                            QList<double>{0, mag - 1.0, 20, 2}),
+                 qPrintable(describeSystem(insetSystem(f.view.magScale, 0, kPlotEdgePx))));
         QVERIFY2(textsOf(f.view.magScale).size() >= 2, qPrintable(describeTexts(f.view.magScale)));
     }
 
@@ -152,9 +160,15 @@ private slots:
         Scaler(f.ctx, f.view);
 
         QCOMPARE(f.platform.errorReports(), QStringLiteral("Scaler"));
-        QCOMPARE(userSystem(f.view.view), (QList<double>{-0.5, 8, 1, 3}));
-        QCOMPARE(userSystem(f.view.jdScale), (QList<double>{-0.5, 0, 1, 20}));
-        QCOMPARE(userSystem(f.view.magScale), (QList<double>{0, 8, 20, 3}));
+        QVERIFY2(sameSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx),
+                            QList<double>{-0.5, 8, 1, 3}),
+                 qPrintable(describeSystem(insetSystem(f.view.view, kPlotEdgePx, kPlotEdgePx))));
+        QVERIFY2(
+            sameSystem(insetSystem(f.view.jdScale, kPlotEdgePx, 0), QList<double>{-0.5, 0, 1, 20}),
+            qPrintable(describeSystem(insetSystem(f.view.jdScale, kPlotEdgePx, 0))));
+        QVERIFY2(
+            sameSystem(insetSystem(f.view.magScale, 0, kPlotEdgePx), QList<double>{0, 8, 20, 3}),
+            qPrintable(describeSystem(insetSystem(f.view.magScale, 0, kPlotEdgePx))));
     }
 
     void magnitudeTickLimit_data() {

@@ -225,9 +225,15 @@ private slots:
         const bool oneDate = r.jdFrom == r.jdTo;
         const double left = oneDate ? r.jdFrom - 100 : 2451000, width = oneDate ? 200 : 30;
         const double top = s.MinMag == s.MaxMag ? s.MinMag - 1.0 : 10;
-        QCOMPARE(userSystem(f.preview.view), (QList<double>{left, top, width, 2}));
-        QCOMPARE(userSystem(f.preview.jdScale), (QList<double>{left, 0, width, 20}));
-        QCOMPARE(userSystem(f.preview.magScale), (QList<double>{0, top, 20, 2}));
+        QVERIFY2(sameSystem(insetSystem(f.preview.view, kPlotEdgePx, kPlotEdgePx),
+                            QList<double>{left, top, width, 2}),
+                 qPrintable(describeSystem(insetSystem(f.preview.view, kPlotEdgePx, kPlotEdgePx))));
+        QVERIFY2(sameSystem(insetSystem(f.preview.jdScale, kPlotEdgePx, 0),
+                            QList<double>{left, 0, width, 20}),
+                 qPrintable(describeSystem(insetSystem(f.preview.jdScale, kPlotEdgePx, 0))));
+        QVERIFY2(sameSystem(insetSystem(f.preview.magScale, 0, kPlotEdgePx),
+                            QList<double>{0, top, 20, 2}),
+                 qPrintable(describeSystem(insetSystem(f.preview.magScale, 0, kPlotEdgePx))));
         QCOMPARE(f.main.calls, (r.dots.isEmpty() ? QStringList{"HidePlot", "ShowPlot"}
                                                  : QStringList{"HidePlot"}));
         QCOMPARE(s.Plotting, false);

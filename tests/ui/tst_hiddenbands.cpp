@@ -1,4 +1,5 @@
 #include "canvas/Canvas.h"
+#include "plot/Scales.h"
 #include "support/CanvasOps.h"
 #include "ui/AppSession.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -30,8 +31,9 @@ struct Session : test::Session {
     QString label(const char* name) { return child<QLabel>(name)->text(); }
     // The magnitudes the strip spans, top and bottom.
     QString strip() {
-        const QList<double> s = test::userSystem(child<CanvasWidget>("picMagScale")->canvas());
-        return QString::number(s[1]) + ".." + QString::number(s[1] + s[3]);
+        const QList<double> s =
+            test::insetSystem(child<CanvasWidget>("picMagScale")->canvas(), 0, kPlotEdgePx);
+        return QString::number(s[1], 'g', 6) + ".." + QString::number(s[1] + s[3], 'g', 6);
     }
     void showH(bool shown) { child<QAction>("mnuBand16744703")->setChecked(shown); }
 };

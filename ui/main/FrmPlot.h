@@ -27,6 +27,8 @@ class QToolButton;
 
 namespace varilume {
 
+struct PageContent;
+
 class FrmSearch;
 struct PeriodStep;
 
@@ -159,6 +161,8 @@ private:
     void createMenu();
     void fillPrinterMenu();
     void noStarLoaded();
+    /// The page of the plot on screen now.
+    PageContent screenPage();
     void applyLayout();
     void selectCycles(bool two);
     void afterImport(bool ok);

@@ -1,6 +1,7 @@
 #include "ui/main/FrmPlot.h"
 
 #include "export/SaveDialogs.h"
+#include "plot/Scales.h"
 #include "print/PageFile.h"
 #include "print/PrintPlot.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <algorithm>
 #include <exception>
 
 namespace varilume {
@@ -65,6 +67,12 @@ void FrmPlot::fillPrinterMenu() {
     connect(pdf, &QAction::triggered, this, [this] { printToPdf_ = true; });
 }
 
+PageContent FrmPlot::screenPage() {
+    PageContent page = pageContent(state_, picView().image(), picMagScale().image());
+    page.plotMargin = double(kPlotEdgePx) / std::max(picView().widthPx(), 1);
+    return page;
+}
+
 void FrmPlot::noStarLoaded() {
     ctx_.platform.message(QStringLiteral("No star file is loaded."),
                           QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
@@ -90,8 +98,7 @@ void FrmPlot::mnuPrint() {
     PrintResult result;
     {
         BusyCursor busy(ctx_.platform);
-        result = PrintPlot(ctx_.platform, state_.PrinterName, pdfFile,
-                           pageContent(state_, picView().image(), picMagScale().image()));
+        result = PrintPlot(ctx_.platform, state_.PrinterName, pdfFile, screenPage());
     }
     if (!pdfFile.isEmpty() && result.ok())
         rememberSave(state_, pdfFile);
@@ -118,7 +125,7 @@ void FrmPlot::mnuSaveImage() {
         {
             BusyCursor busy(ctx_.platform);
             result = ExportBitmap(choice->path, pageFileType(choice->path, choice->filterIndex),
-                                  pageContent(state_, picView().image(), picMagScale().image()));
+                                  screenPage());
         }
         if (result.ok())
             rememberSave(state_, choice->path);
