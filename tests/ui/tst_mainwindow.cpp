@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "canvas/Canvas.h"
 #include "plot/Phase.h"
+#include "plot/Scales.h"
 #include "support/Files.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/AppSession.h"
@@ -235,9 +236,14 @@ private slots:
         t.child<QRadioButton>("optTwoCycles")->click();
         QVERIFY(t.s().TwoCycles);
         QVERIFY(t.child<QRadioButton>("optUrTwoCycles")->isChecked());
-        QCOMPARE(t.w().picView().scaleWidth(), 1.0);
+        const auto phases = [&t] { // the phase range, inside the plot's edge margin
+            const Canvas& c = t.w().picView();
+            return c.toUser(QPointF(c.widthPx() - kPlotEdgePx, 0)).x() -
+                   c.toUser(QPointF(kPlotEdgePx, 0)).x();
+        };
+        QCOMPARE(phases(), 1.0);
         t.w().cmdRefresh();
-        QCOMPARE(t.w().picView().scaleWidth(), 2.0);
+        QCOMPARE(phases(), 2.0);
         t.child<QRadioButton>("optUrOneCycle")->click();
         QVERIFY(!t.s().TwoCycles);
         QVERIFY(t.child<QRadioButton>("optOneCycle")->isChecked());
