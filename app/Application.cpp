@@ -49,7 +49,6 @@ bool Application::start() {
         ShutDown();
         return false;
     }
-    state_.LoadOK = true;
     state_.DefaultPrinter = ctx_.platform.defaultPrinterName();
     if (!OpenWorkingStore(ctx_)) {
         endNow(1);
@@ -73,11 +72,11 @@ void Application::configure() {
         const Answer a = ctx_.platform.message(
             QStringLiteral("You cannot change the configuration while a file is loaded.\r\n\r\n"
                            "Do you want to unload the file ") +
-                state_.FileName + QStringLiteral("?"),
+                state_.LoadedFile + QStringLiteral("?"),
             QStringLiteral("Cannot Reconfigure"), Buttons::YesNoCancel, Icon::None);
         if (a != Answer::Yes)
             return;
-        const QString folder = state_.FileName.left(state_.FileName.lastIndexOf(u'/') + 1);
+        const QString folder = state_.LoadedFile.left(state_.LoadedFile.lastIndexOf(u'/') + 1);
         if (!frmPlot_->ClearStar())
             return;
         state_.FileName = folder;
@@ -115,7 +114,6 @@ void Application::ShutDown() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != frmPlot_.get() && w->isVisible())
             w->close();
-    state_.LoadOK = false;
     // The window itself goes with the application, after the event loop.
     if (frmPlot_)
         frmPlot_->hide();

@@ -152,14 +152,14 @@ void exportsAndBins(Folder& f, BenchPlotView& view, int n) {
     BinTable table;
     const Timing bins = timed([&] {
         Pacer pacer(f.platform, {});
-        table = LoadBins(f.store, binEdges(0.1f, false), pacer);
+        table = LoadBins(f.store, binEdges(0.1f, false), pacer, f.state);
     });
 
     QString check = QStringLiteral("-");
     if (n <= 100000) {
         // The memory reads against the queries themselves.
         Pacer pacer(f.platform, {});
-        const bool same = table == binsByQuery(f.store, binEdges(0.1f, false), pacer) &&
+        const bool same = table == binsByQuery(f.store, binEdges(0.1f, false), pacer, f.state) &&
                           phaseSortedRows(f.store) == phaseSortedRowsByQuery(f.store);
         check = same ? QStringLiteral("same") : QStringLiteral("DIFFERENT");
     }

@@ -1,6 +1,7 @@
 #include "export/Bins.h"
 
 #include "format/NumberFormat.h"
+#include "plot/Bands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,12 +101,42 @@ BinWidthCheck checkBinWidth(const QString& text, bool twoCycles) {
     return c;
 }
 
-BinTable binsByQuery(ObsStore& store, const BinEdges& bins, Pacer& pacer) {
+namespace {
+
+// One bin from its rows alone, skipping those of hidden bands: the count and
+// the deviation the aggregate queries would give over the rows shown.
+void shownBin(BinTable& t, std::size_t k, Recordset rows, const ProjectState& state) {
+    std::int64_t count = 0;
+    Welford spread;
+    float phases = 0, mags = 0;
+    for (; !rows.eof(); rows.moveNext()) {
+        if (!bandShown(state, bandKeyOf(rows.text(QStringLiteral("Band")),
+                                        rows.text(QStringLiteral("Valid")))))
+            continue;
+        ++count;
+        phases += rows.single(QStringLiteral("Phas"));
+        if (!rows.isNull(QStringLiteral("Mag"))) {
+            mags += rows.single(QStringLiteral("Mag"));
+            spread.add(rows.single(QStringLiteral("Mag")));
+        }
+    }
+    if (count > 1)
+        storeBin(t, k, mean(phases, count), mean(mags, count), spread.deviation());
+}
+
+} // namespace
+
+BinTable binsByQuery(ObsStore& store, const BinEdges& bins, Pacer& pacer,
+                     const ProjectState& state) {
     BinTable t;
     for (std::int32_t k = 0; k < bins.count; ++k) {
         pacer.tick(k);
         const QString lo = edgeText(bins.edges[std::size_t(k)]);
         const QString hi = edgeText(bins.edges[std::size_t(k) + 1]);
+        if (!state.HiddenBands.isEmpty()) {
+            shownBin(t, std::size_t(k), store.query(rowsQuery(lo, hi)), state);
+            continue;
+        }
         Recordset counted = store.query(countQuery(lo, hi));
         const std::int32_t count = counted.integer(QStringLiteral("MyCount"));
         if (count <= 1)
@@ -127,10 +158,13 @@ BinTable binsByQuery(ObsStore& store, const BinEdges& bins, Pacer& pacer) {
     return t;
 }
 
-BinTable LoadBins(ObsStore& store, const BinEdges& bins, Pacer& pacer) {
+BinTable LoadBins(ObsStore& store, const BinEdges& bins, Pacer& pacer, const ProjectState& state) {
     const auto cols = store.phaseColumns();
-    if (!cols)
-        return binsByQuery(store, bins, pacer);
+    // The bands run beside the phases, one per row not marked "<".
+    const std::span<const std::uint16_t> bands = store.plotColumns().band;
+    const std::vector<char> shown = shownBandMask(state, store);
+    if (!cols || bands.size() != cols->phase.size())
+        return binsByQuery(store, bins, pacer, state);
 
     // The bounds as the store reads them from the query texts.
     std::vector<double> edges;
@@ -150,7 +184,7 @@ BinTable LoadBins(ObsStore& store, const BinEdges& bins, Pacer& pacer) {
     rows.reserve(cols->phase.size());
     for (std::size_t i = 0; i < cols->phase.size(); ++i) {
         const float p = cols->phase[i];
-        if (!std::isnan(p) && p != 0.0f)
+        if (!std::isnan(p) && p != 0.0f && rowShown(shown, bands[i]))
             rows.push_back({p, cols->mag[i], cols->id[i]});
     }
     pacer.now(0);

@@ -47,11 +47,13 @@ struct BinTable {
 };
 
 /// The table from the three queries per bin (count, standard deviation, the
-/// rows in descending phase), run bin after bin on the store.
-BinTable binsByQuery(ObsStore& store, const BinEdges& bins, Pacer& pacer);
+/// rows in descending phase), run bin after bin on the store. Rows of a band
+/// hidden in state take no part: the means follow what the plot shows.
+BinTable binsByQuery(ObsStore& store, const BinEdges& bins, Pacer& pacer,
+                     const ProjectState& state);
 /// The same table from the phases the last plot left in memory, without
 /// writing them back first; by the queries where the store lacks them.
-BinTable LoadBins(ObsStore& store, const BinEdges& bins, Pacer& pacer);
+BinTable LoadBins(ObsStore& store, const BinEdges& bins, Pacer& pacer, const ProjectState& state);
 
 /// What BinPlotter drew.
 enum class BinPlot { Empty, Single, Drawn };

@@ -2,6 +2,7 @@
 
 #include "export/ExportText.h"
 #include "export/Pacer.h"
+#include "export/SaveDialogs.h"
 #include "export/TextFileWriter.h"
 #include "format/NumberFormat.h"
 #include "plot/Phase.h"
@@ -78,9 +79,10 @@ private:
 
 } // namespace
 
-FileDialogSpec exportDialogSpec(const ProjectState& s) {
-    return {QString(), QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt|"), 2,
-            s.FilePath};
+FileDialogSpec exportDialogSpec(const ProjectState& s, const QString& ending) {
+    return saveDialogSpec(s, ending,
+                          QStringLiteral("All Files (*.*)|*.*|Text Files (*.txt)|*.txt|"), 2,
+                          QStringLiteral("txt"));
 }
 
 std::vector<PhaseMag> phaseSortedRowsByQuery(ObsStore& store) {

@@ -19,9 +19,9 @@ struct ExportResult {
     bool ok() const { return status == Status::Done; }
 };
 
-/// The save dialog of both exports: no name, "Text Files (*.txt)" chosen, in the
-/// data folder.
-FileDialogSpec exportDialogSpec(const ProjectState& s);
+/// The save dialog of both exports: "Text Files (*.txt)" chosen, in the folder
+/// of the last save (else the data folder), proposing the star's name + ending.
+FileDialogSpec exportDialogSpec(const ProjectState& s, const QString& ending);
 
 /// One row of the phase-sorted file.
 struct PhaseMag {

@@ -1,6 +1,29 @@
 #include "platform/Platform.h"
 
+#include <QFileInfo>
+
 namespace varilume {
+
+QString saveSuffix(const FileDialogSpec& spec, int filterIndex) {
+    const QStringList parts = spec.filter.split(u'|');
+    const qsizetype at = 2 * qsizetype(filterIndex - 1) + 1;
+    if (filterIndex >= 1 && at < parts.size()) {
+        const QString pattern = parts[at].trimmed();
+        // One pattern of one plain extension: "*.txt", not "*.*" nor "*.bmp;*.png".
+        if (pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(u';') &&
+            !pattern.contains(u' ') && !pattern.mid(2).contains(u'*'))
+            return pattern.mid(2);
+    }
+    return spec.defaultSuffix;
+}
+
+QString withSaveSuffix(const QString& path, const FileDialogSpec& spec, int filterIndex) {
+    const QString suffix = saveSuffix(spec, filterIndex);
+    const QFileInfo info(path);
+    if (path.isEmpty() || suffix.isEmpty() || !info.suffix().isEmpty() || info.isDir())
+        return path;
+    return path + u'.' + suffix;
+}
 
 QString errorText(const QString& description, const QString& module) {
     return QStringLiteral("Error \"") + description + QStringLiteral("\" encountered in module ") +

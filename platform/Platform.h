@@ -25,7 +25,17 @@ struct FileDialogSpec {
     QString filter;
     int filterIndex = 1;
     QString initialFolder;
+    /// Extension a save dialog adds to a name typed without one, when the chosen
+    /// filter names none of its own ("All Files").
+    QString defaultSuffix;
 };
+
+/// The extension a save dialog adds to a name typed without one: that of the
+/// chosen filter when it names a single one ("*.txt"), else the spec's default.
+QString saveSuffix(const FileDialogSpec& spec, int filterIndex);
+/// The path a save dialog returns for the name chosen: with saveSuffix added
+/// when the name has no extension of its own.
+QString withSaveSuffix(const QString& path, const FileDialogSpec& spec, int filterIndex);
 
 /// What a save dialog returned: the path and the filter chosen (from 1).
 struct SaveChoice {

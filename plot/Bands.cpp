@@ -1,6 +1,7 @@
 #include "plot/Bands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace varilume {
@@ -93,6 +94,22 @@ QString bandKeyOf(QStringView band, QStringView valid) {
 
 bool bandShown(const ProjectState& state, const QString& key) {
     return !state.HiddenBands.contains(key);
+}
+
+std::optional<MagRange> shownMagRange(const std::vector<char>& mask, std::span<const float> mag,
+                                      std::span<const std::uint16_t> band) {
+    if (mask.empty())
+        return std::nullopt;
+    std::optional<MagRange> range;
+    for (std::size_t i = 0; i < mag.size() && i < band.size(); ++i) {
+        if (std::isnan(mag[i]) || !rowShown(mask, band[i]))
+            continue;
+        if (!range)
+            range = MagRange{mag[i], mag[i]};
+        range->min = std::min(range->min, mag[i]);
+        range->max = std::max(range->max, mag[i]);
+    }
+    return range;
 }
 
 void setBandShown(ProjectState& state, const QString& key, bool shown) {

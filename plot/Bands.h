@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -38,6 +39,16 @@ QString bandKeyOf(QStringView band, QStringView valid);
 
 /// Whether a band is drawn.
 bool bandShown(const ProjectState& state, const QString& key);
+
+/// The magnitudes a plot of the shown bands spans.
+struct MagRange {
+    float min, max;
+};
+/// The smallest and largest magnitude of the rows whose band is shown under
+/// mask (shownBandMask; mag and band codes run side by side); nullopt when no band is hidden, so
+/// that the data's own range stands, or when no row with a magnitude is shown.
+std::optional<MagRange> shownMagRange(const std::vector<char>& mask, std::span<const float> mag,
+                                      std::span<const std::uint16_t> band);
 
 /// Hides or shows a band.
 void setBandShown(ProjectState& state, const QString& key, bool shown);

@@ -32,8 +32,9 @@ enum class Outcome { Done, Failed, StoreChanged };
 struct PlotRun {
     Outcome outcome = Outcome::Done;
     QString failure;
-    std::size_t drawn = 0; // rows phased
-    std::size_t shown = 0; // of them, points of a band not hidden
+    std::size_t drawn = 0;   // rows phased
+    std::size_t shown = 0;   // of them, points of a band not hidden
+    bool periodZero = false; // the failure is a period of 0, which divides nothing
 };
 
 // Phases the rows of the window block by block, stores the phases and draws
@@ -68,6 +69,7 @@ PlotRun foldAndDraw(Context& ctx, PlotView& view, Canvas& plot, double r) {
             if (!batch.error.isEmpty()) {
                 outcome = Outcome::Failed;
                 run.failure = batch.error;
+                run.periodZero = phaseOf.period == 0;
             }
             if (done > 0) {
                 ctx.store.setPhases(i, out.first(done));
@@ -140,11 +142,11 @@ bool Plotter(Context& ctx, PlotView& view) {
     const PlotRun run = foldAndDraw(ctx, view, plot, r);
     const std::size_t drawn = run.drawn;
     const Outcome outcome = run.outcome;
-    if (drawn == 0 && outcome != Outcome::StoreChanged) {
-        // Nothing in the window, or the very first phase failed (a period of 0):
-        // an expected state, said in the caption alone.
-        view.setStarCaption(QStringLiteral("   ") + s.StarName.toUpper() +
-                            QStringLiteral(" - (0 Points)"));
+    const bool quiet = outcome == Outcome::Done || (outcome == Outcome::Failed && run.periodZero);
+    if (drawn == 0 && quiet) {
+        // Nothing in the window, or a period of 0: expected states, said in the
+        // caption alone. Any other failure is reported, drawn or not.
+        view.setStarCaption(pointsCaption(s, 0));
     } else if (outcome == Outcome::Failed) {
         ctx.platform.reportError(run.failure, QStringLiteral("Plotter"));
     } else if (outcome == Outcome::Done) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 namespace varilume {
 
@@ -18,13 +19,22 @@ void label(Canvas& c, double x, double y, const QString& text) {
     printInside(c, x, y, text);
 }
 
+// The range widened so that it fills px pixels less kPlotEdgePx at each end.
+ShownRange edged(ShownRange r, int px) {
+    if (px <= 4 * kPlotEdgePx)
+        return r;
+    const double pad = (r.to - r.from) * kPlotEdgePx / (px - 2 * kPlotEdgePx);
+    return {r.from - pad, r.to + pad};
+}
+
 } // namespace
 
 void Scaler(Context& ctx, Pictures& view, double xFrom, double xTo) {
     const ProjectState& s = ctx.state;
     // One date or one magnitude is shown widened, as a single observation is.
-    const ShownRange x = shownRange(xFrom, xTo, kWidenJD);
-    const ShownRange mag = shownRange(s.MinMag, s.MaxMag, kWidenMag);
+    const ShownRange x = edged(shownRange(xFrom, xTo, kWidenJD), view.picView().widthPx());
+    const ShownRange mag =
+        edged(shownRange(s.MinMag, s.MaxMag, kWidenMag), view.picView().heightPx());
     try {
         // picView first: it is the one that can fail, so a failure leaves all
         // three canvases with their previous systems.
@@ -54,8 +64,6 @@ void WriteJDScale(Context& ctx, PlotView& view) {
                 c.line(x, 15, x, 20);
             for (double x : {-0.5, 0.0, 0.5})
                 c.line(x, 10, x, 20);
-            // The tick at 0.5 lies on the right edge; this one stays visible.
-            c.line(0.497, 10, 0.497, 20);
             label(c, -0.5, -1, QStringLiteral("-0.5"));
             label(c, -0.01, -0.5, QStringLiteral("0.0"));
             label(c, 0.475, -1, QStringLiteral("0.5"));
@@ -65,7 +73,6 @@ void WriteJDScale(Context& ctx, PlotView& view) {
                 c.line(x, 15, x, 20);
             for (double x : {-1.0, -0.5, 0.0, 0.5, 1.0})
                 c.line(x, 10, x, 20);
-            c.line(0.99, 10, 0.99, 20);
             const QString zero = QStringLiteral("0.0");
             label(c, -c.textWidth(zero) / 2, -1, zero);
             label(c, -1, -1, QStringLiteral("-1.0"));
@@ -91,10 +98,19 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
         const MagTicks ticks =
             planMagTicks(static_cast<float>(mag.from), static_cast<float>(mag.to),
                          c.textHeight(QStringLiteral("0")));
-        for (double m : ticks.minor)
-            c.line(0, m, 2, m);
+        // A label keeps a few pixels from its tick: a tick running into "15.6"
+        // reads as "-15.6". It goes at 6, or right of that when 6 is too close
+        // to the tick's end at 5, or left where it would not fit whole; then
+        // its ticks stop short of it.
+        const double px = 20.0 / std::max(c.widthPx(), 1); // strip units per pixel
+        const double gap = 3 * px;
+        struct Label {
+            double m;
+            QString text;
+            double left;
+        };
+        std::vector<Label> texts;
         for (double m : ticks.labelled) {
-            c.line(0, m, 5, m);
             // The whole magnitude below the range (floor of MinMag) has its tick
             // off the strip; its label, moved inwards, would name the wrong place.
             if (!magOnStrip(m, mag))
@@ -106,8 +122,30 @@ void WriteMagScale(Context& ctx, Pictures& view, MagLabels labels) {
                 labels == MagLabels::SignColumn && value >= 0 && ticks.decimals == 0;
             const QString text = (signColumn ? QStringLiteral(" ") : QString()) +
                                  QString::number(value, 'f', ticks.decimals);
-            label(c, 6, m - c.textHeight(text) / 2, text);
+            // As printInside places it: a pixel to spare after the measured width.
+            const double width = std::ceil(c.textWidth(text) / px) * px + px;
+            // The blank of a sign column keeps the digits clear of the tick.
+            const double wanted = signColumn ? 6.0 : std::max(6.0, 5.0 + gap);
+            texts.push_back({m, text, std::max(0.0, std::min(wanted, 20.0 - width))});
         }
+        const auto tickEnd = [&](double m, double length) {
+            for (const Label& l : texts) {
+                if (std::fabs(l.m - m) >= 1e-9)
+                    continue;
+                const double digits =
+                    l.text.startsWith(u' ') ? l.left + c.textWidth(QStringLiteral(" ")) : l.left;
+                return std::min(length, digits - gap);
+            }
+            return length;
+        };
+        for (double m : ticks.minor)
+            if (const double end = tickEnd(m, 2); end > 0)
+                c.line(0, m, end, m);
+        for (double m : ticks.labelled)
+            if (const double end = tickEnd(m, 5); end > 0)
+                c.line(0, m, end, m);
+        for (const Label& l : texts)
+            label(c, l.left, l.m - c.textHeight(l.text) / 2, l.text);
     } catch (const std::exception& e) {
         ctx.platform.reportError(describe(e), QStringLiteral("WriteMagScale"));
     }

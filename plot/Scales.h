@@ -5,9 +5,14 @@
 
 namespace varilume {
 
+/// Pixels between the data's range and the edges of a plot: a point at the end
+/// of the range is drawn whole, not cut in half by the edge.
+inline constexpr int kPlotEdgePx = 3;
+
 /// Sets the user coordinate systems of a window's canvases: picView xFrom..xTo
 /// by MinMag..MaxMag, picJDScale xFrom..xTo by 0..20, picMagScale 0..20 by
-/// MinMag..MaxMag. On failure (an empty range) the canvases keep their systems
+/// MinMag..MaxMag, each range reaching kPlotEdgePx of picView beyond the data
+/// on both sides. On failure (an empty range) the canvases keep their systems
 /// and the error is shown, unless no data is loaded yet.
 void Scaler(Context& ctx, Pictures& view, double xFrom, double xTo);
 /// The phase plot's systems: phases -0.5..0.5, or -1..1 with TwoCycles.

@@ -121,7 +121,8 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
     view.setGoEnabled(false);
     state.Plotting = true;
 
-    std::size_t drawn = 0;
+    std::size_t drawn = 0; // rows gone through
+    std::size_t shown = 0; // of them, points of a band not hidden
     try {
         Canvas& canvas = view.picView();
         canvas.clear();
@@ -130,7 +131,7 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
 
         const double radius = std::abs(canvas.pixelWidth());
         const auto [first, last] = ctx.store.window(state.JDFrom, state.JDTo);
-        const std::vector<char> shown = shownBandMask(state, ctx.store);
+        const std::vector<char> mask = shownBandMask(state, ctx.store);
         EventPump pump(ctx.platform);
         for (std::size_t i = first; i < last;) {
             // Taken afresh after every yield: the columns belong to the store.
@@ -142,11 +143,10 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
             // resolves only a quarter of a day, too coarse for a zoomed window.
             // Each dot is outlined and filled in its own colour.
             const std::size_t n = blockEnd - i;
-            drawShownDots(canvas, shown, cols.jd.subspan(i, n), cols.mag.subspan(i, n), radius,
-                          cols.color.subspan(i, n), cols.band.subspan(i, n));
+            shown += drawShownDots(canvas, mask, cols.jd.subspan(i, n), cols.mag.subspan(i, n),
+                                   radius, cols.color.subspan(i, n), cols.band.subspan(i, n));
             i = blockEnd;
             drawn = i - first;
-            state.PointColor = cols.color[i - 1];
             pump.due();
             // A redraw started from a window event has run to its end meanwhile
             // and left its own picture: this one must not paint over it.
@@ -154,17 +154,17 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
                 return;
         }
     } catch (const std::exception& e) {
-        if (drawn > 0) {
-            ctx.platform.reportError(describe(e), QStringLiteral("Plotter"));
-            finishPlot(state, view);
-            return;
-        }
+        // A failure is one whether or not a block was drawn before it.
+        ctx.platform.reportError(describe(e), QStringLiteral("Plotter"));
+        if (drawn == 0)
+            mainWindow.ShowPlot();
+        finishPlot(state, view);
+        return;
     }
 
     if (drawn == 0) {
         // Nothing in the window to draw: not an error, the status line says so.
-        view.setStarCaption(QStringLiteral("   ") + state.StarName.toUpper() +
-                            QStringLiteral(" - (0 Points)"));
+        view.setStarCaption(pointsCaption(state, 0));
         mainWindow.ShowPlot();
         view.repaintCanvases();
         finishPlot(state, view);
@@ -172,7 +172,7 @@ void PreviewPlotter(Context& ctx, PreviewView& view, PlotView& mainWindow) {
     }
 
     view.repaintCanvases();
-    const QString caption = pointsCaption(state, drawn);
+    const QString caption = pointsCaption(state, shown);
     view.setStarCaption(caption);
     state.PlotCaption = caption;
     finishPlot(state, view);

@@ -90,6 +90,11 @@ void drawPage(Canvas& canvas, const PageContent& content, const PageStyle& style
     printCentred(canvas, content.caption, style.captionTop);
 
     drawPhaseScale(canvas, content, style);
+    // The frame once more, over the pictures' edges: combined by exclusive-or
+    // with its black they would show in their own screen colours.
+    canvas.setForeground(kBlack);
+    canvas.setLineWidth(style.lineWidthAt(canvas.dpi()));
+    canvas.rect(kFrameLeft, kFrameTop, kFrameRight, kFrameBottom);
 
     canvas.setFont(pageFont(false, style.extremesPoints, style.extremesBold));
     const double below = 91 + canvas.textHeight(QStringLiteral("Min JD"));
@@ -110,16 +115,20 @@ void drawPage(Canvas& canvas, const PageContent& content, const PageStyle& style
 void drawPhaseScale(Canvas& canvas, const PageContent& content, const PageStyle& style) {
     canvas.setLineWidth(style.lineWidthAt(canvas.dpi()));
     const int ticks = content.twoCycles ? 21 : 11;
-    const double step = (kFrameRight - kFrameLeft) / (ticks - 1);
+    // The phase range within the picture, which keeps a margin at each side.
+    const double inset = (kFrameRight - kFrameLeft) * content.plotMargin;
+    const double step = (kFrameRight - kFrameLeft - 2 * inset) / (ticks - 1);
     for (int i = 0; i < ticks; ++i) {
-        const double x = kFrameLeft + step * i;
+        const double x = kFrameLeft + inset + step * i;
         // Long ticks at the ends, the middle and the quarter marks of two cycles.
         canvas.line(x, kFrameTop, x, i % 5 == 0 ? 16 : 17);
     }
     canvas.setFont(pageFont(false, 11, style.labelsBold));
-    printAt(canvas, 7, 14, content.twoCycles ? QStringLiteral("-1.0") : QStringLiteral("-0.5"));
+    printAt(canvas, 7 + inset, 14,
+            content.twoCycles ? QStringLiteral("-1.0") : QStringLiteral("-0.5"));
     printAt(canvas, 49.5, 14, QStringLiteral("0.0"));
-    printAt(canvas, 92, 14, content.twoCycles ? QStringLiteral("1.0") : QStringLiteral("0.5"));
+    printAt(canvas, 92 - inset, 14,
+            content.twoCycles ? QStringLiteral("1.0") : QStringLiteral("0.5"));
     canvas.drawImage(kFrameRight, kFrameTop, 3, kFrameBottom - kFrameTop, content.magScale, true);
 }
 

@@ -23,6 +23,9 @@ struct PageContent {
     float maxMag = 0;
     float period = 0;
     bool twoCycles = false;
+    /// Share of the plot's width on each side beyond the phase range (the
+    /// screen plot keeps its end points off its edges).
+    double plotMargin = 0;
 };
 
 /// The page of the current plot, from the state and the two screen images.

@@ -57,7 +57,9 @@ std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
     const auto& v = spectrum.values;
     std::vector<std::size_t> local;
     for (std::size_t k = 0; k < v.size(); ++k) {
-        if (std::isnan(v[k]))
+        // Beside a part not searched (a cancelled run) a rising slope is no top.
+        if (std::isnan(v[k]) || (k > 0 && std::isnan(v[k - 1])) ||
+            (k + 1 < v.size() && std::isnan(v[k + 1])))
             continue;
         const bool leftOk = k == 0 || !better(higher, v[k - 1], v[k]);
         const bool rightOk = k + 1 == v.size() || !better(higher, v[k + 1], v[k]);

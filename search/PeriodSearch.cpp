@@ -205,8 +205,14 @@ struct PeriodSearch::Run {
         result.spectrum.method = settings.method;
         result.spectrum.grid = plan.grid;
         if (stopping()) {
+            // The part searched keeps its peaks, each marked as coming from it.
             result.status = SearchResult::Status::Cancelled;
             result.spectrum.values = values;
+            result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
+                                            static_cast<int>(threads));
+            for (Peak& peak : result.peaks)
+                peak.note = peak.note.empty() ? std::string(kPartialNote)
+                                              : std::string(kPartialNote) + "; " + peak.note;
         } else {
             result.spectrum.values = values;
             result.spectrum.window = window;

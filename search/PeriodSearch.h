@@ -110,12 +110,17 @@ struct Spectrum {
     std::vector<double> window; // spectral window on the same grid (empty unless asked)
 };
 
+/// The note of every peak of a cancelled run: found in the part searched.
+inline constexpr const char* kPartialNote = "partial search";
+
 struct SearchResult {
     enum class Status { Done, Cancelled, Failed };
     Status status = Status::Failed;
     std::string reason; // set when Failed
     Spectrum spectrum;
-    std::vector<Peak> peaks; // best first
+    /// Best first; after a cancel, those of the part searched (NaN elsewhere
+    /// in the spectrum), each noted kPartialNote.
+    std::vector<Peak> peaks;
     bool ok() const { return status == Status::Done; }
 };
 

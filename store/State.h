@@ -34,14 +34,15 @@ struct ProjectState {
     QString ProgramFolder; // folder of the executable (a temporary folder in tests)
 
     QString StarName;
-    QString FileName;
+    QString FileName;   // the path last chosen in any file dialog
+    QString LoadedFile; // the loaded star's file, set by a load alone
+    QString SaveFolder; // folder of the last file saved, where save dialogs start
     QString XYZFileName;
     QString FilePath;
     QString DataURL; // the archive's data-download page; the user's to give
     QString FilesFolder;
     std::int32_t NumRecords = 0;
     bool StarLoaded = false;
-    bool LoadOK = true;
     bool XYZLoaded = false;
     bool IniMissing = false;
     float MinMag = 0;
@@ -58,7 +59,6 @@ struct ProjectState {
     bool Loading = false; // an import is running; it yields, so commands must wait
     bool BinsShown = false;
     bool ZoomMode = false;
-    std::int32_t PointColor = 0;
     QString PlotCaption;
     QString DefaultPrinter;
     QString PrinterName;
@@ -88,7 +88,6 @@ struct ProjectState {
     std::vector<float> BinPhase;
     std::vector<float> BinMag;
     std::vector<float> BinSD;
-    std::int32_t BinCount = 0;
     std::int16_t BinParam = 0;
     std::int16_t Sigma = 2;
 

@@ -1,5 +1,6 @@
 #include "export/Bins.h"
 #include "format/NumberFormat.h"
+#include "plot/Bands.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "support/CanvasOps.h"
@@ -22,11 +23,11 @@ struct Fixture : TestContext {
     }
     BinTable bins(float width, bool two) {
         Pacer pacer(platform, {});
-        return LoadBins(folder.store, binEdges(width, two), pacer);
+        return LoadBins(folder.store, binEdges(width, two), pacer, folder.state);
     }
     BinTable byQuery(float width, bool two) {
         Pacer pacer(platform, {});
-        return binsByQuery(folder.store, binEdges(width, two), pacer);
+        return binsByQuery(folder.store, binEdges(width, two), pacer, folder.state);
     }
 };
 
@@ -165,6 +166,42 @@ private slots:
         QCOMPARE(describe(f.byQuery(width, two)), expected);
     }
 
+    void hiddenBands_data() {
+        QTest::addColumn<QList<int>>("hidden"); // bands hidden (rows in band "c1" and "c2")
+        QTest::addColumn<QString>("expected");
+        // Means and sample deviations of the rows below worked out apart (python's
+        // statistics module): bin -0.5..-0.25 holds band 1 at 9 and 10 and
+        // band 2 at 5 and 6; bin -0.25..0 band 1 at 9 and 9, band 2 at 4.
+        QTest::addRow("nothing hidden: every band")
+            << QList<int>{} << "-0.3515625 7.5 2.380476 | -0.125 7.333333 2.886751";
+        QTest::addRow("band 2 hidden: band 1 alone")
+            << QList<int>{2} << "-0.34375 9.5 0.7071068 | -0.09375 9 0";
+        QTest::addRow("band 1 hidden: a bin of one row left out")
+            << QList<int>{1} << "-0.359375 5.5 0.7071068";
+        QTest::addRow("both hidden: no bin") << QList<int>{1, 2} << "";
+        QTest::addRow("a band no row has")
+            << QList<int>{7} << "-0.3515625 7.5 2.380476 | -0.125 7.333333 2.886751";
+    }
+
+    // Guards that the means follow the bands shown, from memory and by the queries.
+    void hiddenBands() {
+        QFETCH(QList<int>, hidden);
+        QFETCH(QString, expected);
+        TestContext t;
+        t.folder.store.execute(
+            "INSERT INTO Obs (JD, Mag, Faint, Phas, PunktFarb) VALUES (1, 9, '', -0.375, 1), "
+            "(2, 10, '', -0.3125, 1), (3, 5, '', -0.4375, 2), (4, 6, '', -0.28125, 2), "
+            "(5, 9, '', -0.125, 1), (6, 9, '', -0.0625, 1), (7, 4, '', -0.1875, 2); "
+            "UPDATE Obs SET Band = 'c' || PunktFarb");
+        for (int c : hidden)
+            setBandShown(t.folder.state, QStringLiteral("c%1").arg(c), false);
+        Pacer pacer(t.platform, {});
+        const BinEdges bins = binEdges(0.25f, false);
+        QVERIFY(t.folder.store.phaseColumns().has_value());
+        QCOMPARE(describe(LoadBins(t.folder.store, bins, pacer, t.folder.state)), expected);
+        QCOMPARE(describe(binsByQuery(t.folder.store, bins, pacer, t.folder.state)), expected);
+    }
+
     void asQueried_data() {
         QTest::addColumn<float>("width");
         QTest::addColumn<bool>("two");
@@ -207,8 +244,8 @@ private slots:
         QVERIFY(t.folder.store.phaseColumns().has_value());
         Pacer pacer(t.platform, {});
         const BinEdges bins = binEdges(width, two);
-        const BinTable fromMemory = LoadBins(t.folder.store, bins, pacer);
-        QCOMPARE(describe(fromMemory), describe(binsByQuery(t.folder.store, bins, pacer)));
+        const BinTable fromMemory = LoadBins(t.folder.store, bins, pacer, s);
+        QCOMPARE(describe(fromMemory), describe(binsByQuery(t.folder.store, bins, pacer, s)));
         QVERIFY(!fromMemory.phase.empty());
     }
 

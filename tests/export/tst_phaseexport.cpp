@@ -232,11 +232,12 @@ private slots:
     void dialogSpec() {
         ProjectState s;
         s.FilePath = "/data/stars";
-        const FileDialogSpec spec = exportDialogSpec(s);
+        s.StarName = " del cep ";
+        const FileDialogSpec spec = exportDialogSpec(s, " sorted.txt");
         QCOMPARE(spec.filter, "All Files (*.*)|*.*|Text Files (*.txt)|*.txt|");
         QCOMPARE(spec.filterIndex, 2);
         QCOMPARE(spec.initialFolder, "/data/stars");
-        QVERIFY(spec.fileName.isEmpty());
+        QCOMPARE(spec.fileName, "del cep sorted.txt");
     }
 };
 

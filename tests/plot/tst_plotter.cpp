@@ -65,7 +65,7 @@ private slots:
         const QStringList dots{"-0.4375 9.5 255", "-0.125 10.25 65280", "0.4375 11 16711680"};
         const QString orbis("   RR LYR - (3 Points)"),
             xyz("File: /HOME/OBS/RZ CEP.TXT - (3 Points)");
-        const QString zero("    RR LYR  - (0 Points)"), kept("previous plot");
+        const QString zero("File: /DATA/RR.TXT - (0 Points)"), kept("previous plot");
         QTest::addRow("ORBIS caption, fainter-than row left out")
             << Ending(kRows, 2450000.25, 2450003.75, 4, "", orbis, orbis, "", phased, dots);
         QTest::addRow("hidden band phased, neither drawn nor counted")
@@ -85,6 +85,10 @@ private slots:
         // MidJD 0: the first row is at the epoch, the second a cycle count no double holds away.
         const QString overflow("Error \"Overflow\" encountered in module Plotter.");
         const QStringList overflowPhases{"0", "0.25"}, overflowDots{"0 9 255"};
+        QTest::addRow("overflow at the first row: reported, not \"0 Points\"")
+            << Ending("(-1e300, 9, '', 255), (1e300, 10, '', 255)", -1e300, 1e300,
+                      std::numeric_limits<float>::denorm_min(), "", "previous caption", kept,
+                      overflow, QStringList(2, "0.25"), {});
         QTest::addRow("overflow after the first row")
             << Ending("(0, 9, '', 255), (1e300, 10, '', 255)", -1e300, 1e300,
                       std::numeric_limits<float>::denorm_min(), "", "previous caption", kept,
@@ -94,8 +98,9 @@ private slots:
     // Guards each way a run ends: the two caption forms and their copy in PlotCaption,
     // fainter-than rows neither drawn nor phased, each dot in its own colour, a narrower
     // window rewriting only its own rows' phases with the epoch at its middle, the quiet
-    // "0 Points" with the untrimmed name, an error reported once with captions and
-    // stored phases kept, and the busy display (Plotting set) undone on every path.
+    // "0 Points" (an empty window, a period of 0) in the caption's usual form, any
+    // other error reported once, drawn or not, with captions and stored phases kept,
+    // and the busy display (Plotting set) undone on every path.
     void everyEnding() {
         QFETCH(Ending, e);
 

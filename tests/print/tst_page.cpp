@@ -102,26 +102,56 @@ private slots:
         QCOMPARE(QString::number(colourAt(page, at.x(), at.y()), 16), QString::number(colour, 16));
     }
 
+    void frameOverPictures_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addRow("bitmap") << "bitmap";
+        QTest::addRow("printer") << "printer";
+    }
+
+    // Guards the frame over the pictures' edges: a plot and strip in one screen
+    // colour leave no pixel of that colour on the page (inside they come out
+    // inverted, on the frame black).
+    void frameOverPictures() {
+        QFETCH(QString, target);
+        PageContent content = samplePage();
+        constexpr std::int32_t kGreen = 0x00FF00;
+        content.plot.fill(rgbColor(kGreen));
+        content.magScale.fill(rgbColor(kGreen));
+        const QImage page = pageOn(target, content);
+        QCOMPARE(varilume::test::countColour(page, kGreen), 0);
+        QCOMPARE(colourAt(page, 8, 54), kBlack);
+        QCOMPARE(colourAt(page, 50, 54), kMagenta);
+    }
+
     // Guards the phase ticks: how many, where, and which are long, on every target.
+    // A plot that keeps 1/20 of its width beside the phase range on each side
+    // has its phase ticks that far in from the frame's ends.
     void ticks_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("twoCycles");
+        QTest::addColumn<double>("margin");
         for (const char* target : {"bitmap", "printer"}) {
-            QTest::addRow("%s: one cycle", target) << QString::fromLatin1(target) << false;
-            QTest::addRow("%s: two cycles", target) << QString::fromLatin1(target) << true;
+            QTest::addRow("%s: one cycle", target) << QString::fromLatin1(target) << false << 0.0;
+            QTest::addRow("%s: two cycles", target) << QString::fromLatin1(target) << true << 0.0;
+            QTest::addRow("%s: one cycle, plot with margins", target)
+                << QString::fromLatin1(target) << false << 0.05;
         }
     }
     void ticks() {
         QFETCH(QString, target);
         QFETCH(bool, twoCycles);
-        const QImage page = pageOn(target, samplePage(twoCycles));
+        QFETCH(double, margin);
+        PageContent content = samplePage(twoCycles);
+        content.plotMargin = margin;
+        const QImage page = pageOn(target, content);
         const int count = twoCycles ? 21 : 11;
-        const double step = twoCycles ? 4.25 : 8.5;
+        const double inset = 85 * margin;
+        const double step = (85 - 2 * inset) / (count - 1);
         const QList<double> all = darkRuns(page, 17.5);
         QCOMPARE(all.size(), count);
         QList<double> longExpected;
         for (int i = 0; i < count; ++i) {
-            const double x = 8 + step * i;
+            const double x = 8 + inset + step * i;
             QVERIFY2(std::fabs(all[i] - x) < 0.3,
                      qPrintable(QStringLiteral("tick %1 at %2, not %3").arg(i).arg(all[i]).arg(x)));
             if (i % 5 == 0)

@@ -1,6 +1,7 @@
 #include "support/CanvasOps.h"
 
 #include <QRectF>
+#include <algorithm>
 #include <cmath>
 
 namespace varilume::test {
@@ -39,6 +40,28 @@ QList<double> tickYs(const Canvas& c, double length) {
 
 QList<double> userSystem(const Canvas& c) {
     return {c.scaleLeft(), c.scaleTop(), c.scaleWidth(), c.scaleHeight()};
+}
+
+QList<double> insetSystem(const Canvas& c, int xPx, int yPx) {
+    const QPointF a = c.toUser(QPointF(xPx, yPx));
+    const QPointF b = c.toUser(QPointF(c.widthPx() - xPx, c.heightPx() - yPx));
+    return {a.x(), a.y(), b.x() - a.x(), b.y() - a.y()};
+}
+
+bool sameSystem(const QList<double>& a, const QList<double>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (!(std::fabs(a[i] - b[i]) <= 1e-9 * std::max({std::fabs(a[i]), std::fabs(b[i]), 1.0})))
+            return false;
+    return true;
+}
+
+QString describeSystem(const QList<double>& s) {
+    QStringList parts;
+    for (double v : s)
+        parts << QString::number(v, 'g', 17);
+    return parts.join(u' ');
 }
 
 QStringList textsOf(const Canvas& c) {

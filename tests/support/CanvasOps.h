@@ -22,6 +22,12 @@ QList<double> tickXs(const Canvas& c, double top);
 QList<double> tickYs(const Canvas& c, double length);
 /// The user coordinate system: left, top, width and height.
 QList<double> userSystem(const Canvas& c);
+/// The same for the part of the canvas xPx and yPx pixels in from its edges
+/// (the range a plot keeps its data in).
+QList<double> insetSystem(const Canvas& c, int xPx, int yPx);
+/// Whether two systems agree to a billionth of their size, and one as text.
+bool sameSystem(const QList<double>& a, const QList<double>& b);
+QString describeSystem(const QList<double>& s);
 /// The printed texts, in order.
 QStringList textsOf(const Canvas& c);
 /// "'text' at (x, y)" for every printed text, x and y to 12 digits.

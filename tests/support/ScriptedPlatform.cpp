@@ -1,5 +1,7 @@
 #include "support/ScriptedPlatform.h"
 
+#include <QDir>
+
 namespace varilume::test {
 
 Answer ScriptedPlatform::message(const QString& text, const QString& title, Buttons buttons,
@@ -22,6 +24,8 @@ std::optional<QString> ScriptedPlatform::nextFile(bool save, const FileDialogSpe
     files.pop_front();
     if (f.isNull())
         return std::nullopt;
+    if (f == kProposed)
+        return QDir(spec.initialFolder).filePath(spec.fileName);
     return f;
 }
 
@@ -30,7 +34,10 @@ std::optional<QString> ScriptedPlatform::openFile(const FileDialogSpec& spec) {
 }
 
 std::optional<QString> ScriptedPlatform::saveFile(const FileDialogSpec& spec) {
-    return nextFile(true, spec);
+    const std::optional<QString> path = nextFile(true, spec);
+    if (!path)
+        return std::nullopt;
+    return withSaveSuffix(*path, spec, spec.filterIndex);
 }
 
 std::optional<SaveChoice> ScriptedPlatform::saveFileAs(const FileDialogSpec& spec) {
@@ -42,7 +49,7 @@ std::optional<SaveChoice> ScriptedPlatform::saveFileAs(const FileDialogSpec& spe
     }
     if (!path)
         return std::nullopt;
-    return SaveChoice{*path, filter};
+    return SaveChoice{withSaveSuffix(*path, spec, filter), filter};
 }
 
 PrintOutcome ScriptedPlatform::printPage(const PrintJob& job,

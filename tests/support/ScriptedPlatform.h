@@ -67,8 +67,12 @@ public:
     std::vector<Message> messages;
     std::vector<FileRequest> fileRequests;
     std::deque<Answer> answers;
-    /// Paths the file dialogs return in turn; a null QString is Cancel.
+    /// Paths the file dialogs return in turn; a null QString is Cancel. A save
+    /// dialog adds the extension of its filter to a name without one, as the
+    /// real one does. kProposed takes what the dialog offers, as Save pressed
+    /// without typing: the proposed name in the folder it opened in.
     std::deque<QString> files;
+    inline static const QString kProposed = QStringLiteral("<proposed>");
     std::deque<std::optional<std::int32_t>> colors;
     /// Each modal window shown takes the next script, which drives it (fills
     /// boxes, clicks buttons); without one the window is rejected.

@@ -52,7 +52,6 @@ private slots:
         t.platform.colors = {std::int32_t(777), std::nullopt};
         dlg.pickColor(4);
         QCOMPARE(dlg.buttonColor(4), std::int32_t(777));
-        QCOMPARE(t.folder.state.PointColor, std::int32_t(777));
         QCOMPARE(t.folder.state.ColorU, 5.0);
         dlg.pickColor(4);
         QCOMPARE(dlg.buttonColor(4), std::int32_t(777));

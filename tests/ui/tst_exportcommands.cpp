@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -37,6 +39,20 @@ struct Session : test::ProgramFolder<> {
     void bins(std::function<void(QDialog&)> script) {
         platform.dialogScripts.push_back(std::move(script));
         w().mnuAverage();
+    }
+    // Saves through command (a menu command's name, or "bins" for the bin
+    // file), the save dialog answering path.
+    void save(const QString& command, const QString& path) {
+        platform.files.push_back(path);
+        if (command != "bins") {
+            w().findChild<QAction*>(command)->trigger();
+            return;
+        }
+        bins([](QDialog& d) {
+            d.findChild<QLineEdit*>("txtBinWid")->setText("0.25");
+            d.findChild<QCheckBox*>("chkBinFil")->setChecked(true);
+            d.findChild<QPushButton*>("cmdEnter")->click();
+        });
     }
 };
 
@@ -141,7 +157,6 @@ private slots:
         QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
         QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(t.s().BinParam, 3);
-        QCOMPARE(t.s().BinCount, 4);
         QVERIFY(t.s().BinsShown);
         QCOMPARE(binCircles(t.plot()), int(t.s().BinPhase.size()));
         QVERIFY(t.s().BinPhase.size() >= 2);
@@ -234,8 +249,8 @@ private slots:
             checkedAfter = d.findChild<QCheckBox*>("chkBinFil")->isChecked();
         });
         QCOMPARE(int(t.platform.fileRequests.size()), dialogs);
-        QCOMPARE(t.platform.fileRequests[0].spec.fileName,
-                 t.s().FileName + "/" + t.s().StarName.trimmed() + " Avg.txt");
+        QCOMPARE(t.platform.fileRequests[0].spec.fileName, "rr lyr Avg.txt");
+        QCOMPARE(t.platform.fileRequests[0].spec.initialFolder, t.s().FilePath);
         QCOMPARE(int(t.platform.messages.size()), answers.size());
         for (const auto& m : t.platform.messages) {
             QCOMPARE(m.text,
@@ -248,6 +263,103 @@ private slots:
         if (written)
             QCOMPARE(file.count("\r\n"), 4 + int(t.s().BinPhase.size()));
         QVERIFY(binCircles(t.plot()) >= 2);
+    }
+
+    void saveFolders_data() {
+        QTest::addColumn<QString>("first"); // the save before, into a folder of its own
+        QTest::addColumn<QString>("then");  // the save whose dialog is looked at
+        QTest::addColumn<QString>("proposed");
+        QTest::addRow("nothing saved yet: the data folder") << ""
+                                                            << "mnuSaveSort"
+                                                            << "rr lyr sorted.txt";
+        QTest::addRow("bin file after a sorted export") << "mnuSaveSort"
+                                                        << "bins"
+                                                        << "rr lyr Avg.txt";
+        QTest::addRow("bin file after a bin file") << "bins"
+                                                   << "bins"
+                                                   << "rr lyr Avg.txt";
+        QTest::addRow("JD export after a picture") << "mnuSaveImage"
+                                                   << "mnuSaveJD"
+                                                   << "rr lyr JD.txt";
+        QTest::addRow("picture after a JD export") << "mnuSaveJD"
+                                                   << "mnuSaveImage"
+                                                   << "rr lyr.bmp";
+        QTest::addRow("sorted export after a bin file") << "bins"
+                                                        << "mnuSaveSort"
+                                                        << "rr lyr sorted.txt";
+    }
+
+    // Guards where a save dialog opens and what it offers after another save:
+    // the folder of that save and the star's name, so that Save pressed at once
+    // writes the file there (a saved file is never taken for a folder).
+    void saveFolders() {
+        QFETCH(QString, first);
+        QFETCH(QString, then);
+        QFETCH(QString, proposed);
+        Session t;
+        t.load();
+        const QString folder = t.dir.filePath("exports");
+        QVERIFY(QDir().mkpath(folder));
+        if (!first.isEmpty())
+            t.save(first, folder + "/star_saved.txt");
+        t.platform.fileRequests.clear();
+        t.save(then, ScriptedPlatform::kProposed);
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QCOMPARE(t.platform.fileRequests.size(), std::size_t(1));
+        const FileDialogSpec& spec = t.platform.fileRequests[0].spec;
+        const QString opened = first.isEmpty() ? t.s().FilePath : folder;
+        QCOMPARE(spec.initialFolder, opened);
+        QCOMPARE(spec.fileName, proposed);
+        QVERIFY(QFileInfo(opened + "/" + proposed).isFile());
+        QCOMPARE(t.s().SaveFolder, opened);
+        QCOMPARE(t.s().FileName, opened + "/" + proposed);
+    }
+
+    void addedExtension_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addRow("sorted export, no extension") << "mnuSaveSort"
+                                                     << "betel_jd"
+                                                     << "betel_jd.txt";
+        QTest::addRow("JD export, own extension kept") << "mnuSaveJD"
+                                                       << "betel.dat"
+                                                       << "betel.dat";
+        QTest::addRow("bin file, no extension") << "bins"
+                                                << "betel avg"
+                                                << "betel avg.txt";
+        QTest::addRow("picture, no extension") << "mnuSaveImage"
+                                               << "betel"
+                                               << "betel.bmp";
+    }
+
+    // Guards that a name typed without an extension gets the one of the
+    // dialog's filter.
+    void addedExtension() {
+        QFETCH(QString, command);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        Session t;
+        t.load();
+        t.save(command, t.dir.filePath(typed));
+        QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
+        QVERIFY(QFileInfo(t.dir.filePath(written)).isFile());
+        QCOMPARE(QFileInfo::exists(t.dir.filePath(typed)), typed == written);
+    }
+
+    // Guards Configure after a picture was saved: it offers to unload the
+    // loaded star's file, not the picture.
+    void configureNamesLoadedFile() {
+        Session t;
+        t.load();
+        t.save("mnuSaveImage", t.dir.filePath("plot.bmp"));
+        t.platform.answers.push_back(Answer::No);
+        t.app->configure();
+        QCOMPARE(t.platform.textsTitled("Cannot Reconfigure"),
+                 QStringList{"You cannot change the configuration while a file is loaded.\r\n\r\n"
+                             "Do you want to unload the file " +
+                             t.path("rr lyr.txt") + "?"});
+        QVERIFY(t.s().StarLoaded);
     }
 
     // Guards a table with no qualifying bin: the message, and the plain plot again.

@@ -195,26 +195,30 @@ private slots:
         QTest::addColumn<int>("filter");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<QSize>("size");
-        QTest::addRow("bitmap as opened") << "plot" << 2 << QByteArray("bmp") << QSize(917, 636);
-        QTest::addRow("png by filter") << "plot" << 3 << QByteArray("png") << QSize(1834, 1272);
+        QTest::addColumn<QString>("written"); // the name with the filter's extension
+        QTest::addRow("bitmap as opened")
+            << "plot" << 2 << QByteArray("bmp") << QSize(917, 636) << "plot.bmp";
+        QTest::addRow("png by filter")
+            << "plot" << 3 << QByteArray("png") << QSize(1834, 1272) << "plot.png";
         QTest::addRow("png by its name")
-            << "plot.png" << 1 << QByteArray("png") << QSize(1834, 1272);
+            << "plot.png" << 1 << QByteArray("png") << QSize(1834, 1272) << "plot.png";
     }
     void saveImage() {
         QFETCH(QString, name);
         QFETCH(int, filter);
         QFETCH(QByteArray, format);
         QFETCH(QSize, size);
+        QFETCH(QString, written);
         Session t;
         t.load();
-        const QString path = t.dir.filePath(name);
-        t.platform.files.push_back(path);
+        const QString path = t.dir.filePath(written);
+        t.platform.files.push_back(t.dir.filePath(name));
         t.platform.chosenFilters.push_back(filter);
         t.w().mnuSaveImage();
         QVERIFY2(t.platform.messages.empty(), qPrintable(t.platform.transcript()));
         const FileDialogSpec& spec = t.platform.fileRequests.back().spec;
         QVERIFY(t.platform.fileRequests.back().save);
-        QCOMPARE(spec.fileName, QString());
+        QCOMPARE(spec.fileName, "rr lyr.bmp");
         QCOMPARE(spec.filter, pageFileFilter());
         QCOMPARE(spec.filterIndex, 2);
         QCOMPARE(spec.initialFolder, t.s().FilePath);

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -294,7 +295,8 @@ private slots:
         QCOMPARE(plot->view().trialPeriod, 3.0);
     }
 
-    // Guards Cancel: the run stops, what was drawn stays, and a new search runs.
+    // Guards Cancel: the run stops, the peaks of the part searched stay and
+    // are marked partial, the bar tells the share done; a new search runs.
     void cancelAndRestart() {
         Session t;
         t.load();
@@ -302,10 +304,21 @@ private slots:
         t.searchChild<QLineEdit>("txtOversample")->setText(QStringLiteral("500"));
         search.cmdSearch();
         QVERIFY2(search.running(), qPrintable(t.platform.transcript()));
+        auto* bar = t.searchChild<QProgressBar>("prgSearch");
+        QTRY_VERIFY(bar->value() > 0);
+        QVERIFY2(bar->text().contains(u'%'), qPrintable(bar->text()));
         search.cmdCancel();
+        search.waitForRun();
         QVERIFY(!search.running());
         QCOMPARE(search.lastResult().status, SearchResult::Status::Cancelled);
-        QVERIFY(t.searchChild<QLabel>("lblStatus")->text().contains(QStringLiteral("cancelled")));
+        QVERIFY(!search.lastResult().peaks.empty());
+        for (const Peak& p : search.lastResult().peaks)
+            QVERIFY(QString::fromStdString(p.note).startsWith(QStringLiteral("partial search")));
+        const QString status = t.searchChild<QLabel>("lblStatus")->text();
+        QVERIFY2(status.contains(QStringLiteral("cancelled")) &&
+                     status.contains(QStringLiteral("partial")),
+                 qPrintable(status));
+        QVERIFY(t.searchChild<QPushButton>("cmdSave")->isEnabled());
         t.searchChild<QLineEdit>("txtOversample")->setText(QStringLiteral("5"));
         search.cmdSearch();
         search.waitForRun();

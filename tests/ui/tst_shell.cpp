@@ -49,6 +49,8 @@ private slots:
             << false << ShellResult::Opened << false << "Manual not found: ";
         QTest::addRow("browser failed") << true << ShellResult::Failed << true
                                         << "The manual could not be opened in the web browser.";
+        QTest::addRow("no browser at all") << true << ShellResult::NoHandler << true
+                                           << "No web browser was found to show the manual ";
     }
     void documentation() {
         QFETCH(bool, manualPresent);

@@ -47,18 +47,22 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<float>("period");
         QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("box"); // what the box shows afterwards
 
-        QTest::addRow("a number with blanks") << " 37.5 " << 37.5f << 0;
-        QTest::addRow("a negative number becomes 1") << "-4" << 1.0f << 0;
-        QTest::addRow("not a number: reported, period kept") << "twelve" << 50.0f << 1;
+        QTest::addRow("a number with blanks") << " 37.5 " << 37.5f << 0 << " 37.5 ";
+        QTest::addRow("a negative number becomes 1") << "-4" << 1.0f << 0 << "-4";
+        QTest::addRow("not a number: reported, period and its text back")
+            << "twelve" << 50.0f << 1 << " 50";
+        QTest::addRow("abc: reported, period and its text back") << "abc" << 50.0f << 1 << " 50";
     }
 
-    // Guards a typed period that is not a number changing the period or
-    // passing unreported.
+    // Guards a typed period that is not a number changing the period, passing
+    // unreported or staying in the box after its message.
     void typed() {
         QFETCH(QString, text);
         QFETCH(float, period);
         QFETCH(int, messages);
+        QFETCH(QString, box);
 
         ProjectState state;
         QLineEdit edit;
@@ -68,7 +72,7 @@ private slots:
         edit.setText(text);
         QCOMPARE(trial.takeTyped(platform), messages == 0);
         QCOMPARE(state.Period, period);
-        QCOMPARE(edit.text(), text);
+        QCOMPARE(edit.text(), box);
         QCOMPARE(int(platform.messages.size()), messages);
     }
 

@@ -1,6 +1,7 @@
 #include "ui/bins/FrmBins.h"
 
 #include "export/ExportText.h"
+#include "export/SaveDialogs.h"
 #include "export/TextFileWriter.h"
 #include "format/NumberFormat.h"
 #include "ui/widgets/Named.h"
@@ -128,9 +129,9 @@ void FrmBins::cmdEnter() {
 
 std::optional<QString> FrmBins::chooseBinFile() {
     const ProjectState& s = ctx_.state;
-    const FileDialogSpec spec{s.FileName + QStringLiteral("/") + s.StarName.trimmed() +
-                                  QStringLiteral(" ") + QStringLiteral("Avg.txt"),
-                              QStringLiteral("All Files (*.*)|*.*|"), 1, s.FilePath};
+    const FileDialogSpec spec =
+        saveDialogSpec(s, QStringLiteral(" Avg.txt"), QStringLiteral("All Files (*.*)|*.*|"), 1,
+                       QStringLiteral("txt"));
     for (;;) {
         const auto path = ctx_.platform.saveFile(spec);
         if (!path)
@@ -149,11 +150,14 @@ std::optional<QString> FrmBins::chooseBinFile() {
 void FrmBins::LoadBind(const BinEdges& bins) {
     ProjectState& s = ctx_.state;
     std::optional<TextFileWriter> file;
+    QString binPath;
     if (chkBinFil_->isChecked()) {
         const auto path = chooseBinFile();
         if (!path) {
             chkBinFil_->setChecked(false); // Cancel: no file, the averaging goes on
         } else {
+            binPath = *path;
+            s.FileName = binPath;
             file.emplace(*path);
             file->buffer().append(exporttext::binHeader(s.StarName, QDateTime::currentDateTime()));
         }
@@ -164,13 +168,12 @@ void FrmBins::LoadBind(const BinEdges& bins) {
     Pacer pacer(ctx_.platform, [this](int done) { prgBin_->setValue(done); });
     BinTable table;
     try {
-        table = LoadBins(ctx_.store, bins, pacer);
+        table = LoadBins(ctx_.store, bins, pacer, s);
     } catch (const StoreError& e) {
         ctx_.platform.reportError(e.description(), QStringLiteral("LoadBind"));
         table = {};
     }
     prgBin_->setValue(bins.count);
-    s.BinCount = bins.count;
     s.BinPhase = table.phase;
     s.BinMag = table.mag;
     s.BinSD = table.sd;
@@ -181,6 +184,8 @@ void FrmBins::LoadBind(const BinEdges& bins) {
         file->close();
         if (file->failed())
             ctx_.platform.reportError(file->error(), QStringLiteral("LoadBind"));
+        else
+            rememberSave(s, binPath);
     }
     accept();
     showBins();

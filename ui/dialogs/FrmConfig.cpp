@@ -159,7 +159,6 @@ void FrmConfig::pickColor(int index) {
     const auto chosen = ctx_.platform.chooseColor(colors_[static_cast<size_t>(index)]);
     if (!chosen)
         return;
-    ctx_.state.PointColor = *chosen;
     colors_[static_cast<size_t>(index)] = *chosen;
     paintButton(index);
 }

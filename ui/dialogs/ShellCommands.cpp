@@ -17,9 +17,15 @@ std::optional<QString> mnuDocs(Context& ctx) {
     const QString manual = documentationPath(ctx.state.ProgramFolder);
     if (!FileExists(manual))
         return QStringLiteral("Manual not found: ") + manual;
-    if (ctx.platform.openPath(manual) != ShellResult::Opened)
-        return QStringLiteral("The manual could not be opened in the web browser.");
-    return QString();
+    switch (ctx.platform.openPath(manual)) {
+    case ShellResult::Opened:
+        return QString();
+    case ShellResult::NoHandler:
+        return QStringLiteral("No web browser was found to show the manual ") + manual;
+    case ShellResult::Failed:
+        break;
+    }
+    return QStringLiteral("The manual could not be opened in the web browser.");
 }
 
 std::optional<QString> mnuManage(Context& ctx) {
@@ -36,7 +42,7 @@ std::optional<QString> mnuManage(Context& ctx) {
 std::optional<QString> mnuViewer(Context& ctx) {
     const auto file = ctx.platform.openFile(
         {QString(), QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), 1,
-         ctx.state.FilePath});
+         ctx.state.FilePath, QString()});
     if (!file || file->isEmpty())
         return std::nullopt;
     if (ctx.platform.openPath(*file) != ShellResult::Opened)

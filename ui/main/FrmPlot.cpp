@@ -338,11 +338,11 @@ void FrmPlot::closeEvent(QCloseEvent* event) {
 // ---- Readouts -----------------------------------------------------------------
 
 QString FrmPlot::statusPanel(int index) const {
-    return panels_[index - 1]->text();
+    return panels_[index - 1]->fullText();
 }
 void FrmPlot::setStatusPanel(int index, const QString& text) {
-    panels_[index - 1]->setText(text);
-    panels_[index - 1]->setToolTip(text); // a long path is cut in its panel
+    // A long path loses its middle in the panel; the tooltip holds it whole.
+    panels_[index - 1]->setFullText(text);
 }
 
 void FrmPlot::showShellNote(const std::optional<QString>& note) {

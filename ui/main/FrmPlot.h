@@ -7,6 +7,7 @@
 #include "ui/main/DeferredBusyLook.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/TrialPeriod.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/PanelPacker.h"
 #include "ui/widgets/PictureWidgets.h"
 
@@ -28,6 +29,7 @@ class QToolButton;
 
 namespace varilume {
 
+struct PageContent;
 struct TableMapping;
 
 class FrmSearch;
@@ -163,6 +165,8 @@ private:
     void createMenu();
     void fillPrinterMenu();
     void noStarLoaded();
+    /// The page of the plot on screen now.
+    PageContent screenPage();
     void applyLayout();
     void selectCycles(bool two);
     void afterImport(bool ok);
@@ -257,7 +261,7 @@ private:
     QLineEdit* txtPeriod_ = nullptr;
     std::optional<TrialPeriod> period_; // made with txtPeriod
     QFrame* staPlot_ = nullptr;
-    QLabel* panels_[3] = {};
+    ElidedLabel* panels_[3] = {};
     QLabel* lblIncrement_ = nullptr;
 
     QMenu* mnuPrinters_ = nullptr;

@@ -3,12 +3,14 @@
 #include "ui/main/FrmPlot.h"
 
 #include "canvas/Canvas.h"
+#include "format/NumberFormat.h"
 #include "import/ColumnRoles.h"
 #include "import/Extremes.h"
 #include "import/Importer.h"
 #include "import/TableLayout.h"
 #include "import/TwoColumnImport.h"
 #include "platform/FileSystem.h"
+#include "plot/Bands.h"
 #include "plot/Plotter.h"
 #include "plot/Scales.h"
 #include "settings/TableMappings.h"
@@ -55,11 +57,13 @@ void FrmPlot::mnuClear() {
 
 bool FrmPlot::ClearStar() {
     state_.FileName.clear();
+    state_.LoadedFile.clear();
     for (CanvasWidget* c : pics_.all())
         c->canvas().clear();
     pics_.refresh();
     lblStarName_->clear();
     state_.StarName.clear();
+    period_->setStar(QString(), QString());
     period_->reset();
     state_.NumRecords = 0;
     state_.MaxMag = state_.MinMag = 0;
@@ -127,8 +131,9 @@ void FrmPlot::mnuOpenTable() {
 void FrmPlot::chooseAndLoad(DataFileKind kind) {
     if (!readyToLoad(kind))
         return;
-    const auto file = ctx_.platform.openFile(
-        {QString(), kind == DataFileKind::Table ? kTableFilter : kOpenFilter, 1, state_.FilePath});
+    const auto file =
+        ctx_.platform.openFile({QString(), kind == DataFileKind::Table ? kTableFilter : kOpenFilter,
+                                1, state_.FilePath, QString()});
     if (file)
         loadDataFile(*file, kind);
 }
@@ -163,6 +168,7 @@ void FrmPlot::loadDataFile(const QString& file, DataFileKind kind) {
         if (!request.mapping)
             return;
     }
+    state_.LoadedFile = file;
     if (kind != DataFileKind::Orbis) {
         state_.XYZFileName = file;
         state_.XYZLoaded = true;
@@ -190,15 +196,15 @@ void FrmPlot::loadDataFile(const QString& file, DataFileKind kind) {
         return;
     }
     state_.StarLoaded = true;
+    // The periods tried on this star before come back with it.
+    period_->setStar(file + u'\n' + state_.StarName, state_.StarName.trimmed().toUpper());
     mnuPreview_->setEnabled(true);
     if (!showExtremes()) {
         // Nothing to show: a load that stops here leaves nothing behind.
-        state_.LoadOK = true;
         ClearStar();
         return;
     }
     ShowPreview();
-    state_.LoadOK = true;
     QString panel = QStringLiteral("File: ") + file;
     if (result.excluded > 0)
         panel += QStringLiteral("  (%1 differential magnitudes left out)").arg(result.excluded);
@@ -214,14 +220,25 @@ void FrmPlot::loadDataFile(const QString& file, DataFileKind kind) {
 bool FrmPlot::showExtremes() {
     const ExtremesResult r = FindExtremes(state_, ctx_.store);
     switch (r.status) {
-    case ExtremesResult::Status::Found:
-        setRangeLabels(r.minJD, r.maxJD, r.minMag, r.maxMag);
+    case ExtremesResult::Status::Found: {
+        // With bands hidden the magnitude scale and its labels span what is shown.
+        const ObsStore::PlotColumns cols = ctx_.store.plotColumns();
+        if (const auto shown =
+                shownMagRange(shownBandMask(state_, ctx_.store), cols.mag, cols.band)) {
+            state_.MinMag = shown->min;
+            state_.MaxMag = shown->max;
+            setRangeLabels(r.minJD, r.maxJD,
+                           QStringLiteral("Min Mag = ") + fmt::general(state_.MinMag),
+                           QStringLiteral("Max Mag = ") + fmt::general(state_.MaxMag));
+        } else {
+            setRangeLabels(r.minJD, r.maxJD, r.minMag, r.maxMag);
+        }
         return true;
+    }
     case ExtremesResult::Status::NoObservations:
         ctx_.platform.message(QStringLiteral("No observations of ") + state_.StarName +
                                   QStringLiteral(" in this JD interval."),
                               QStringLiteral("No Observations"), Buttons::Ok, Icon::None);
-        state_.LoadOK = false;
         HidePlot();
         return false;
     case ExtremesResult::Status::StoreFailed:
@@ -265,13 +282,11 @@ void FrmPlot::failedLoad(const ImportResult& result) {
     // Whatever the reason, nothing of a failed load may stay behind: the next
     // load would add to it.
     ctx_.platform.message(result.text, result.title, Buttons::Ok, result.icon);
-    state_.LoadOK = true;
     ClearStar();
 }
 
 void FrmPlot::afterImport(bool ok) {
     if (!ok) {
-        state_.LoadOK = true;
         pics_.setVisible(false);
         prgLoad_->hide();
         lblPrg_->hide();

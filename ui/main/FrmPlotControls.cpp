@@ -188,7 +188,7 @@ void FrmPlot::createStatusBar() {
     staPlot_ = named(new QFrame(client_), "staPlot");
     staPlot_->setFrameShape(QFrame::StyledPanel);
     for (int i = 0; i < 3; ++i) {
-        panels_[i] = new QLabel(staPlot_);
+        panels_[i] = new ElidedLabel(staPlot_);
         panels_[i]->setObjectName(QStringLiteral("staPlotPanel%1").arg(i + 1));
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);

@@ -3,6 +3,7 @@
 #include "ui/main/FrmPlot.h"
 
 #include "export/PhaseExport.h"
+#include "export/SaveDialogs.h"
 #include "ui/bins/FrmBins.h"
 
 #include <QDateTime>
@@ -21,26 +22,28 @@ bool requireStar(Context& ctx) {
 
 using Exporter = ExportResult (*)(Context&, PlotView&, const QString&, const QDateTime&);
 
-void runExport(Context& ctx, PlotView& view, Exporter exporter) {
+void runExport(Context& ctx, PlotView& view, Exporter exporter, const QString& ending) {
     if (ctx.state.Plotting || !requireStar(ctx))
         return;
-    const auto path = ctx.platform.saveFile(exportDialogSpec(ctx.state));
+    const auto path = ctx.platform.saveFile(exportDialogSpec(ctx.state, ending));
     if (!path)
         return;
     ctx.state.FileName = *path;
     const ExportResult r = exporter(ctx, view, *path, QDateTime::currentDateTime());
     if (r.status == ExportResult::Status::Failed)
         ctx.platform.reportError(r.error, QStringLiteral("SaveFile"));
+    else
+        rememberSave(ctx.state, *path);
 }
 
 } // namespace
 
 void FrmPlot::mnuSaveSort() {
-    runExport(ctx_, *this, &SavePhaseSorted);
+    runExport(ctx_, *this, &SavePhaseSorted, QStringLiteral(" sorted.txt"));
 }
 
 void FrmPlot::mnuSaveJD() {
-    runExport(ctx_, *this, &SaveFile);
+    runExport(ctx_, *this, &SaveFile, QStringLiteral(" JD.txt"));
 }
 
 void FrmPlot::mnuAverage() {

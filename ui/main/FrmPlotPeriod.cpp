@@ -61,9 +61,10 @@ void FrmPlot::fillHistoryMenu() {
     mnuPeriodHistory_->clear();
     for (std::size_t index : history.newest(20)) {
         const PeriodHistory::Entry& e = history.entries()[index];
-        QAction* a =
-            mnuPeriodHistory_->addAction(periodText(e.period).trimmed() + QStringLiteral(" d  (") +
-                                         periodSourceName(e.source) + QLatin1Char(')'));
+        const QString star = e.star.isEmpty() ? QString() : QStringLiteral("  ") + e.star;
+        QAction* a = mnuPeriodHistory_->addAction(
+            periodText(e.period).trimmed() + QStringLiteral(" d") + star + QStringLiteral("  (") +
+            periodSourceName(e.source) + QLatin1Char(')'));
         a->setObjectName(QStringLiteral("mnuPeriodHistory%1").arg(index));
         a->setCheckable(true);
         a->setChecked(index == history.current());
@@ -158,8 +159,10 @@ void FrmPlot::showBand(const QString& key, bool shown) {
         return;
     setBandShown(state_, key, shown);
     emit observationsChanged();
-    if (state_.StarLoaded)
-        replot(false);
+    if (!state_.StarLoaded)
+        return;
+    showExtremes(); // the magnitude scale follows the bands shown
+    replot(true);
 }
 
 } // namespace varilume

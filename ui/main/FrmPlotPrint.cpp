@@ -1,5 +1,7 @@
 #include "ui/main/FrmPlot.h"
 
+#include "export/SaveDialogs.h"
+#include "plot/Scales.h"
 #include "print/PageFile.h"
 #include "print/PrintPlot.h"
 #include "ui/widgets/CanvasWidget.h"
@@ -7,6 +9,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <algorithm>
 #include <exception>
 
 namespace varilume {
@@ -64,6 +67,12 @@ void FrmPlot::fillPrinterMenu() {
     connect(pdf, &QAction::triggered, this, [this] { printToPdf_ = true; });
 }
 
+PageContent FrmPlot::screenPage() {
+    PageContent page = pageContent(state_, picView().image(), picMagScale().image());
+    page.plotMargin = double(kPlotEdgePx) / std::max(picView().widthPx(), 1);
+    return page;
+}
+
 void FrmPlot::noStarLoaded() {
     ctx_.platform.message(QStringLiteral("No star file is loaded."),
                           QStringLiteral("No Star Loaded"), Buttons::Ok, Icon::Critical);
@@ -78,8 +87,8 @@ void FrmPlot::mnuPrint() {
     }
     QString pdfFile;
     if (printToPdf_) {
-        const FileDialogSpec spec{QString(), QStringLiteral("PDF Document (*.pdf)|*.pdf|"), 1,
-                                  state_.FilePath};
+        const FileDialogSpec spec = saveDialogSpec(
+            state_, QStringLiteral(".pdf"), QStringLiteral("PDF Document (*.pdf)|*.pdf|"), 1);
         const std::optional<QString> path = ctx_.platform.saveFile(spec);
         if (!path)
             return;
@@ -89,9 +98,10 @@ void FrmPlot::mnuPrint() {
     PrintResult result;
     {
         BusyCursor busy(ctx_.platform);
-        result = PrintPlot(ctx_.platform, state_.PrinterName, pdfFile,
-                           pageContent(state_, picView().image(), picMagScale().image()));
+        result = PrintPlot(ctx_.platform, state_.PrinterName, pdfFile, screenPage());
     }
+    if (!pdfFile.isEmpty() && result.ok())
+        rememberSave(state_, pdfFile);
     showResult(ctx_.platform, result);
 }
 
@@ -105,8 +115,8 @@ void FrmPlot::mnuSaveImage() {
     // Anything unforeseen is reported and the program goes on: ending it here
     // would leave the working store and unsaved settings behind.
     try {
-        const FileDialogSpec spec{QString(), pageFileFilter(), kPageFileFilterIndex,
-                                  state_.FilePath};
+        const FileDialogSpec spec = saveDialogSpec(state_, QStringLiteral(".bmp"), pageFileFilter(),
+                                                   kPageFileFilterIndex, QStringLiteral("bmp"));
         const std::optional<SaveChoice> choice = ctx_.platform.saveFileAs(spec);
         if (!choice)
             return;
@@ -115,8 +125,10 @@ void FrmPlot::mnuSaveImage() {
         {
             BusyCursor busy(ctx_.platform);
             result = ExportBitmap(choice->path, pageFileType(choice->path, choice->filterIndex),
-                                  pageContent(state_, picView().image(), picMagScale().image()));
+                                  screenPage());
         }
+        if (result.ok())
+            rememberSave(state_, choice->path);
         showResult(ctx_.platform, result);
     } catch (const std::exception& e) {
         ctx_.platform.message(QStringLiteral("Error ") + QString::fromLocal8Bit(e.what()) +

@@ -18,12 +18,12 @@ QString periodSourceName(PeriodSource source) {
     return QString();
 }
 
-void PeriodHistory::record(float period, PeriodSource source) {
+void PeriodHistory::record(float period, PeriodSource source, const QString& star) {
     if (!entries_.empty() && entries_[current_].period == period)
         return;
     if (!entries_.empty())
         entries_.resize(current_ + 1);
-    entries_.push_back({period, source});
+    entries_.push_back({period, source, star});
     if (entries_.size() > kCapacity)
         entries_.erase(entries_.begin(), entries_.begin() + (entries_.size() - kCapacity));
     current_ = entries_.size() - 1;

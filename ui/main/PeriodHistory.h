@@ -27,6 +27,7 @@ public:
     struct Entry {
         float period;
         PeriodSource source;
+        QString star; // the star it was taken for, as the caption names it
     };
     /// Oldest entries go beyond this many.
     static constexpr std::size_t kCapacity = 200;
@@ -34,7 +35,7 @@ public:
     /// A new period. Entries ahead of the cursor are dropped, as a
     /// new page drops a browser's forward list; the period already in force
     /// records nothing.
-    void record(float period, PeriodSource source);
+    void record(float period, PeriodSource source, const QString& star = QString());
     /// The entry before / after the cursor, which moves there; nullopt at an end.
     std::optional<Entry> back();
     std::optional<Entry> forward();

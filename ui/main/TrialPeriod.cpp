@@ -21,7 +21,7 @@ void TrialPeriod::show(float period, bool keepText) {
 }
 
 void TrialPeriod::set(float period, Source source) {
-    history_.record(period, source);
+    current().record(period, source, starName_);
     show(period, source == Source::Typed);
 }
 
@@ -37,15 +37,26 @@ bool TrialPeriod::moveTo(const std::optional<PeriodHistory::Entry>& entry) {
 }
 
 bool TrialPeriod::back() {
-    return moveTo(history_.back());
+    return moveTo(current().back());
 }
 
 bool TrialPeriod::forward() {
-    return moveTo(history_.forward());
+    return moveTo(current().forward());
 }
 
 bool TrialPeriod::jumpTo(std::size_t index) {
-    return moveTo(history_.jumpTo(index));
+    return moveTo(current().jumpTo(index));
+}
+
+void TrialPeriod::setStar(const QString& key, const QString& name) {
+    if (key == star_ && name == starName_)
+        return;
+    star_ = key;
+    starName_ = name;
+    // The period in force is where back steps from.
+    current().record(value(), Source::Reset, starName_);
+    if (onChange_)
+        onChange_();
 }
 
 bool TrialPeriod::takeTyped(Platform& platform) {
@@ -56,6 +67,9 @@ bool TrialPeriod::takeTyped(Platform& platform) {
                              QStringLiteral("\" is not a number. The period stays at") +
                              periodText(value()) + QStringLiteral(" days."),
                          QStringLiteral("Period"), Buttons::Ok, Icon::Exclamation);
+        // The refused text goes: the box shows the period in force again.
+        box_.setText(periodText(value()));
+        box_.selectAll();
         return false;
     }
     set(*p, Source::Typed);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstddef>
 #include <functional>
+#include <map>
 
 class QLineEdit;
 
@@ -40,7 +41,11 @@ public:
     bool back();
     bool forward();
     bool jumpTo(std::size_t index);
-    const PeriodHistory& history() const { return history_; }
+    /// The history of the star in force.
+    const PeriodHistory& history() const { return histories_.at(star_); }
+    /// Another star (key: its file and name; empty when none): its own history
+    /// from its last load comes back, and the period in force goes on it.
+    void setStar(const QString& key, const QString& name);
     /// Called after every change of the period or of its history.
     void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
@@ -50,7 +55,12 @@ private:
 
     ProjectState& state_;
     QLineEdit& box_;
-    PeriodHistory history_;
+    PeriodHistory& current() { return histories_[star_]; }
+
+    // One history per star, kept across loads of the same file.
+    std::map<QString, PeriodHistory> histories_{{QString(), PeriodHistory()}};
+    QString star_;
+    QString starName_;
     std::function<void()> onChange_;
 };
 

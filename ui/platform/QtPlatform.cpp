@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -90,11 +91,25 @@ std::optional<SaveChoice> QtPlatform::fileDialog(const FileDialogSpec& spec, boo
         dialog.setDirectory(spec.initialFolder);
     if (!spec.fileName.isEmpty())
         dialog.selectFile(spec.fileName);
+    const auto filterNumber = [&](const QString& name) {
+        const qsizetype chosen = filters.indexOf(name);
+        return chosen >= 0 ? int(chosen) + 1 : spec.filterIndex;
+    };
+    if (save) {
+        // The dialog adds the extension itself, so that its overwrite question
+        // asks about the file that will be written.
+        dialog.setDefaultSuffix(saveSuffix(spec, filterNumber(dialog.selectedNameFilter())));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& name) {
+            dialog.setDefaultSuffix(saveSuffix(spec, filterNumber(name)));
+        });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
-    return SaveChoice{dialog.selectedFiles().front(),
-                      chosen >= 0 ? int(chosen) + 1 : spec.filterIndex};
+    const int chosen = filterNumber(dialog.selectedNameFilter());
+    QString path = dialog.selectedFiles().front();
+    if (save)
+        path = withSaveSuffix(path, spec, chosen);
+    return SaveChoice{path, chosen};
 }
 
 std::optional<QString> QtPlatform::openFile(const FileDialogSpec& spec) {
@@ -189,6 +204,10 @@ ShellResult QtPlatform::openUrl(const QString& url) {
 }
 
 ShellResult QtPlatform::openPath(const QString& path) {
+    // A web page needs a browser; without one the desktop would start nothing.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if ((suffix == u"html" || suffix == u"htm") && !desktopHasBrowser())
+        return ShellResult::NoHandler;
     // A file URL keeps blanks and other odd characters of the path intact.
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? ShellResult::Opened
                                                                 : ShellResult::Failed;

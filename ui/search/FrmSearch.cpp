@@ -52,17 +52,30 @@ void FrmSearch::setTrialPeriod(double period) {
 void FrmSearch::showBeside(const QWidget& main) {
     const QRect mainFrame = main.frameGeometry();
     if (!isVisible()) {
-        resize(900, 640);
-        QPoint at = mainFrame.topRight() + QPoint(8, 0);
+        constexpr int kGap = 8, kWidth = 760, kHeight = 640;
+        // The frame adds its border to the client size asked for.
+        const int frame = std::max(0, frameGeometry().width() - width());
+        const int least = minimumSizeHint().width();
+        int w = kWidth;
+        QPoint at = mainFrame.topRight() + QPoint(kGap, 0);
         if (const QScreen* screen = main.screen()) {
             const QRect room = screen->availableGeometry();
-            // Right of the main window, else left of it, else overlapping it.
-            if (at.x() + frameGeometry().width() > room.right() &&
-                mainFrame.left() - 8 - frameGeometry().width() >= room.left())
-                at.setX(mainFrame.left() - 8 - frameGeometry().width());
-            at.setX(std::max(room.left(), std::min(at.x(), room.right() - width())));
-            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - height())));
+            // Beside the main window, right or left, narrowed to the room there
+            // down to the least the controls need; else over its right part.
+            const int right = room.right() - mainFrame.right() - kGap - frame;
+            const int left = mainFrame.left() - room.left() - kGap - frame;
+            if (right >= least) {
+                w = std::min(kWidth, right);
+            } else if (left >= least) {
+                w = std::min(kWidth, left);
+                at.setX(mainFrame.left() - kGap - frame - w);
+            } else {
+                w = std::max(least, std::min(kWidth, room.width() / 2));
+            }
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - w - frame)));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - kHeight)));
         }
+        resize(w, kHeight);
         move(at);
     }
     show();
@@ -79,16 +92,46 @@ void FrmSearch::setStatus(const QString& text) {
     lblStatus_->setText(text);
 }
 
+void FrmSearch::followStar() {
+    const ProjectState& s = ctx_.state;
+    const QString star = s.StarLoaded ? s.LoadedFile + u'\n' + s.StarName : QString();
+    if (star == rangeStar_)
+        return;
+    rangeStar_ = star;
+    dropRun();
+    last_ = SearchResult{};
+    picSpectrum_->clearSpectrum();
+    showPeaks();
+    setStatus(QString());
+    const auto own = userRanges_.find(star);
+    rangeEdited_ = own != userRanges_.end();
+    txtMinPeriod_->setText(rangeEdited_ ? own->second.first : QString());
+    txtMaxPeriod_->setText(rangeEdited_ ? own->second.second : QString());
+    showRangeSource();
+}
+
+void FrmSearch::rangeTyped(const QString& text) {
+    // An emptied box goes back to the range the data suggest.
+    rangeEdited_ = !text.trimmed().isEmpty();
+    if (rangeEdited_)
+        userRanges_[rangeStar_] = {txtMinPeriod_->text(), txtMaxPeriod_->text()};
+    else
+        userRanges_.erase(rangeStar_);
+    showRangeSource();
+    planTimer_.start();
+}
+
+void FrmSearch::showRangeSource() {
+    lblRangeSource_->setText(rangeEdited_ ? QStringLiteral("set by you")
+                                          : QStringLiteral("from the data"));
+}
+
 void FrmSearch::observationsChanged() {
+    followStar();
     rebuildBands();
     picSpectrum_->setTrialPeriod(ctx_.state.StarLoaded ? ctx_.state.Period : 0);
-    if (!ctx_.state.StarLoaded) {
+    if (!ctx_.state.StarLoaded)
         userBands_.clear(); // the next star's classes start from the defaults
-        cmdCancel();
-        last_ = SearchResult{};
-        picSpectrum_->clearSpectrum();
-        showPeaks();
-    }
     planTimer_.start();
 }
 
@@ -175,11 +218,14 @@ void FrmSearch::updatePlan() {
     }
     cmdSearch_->setEnabled(true);
     const SearchInput in = searchInput(ctx_, choice());
-    QString data = QStringLiteral("%1 observations, JD %2 to %3")
-                       .arg(in.data.times.size())
-                       .arg(fmt::general(ctx_.state.JDFrom), fmt::general(ctx_.state.JDTo));
+    // Short lines of their own: a wrapped label can be given too little height
+    // by its layout and run under the check box below it.
+    QString data =
+        QStringLiteral("%1 observations\nJD %2 to %3")
+            .arg(in.data.times.size())
+            .arg(fmt::pattern(ctx_.state.JDFrom, u"0.0"), fmt::pattern(ctx_.state.JDTo, u"0.0"));
     if (in.leftOut > 0)
-        data += QStringLiteral("; %1 without an uncertainty left out").arg(in.leftOut);
+        data += QStringLiteral("\n%1 left out, no uncertainty").arg(in.leftOut);
     lblData_->setText(data);
     const auto s = settings(true);
     if (!s) {

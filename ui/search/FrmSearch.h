@@ -38,6 +38,7 @@ public:
 
     /// Commands, public so that tests drive them as a user would.
     void cmdSearch();
+    /// Stops the run; the peaks of the part searched follow, marked partial.
     void cmdCancel();
     void cmdCopy();
     void cmdSave();
@@ -74,9 +75,18 @@ private:
     QLayout* createResultsPanel();
     void connectControls();
     void rebuildBands();
+    /// A star loaded or unloaded: the last star's results go, and the range is
+    /// the one the user set for this star, else the data's own.
+    void followStar();
+    void rangeTyped(const QString& text);
+    void showRangeSource();
     void updatePlan();
     void poll();
     void finishRun();
+    /// Stops the run and forgets it: its results are not wanted any more.
+    void dropRun();
+    /// The progress bar's text: the share done and the time left.
+    QString progressText(double share) const;
     void showPeaks();
     void methodChanged();
     void setStatus(const QString& text);
@@ -93,6 +103,11 @@ private:
     std::map<QString, bool> userBands_; // the user's own ticks, by band key
     std::size_t leftOut_ = 0;
     bool rangeEdited_ = false;
+    bool cancelling_ = false; // Cancel pressed; the run is listing its peaks
+    // The star the boxes and results belong to (its file and name; empty when
+    // none), and the ranges typed for each star, shortest and longest.
+    QString rangeStar_;
+    std::map<QString, std::pair<QString, QString>> userRanges_;
 
     QGroupBox* fraBands_ = nullptr;
     QVBoxLayout* bandsLayout_ = nullptr;
@@ -109,6 +124,7 @@ private:
     QLineEdit* txtMaxPeriod_ = nullptr;
     QLineEdit* txtOversample_ = nullptr;
     QLabel* lblTrials_ = nullptr;
+    QLabel* lblRangeSource_ = nullptr;
     QPushButton* cmdSearch_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* prgSearch_ = nullptr;

@@ -39,7 +39,6 @@ QLayout* FrmSearch::createSettingsPanel() {
     fraBands_ = named(new QGroupBox(QStringLiteral("Observations"), this), "fraBands");
     bandsLayout_ = new QVBoxLayout(fraBands_);
     lblData_ = named(new QLabel(fraBands_), "lblData");
-    lblData_->setWordWrap(true);
     bandsLayout_->addWidget(lblData_);
     chkWeight_ =
         named(new QCheckBox(QStringLiteral("Weight by uncertainty"), fraBands_), "chkWeight");
@@ -66,6 +65,10 @@ QLayout* FrmSearch::createSettingsPanel() {
     methodForm->addRow(QStringLiteral("Bins:"), spnBins_);
     methodForm->addRow(QStringLiteral("Covers:"), spnCovers_);
     methodForm->addRow(optString_);
+    // A setting of the run, beside the method rather than over the plot, so
+    // the plot's row stays narrow.
+    chkWindow_ = named(new QCheckBox(QStringLiteral("Spectral window"), method), "chkWindow");
+    methodForm->addRow(chkWindow_);
     side->addWidget(method);
 
     auto* range = named(new QGroupBox(QStringLiteral("Trial periods"), this), "fraRange");
@@ -77,6 +80,8 @@ QLayout* FrmSearch::createSettingsPanel() {
     lblTrials_->setWordWrap(true);
     rangeForm->addRow(QStringLiteral("Shortest (d):"), txtMinPeriod_);
     rangeForm->addRow(QStringLiteral("Longest (d):"), txtMaxPeriod_);
+    lblRangeSource_ = named(new QLabel(QStringLiteral("from the data"), range), "lblRangeSource");
+    rangeForm->addRow(QStringLiteral("Range:"), lblRangeSource_);
     rangeForm->addRow(QStringLiteral("Oversampling:"), txtOversample_);
     rangeForm->addRow(lblTrials_);
     side->addWidget(range);
@@ -90,7 +95,7 @@ QLayout* FrmSearch::createSettingsPanel() {
     buttons->addWidget(cmdCancel_);
     side->addLayout(buttons);
     prgSearch_ = named(new QProgressBar(this), "prgSearch");
-    prgSearch_->setTextVisible(false);
+    prgSearch_->setFormat(QStringLiteral("%p%"));
     side->addWidget(prgSearch_);
     side->addStretch(1);
 
@@ -103,7 +108,6 @@ QLayout* FrmSearch::createResultsPanel() {
     optFrequency_ = named(new QRadioButton(QStringLiteral("Frequency"), this), "optFrequency");
     optPeriod_ = named(new QRadioButton(QStringLiteral("Period"), this), "optPeriod");
     chkLogPeriod_ = named(new QCheckBox(QStringLiteral("Logarithmic"), this), "chkLogPeriod");
-    chkWindow_ = named(new QCheckBox(QStringLiteral("Spectral window"), this), "chkWindow");
     optFrequency_->setChecked(true);
     chkLogPeriod_->setEnabled(false);
     auto* axisGroup = new QButtonGroup(this);
@@ -114,7 +118,6 @@ QLayout* FrmSearch::createResultsPanel() {
     axisRow->addWidget(optPeriod_);
     axisRow->addWidget(chkLogPeriod_);
     axisRow->addStretch(1);
-    axisRow->addWidget(chkWindow_);
     body->addLayout(axisRow);
     picSpectrum_ = named(new SpectrumWidget(this), "picSpectrum");
     picSpectrum_->setToolTip(
@@ -183,11 +186,7 @@ void FrmSearch::connectControls() {
     connect(txtOversample_, &QLineEdit::textChanged, this, replan);
     connect(chkWeight_, &QCheckBox::toggled, this, replan);
     for (QLineEdit* box : {txtMinPeriod_, txtMaxPeriod_})
-        connect(box, &QLineEdit::textEdited, this, [this, replan](const QString& text) {
-            // An emptied box goes back to the range the data suggest.
-            rangeEdited_ = !text.trimmed().isEmpty();
-            replan();
-        });
+        connect(box, &QLineEdit::textEdited, this, &FrmSearch::rangeTyped);
     methodChanged();
 }
 

@@ -2,6 +2,7 @@
 // (the peak table, the clipboard, the CSV file, the main window's period).
 #include "ui/search/FrmSearch.h"
 
+#include "export/SaveDialogs.h"
 #include "export/SearchCsv.h"
 #include "format/NumberFormat.h"
 #include "ui/search/SpectrumWidget.h"
@@ -15,6 +16,7 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QThread>
+#include <cmath>
 
 namespace varilume {
 
@@ -40,7 +42,7 @@ void FrmSearch::cmdSearch() {
         return;
     }
     // A new search replaces the one running; the old one ends on its own time.
-    cmdCancel();
+    dropRun();
     run_ = std::move(search);
     leftOut_ = in.leftOut;
     last_ = SearchResult{};
@@ -48,6 +50,7 @@ void FrmSearch::cmdSearch() {
     const std::size_t total = run_->plan().grid.count;
     prgSearch_->setRange(0, 1000);
     prgSearch_->setValue(0);
+    prgSearch_->setFormat(QStringLiteral("%p%"));
     cmdCancel_->setEnabled(true);
     setStatus(QStringLiteral("Searching %1 trial frequencies...").arg(total));
     runClock_.start();
@@ -56,10 +59,45 @@ void FrmSearch::cmdSearch() {
 }
 
 void FrmSearch::cmdCancel() {
+    if (!run_ || cancelling_)
+        return;
+    // The run stops after the frequencies in hand and lists the peaks of the
+    // part searched; the poll takes them when it has.
+    run_->cancel();
+    cancelling_ = true;
+    cmdCancel_->setEnabled(false);
+    setStatus(QStringLiteral("Cancelling..."));
+}
+
+void FrmSearch::dropRun() {
     if (!run_)
         return;
     run_->cancel();
-    finishRun();
+    retiring_.push_back(std::move(run_));
+    cancelling_ = false;
+    cmdCancel_->setEnabled(false);
+}
+
+namespace {
+
+QString durationText(double seconds) {
+    const auto s = static_cast<long long>(std::ceil(seconds));
+    if (s < 60)
+        return QStringLiteral("%1 s").arg(s);
+    if (s < 3600)
+        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
+    return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+}
+
+} // namespace
+
+QString FrmSearch::progressText(double share) const {
+    // The time left from the pace so far, once there is a pace to go by.
+    const double elapsed = static_cast<double>(runClock_.elapsed()) / 1000.0;
+    if (share < 0.005 || share >= 1 || elapsed < 0.5)
+        return QStringLiteral("%p%");
+    return QStringLiteral("%p%, about ") + durationText(elapsed * (1 - share) / share) +
+           QStringLiteral(" left");
 }
 
 void FrmSearch::poll() {
@@ -74,38 +112,41 @@ void FrmSearch::poll() {
         return;
     }
     const std::size_t total = std::max<std::size_t>(run_->plan().grid.count, 1);
-    prgSearch_->setValue(
-        static_cast<int>(1000.0 * static_cast<double>(run_->done()) / static_cast<double>(total)));
+    const double share = static_cast<double>(run_->done()) / static_cast<double>(total);
+    prgSearch_->setValue(static_cast<int>(1000.0 * share));
+    if (!cancelling_)
+        prgSearch_->setFormat(progressText(share));
     picSpectrum_->setSpectrum(run_->partial(), {});
 }
 
 void FrmSearch::finishRun() {
-    if (!run_)
+    if (!run_ || !run_->finished())
         return;
     cmdCancel_->setEnabled(false);
-    if (!run_->finished()) {
-        // Cancelled: what was computed stays on screen while the threads wind down.
-        last_.status = SearchResult::Status::Cancelled;
-        last_.spectrum = run_->partial();
-        retiring_.push_back(std::move(run_));
+    cancelling_ = false;
+    const std::size_t total = std::max<std::size_t>(run_->plan().grid.count, 1);
+    const int percent =
+        static_cast<int>(100.0 * static_cast<double>(run_->done()) / static_cast<double>(total));
+    last_ = run_->result();
+    run_.reset();
+    const double seconds = static_cast<double>(runClock_.elapsed()) / 1000.0;
+    prgSearch_->setFormat(QStringLiteral("%p%"));
+    if (last_.status == SearchResult::Status::Cancelled && !last_.peaks.empty())
+        setStatus(QStringLiteral("Search cancelled at %1 %: the peaks are those of the part "
+                                 "searched (partial).")
+                      .arg(percent));
+    else if (last_.status == SearchResult::Status::Done)
+        setStatus(QStringLiteral("%1 trial frequencies searched in %2 s.%3")
+                      .arg(last_.spectrum.values.size())
+                      .arg(fmt::pattern(seconds, u"0.00"))
+                      .arg(leftOut_ > 0 ? QStringLiteral(" %1 observations without an "
+                                                         "uncertainty were left out.")
+                                              .arg(leftOut_)
+                                        : QString()));
+    else if (last_.status == SearchResult::Status::Cancelled)
         setStatus(QStringLiteral("Search cancelled."));
-    } else {
-        last_ = run_->result();
-        run_.reset();
-        const double seconds = static_cast<double>(runClock_.elapsed()) / 1000.0;
-        if (last_.status == SearchResult::Status::Done)
-            setStatus(QStringLiteral("%1 trial frequencies searched in %2 s.%3")
-                          .arg(last_.spectrum.values.size())
-                          .arg(fmt::pattern(seconds, u"0.00"))
-                          .arg(leftOut_ > 0 ? QStringLiteral(" %1 observations without an "
-                                                             "uncertainty were left out.")
-                                                  .arg(leftOut_)
-                                            : QString()));
-        else if (last_.status == SearchResult::Status::Cancelled)
-            setStatus(QStringLiteral("Search cancelled."));
-        else
-            setStatus(QString::fromStdString(last_.reason));
-    }
+    else
+        setStatus(QString::fromStdString(last_.reason));
     prgSearch_->setValue(last_.ok() ? prgSearch_->maximum() : prgSearch_->value());
     picSpectrum_->setSpectrum(last_.spectrum, last_.peaks);
     showPeaks();
@@ -165,9 +206,10 @@ void FrmSearch::cmdSave() {
         return;
     const QString star = ctx_.state.XYZLoaded ? QFileInfo(ctx_.state.XYZFileName).completeBaseName()
                                               : ctx_.state.StarName.trimmed();
-    const auto path = ctx_.platform.saveFile(
-        {star + QStringLiteral(" search.csv"),
-         QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|"), 1, ctx_.state.FilePath});
+    const auto path =
+        ctx_.platform.saveFile({star + QStringLiteral(" search.csv"),
+                                QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|"), 1,
+                                saveDialogFolder(ctx_.state), QStringLiteral("csv")});
     if (!path)
         return;
     // The peak list, a blank line, then the spectrum: both tables in one file.
@@ -180,6 +222,7 @@ void FrmSearch::cmdSave() {
                               QStringLiteral("Period Search"), Buttons::Ok, Icon::Critical);
         return;
     }
+    rememberSave(ctx_.state, *path);
     setStatus(QStringLiteral("Saved to ") + *path);
 }
 

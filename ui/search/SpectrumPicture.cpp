@@ -4,9 +4,11 @@
 #include "format/NumberFormat.h"
 
 #include <QPainter>
+#include <QRectF>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace varilume {
 
@@ -220,12 +222,20 @@ void SpectrumPicture::draw(Canvas& canvas) const {
     const auto xTicks = view_.axis == SpectrumAxis::LogPeriod
                             ? logTicks(lo_, hi_)
                             : niceTicks(lo_, hi_, std::max(2, (right_ - left_) / 90));
+    double labelsEnd = -std::numeric_limits<double>::infinity();
     for (double t : xTicks) {
         const double x = left_ + (t - lo_) / (hi_ - lo_) * (right_ - left_);
         const QString label =
             view_.axis == SpectrumAxis::LogPeriod ? tickText(std::pow(10.0, t)) : tickText(t);
-        canvas.setCurrentXY(x - canvas.textWidth(label) / 2, bottom_ + 3);
+        // Centred on its tick, but whole at the picture's edges, and left out
+        // rather than written over its neighbour.
+        const double w = canvas.textWidth(label);
+        const double at = std::clamp(x - w / 2, 1.0, width_ - w - 1);
+        if (at < labelsEnd + 4)
+            continue;
+        canvas.setCurrentXY(at, bottom_ + 3);
         canvas.print(label);
+        labelsEnd = at + w;
     }
     const auto yTicks = niceTicks(vmin_, vmax_, 5);
     for (double t : yTicks) {
@@ -300,7 +310,10 @@ void SpectrumPicture::draw(Canvas& canvas) const {
         if (x >= left_ && x <= right_)
             canvas.line(x, top_, x, bottom_, kTrial);
     }
-    // Listed peaks, numbered by rank.
+    // Listed peaks, numbered by rank. A number goes right of its dot, else
+    // left of it, else below; one that would cover another is left out (the
+    // better peaks come first and keep theirs).
+    std::vector<QRectF> taken;
     for (const Peak& p : peaks_) {
         const double x = pixelOf(p.frequency);
         if (x < left_ || x > right_ || !std::isfinite(p.power))
@@ -308,9 +321,33 @@ void SpectrumPicture::draw(Canvas& canvas) const {
         const double y =
             std::clamp(yOf(p.power), static_cast<double>(top_), static_cast<double>(bottom_));
         canvas.dot(x, y, 3, kPeak);
+        taken.push_back(QRectF(x - 3, y - 3, 6, 6));
+    }
+    std::size_t dotIndex = 0;
+    for (const Peak& p : peaks_) {
+        const double x = pixelOf(p.frequency);
+        if (x < left_ || x > right_ || !std::isfinite(p.power))
+            continue;
+        const double y =
+            std::clamp(yOf(p.power), static_cast<double>(top_), static_cast<double>(bottom_));
         const QString label = QString::number(p.rank);
-        canvas.setCurrentXY(x + 4, std::max<double>(top_, y - 14));
-        canvas.print(label);
+        const double w = canvas.textWidth(label), h = canvas.textHeight(label);
+        const double above = std::max<double>(top_, y - h);
+        for (const QPointF at : {QPointF(x + 4, above), QPointF(x - 4 - w, above),
+                                 QPointF(x - w / 2, std::min<double>(y + 4, bottom_ - h))}) {
+            const QRectF box(at, QSizeF(w, h));
+            const bool inside = box.left() >= left_ && box.right() <= right_;
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const QRectF& r) {
+                return r.intersects(box) && r != taken[dotIndex];
+            });
+            if (inside && free) {
+                canvas.setCurrentXY(at.x(), at.y());
+                canvas.print(label);
+                taken.push_back(box);
+                break;
+            }
+        }
+        ++dotIndex;
     }
 }
 

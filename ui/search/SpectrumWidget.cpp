@@ -8,7 +8,7 @@ namespace varilume {
 
 SpectrumWidget::SpectrumWidget(QWidget* parent) : CanvasWidget(parent, 0xFFFFFF, 0) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumSize(320, 200);
+    setMinimumSize(260, 180);
     redraw();
 }
 
