@@ -1,7 +1,7 @@
+#include "plot/SearchInput.h"
 #include "ui/AppSession.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/search/FrmSearch.h"
-#include "plot/SearchInput.h"
 
 #include <QAction>
 #include <QDir>
