@@ -106,18 +106,28 @@ BatchOptions parseBatchOptions(const QStringList& args) {
         if (a == QStringLiteral("--search")) {
             o.file = value;
         } else if (a == QStringLiteral("--method")) {
-            if (value == QStringLiteral("gls"))
-                o.settings.method = SearchMethod::Gls;
-            else if (value == QStringLiteral("pdm"))
-                o.settings.method = SearchMethod::Pdm;
-            else if (value == QStringLiteral("string"))
-                o.settings.method = SearchMethod::StringLength;
-            else
+            const MethodInfo* m = methodByKey(value.toStdString());
+            if (!m)
                 return bad(
                     QStringLiteral("--method must be gls, pdm or string, not \"%1\".").arg(value));
+            o.settings.method = m->method;
+        } else if (a == QStringLiteral("--refine")) {
+            // PDM or string length only about the best GLS peaks.
+            const MethodInfo* m = methodByKey(value.toStdString());
+            if (!m || m->method == SearchMethod::Gls)
+                return bad(
+                    QStringLiteral("--refine must be pdm or string, not \"%1\".").arg(value));
+            o.settings.method = m->method;
+            o.settings.refineGls = true;
+        } else if (a == QStringLiteral("--spectrum")) {
+            o.spectrumFile = value;
         } else if (a == QStringLiteral("--harmonics")) {
-            if (!readNumber(value, x) || x != std::floor(x) || x < 1 || x > 4)
-                return bad(QStringLiteral("--harmonics must be 1 to 4, not \"%1\".").arg(value));
+            using namespace searchlimits;
+            if (!readNumber(value, x) || x != std::floor(x) || x < MinHarmonics || x > MaxHarmonics)
+                return bad(QStringLiteral("--harmonics must be %1 to %2, not \"%3\".")
+                               .arg(MinHarmonics)
+                               .arg(MaxHarmonics)
+                               .arg(value));
             o.settings.harmonics = static_cast<int>(x);
         } else if (a == QStringLiteral("--min-period") || a == QStringLiteral("--max-period")) {
             if (!readNumber(value, x) || x <= 0)
@@ -125,9 +135,12 @@ BatchOptions parseBatchOptions(const QStringList& args) {
                                .arg(a, value));
             (a == QStringLiteral("--min-period") ? o.settings.minPeriod : o.settings.maxPeriod) = x;
         } else if (a == QStringLiteral("--oversample")) {
-            if (!readNumber(value, x) || x < 1 || x > 1000)
-                return bad(
-                    QStringLiteral("--oversample must be 1 to 1000, not \"%1\".").arg(value));
+            using namespace searchlimits;
+            if (!readNumber(value, x) || x < MinOversample || x > MaxOversample)
+                return bad(QStringLiteral("--oversample must be %1 to %2, not \"%3\".")
+                               .arg(MinOversample)
+                               .arg(MaxOversample)
+                               .arg(value));
             o.settings.oversample = x;
         } else if (a == QStringLiteral("--top")) {
             if (!readNumber(value, x) || x != std::floor(x) || x < 1 || x > 1000)
@@ -229,6 +242,13 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         if (!out.open(QIODevice::WriteOnly) || !image.save(&out, "PNG") || !out.commit())
             return fail(
                 QStringLiteral("Cannot write %1: %2").arg(options.plotFile, out.errorString()));
+    }
+    if (!options.spectrumFile.isEmpty()) {
+        QSaveFile out(options.spectrumFile);
+        if (!out.open(QIODevice::WriteOnly) || !writeSpectrumCsv(result.spectrum, out) ||
+            !out.commit())
+            return fail(
+                QStringLiteral("Cannot write %1: %2").arg(options.spectrumFile, out.errorString()));
     }
     outcome.out = peakListCsv(result.peaks);
     return outcome;

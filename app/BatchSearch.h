@@ -18,8 +18,9 @@ namespace varilume {
 struct BatchOptions {
     QString file;
     SearchSettings settings;
-    QString plotFile; // empty: no plot
-    QString error;    // set when the arguments are unusable
+    QString plotFile;     // empty: no plot
+    QString spectrumFile; // empty: no spectrum CSV
+    QString error;        // set when the arguments are unusable
 };
 
 /// True when the arguments ask for the batch command.

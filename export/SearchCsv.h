@@ -2,6 +2,7 @@
 
 #include "search/PeriodSearch.h"
 
+#include <QIODevice>
 #include <QString>
 #include <vector>
 
@@ -15,6 +16,11 @@ QString peakListCsv(const std::vector<Peak>& peaks);
 /// The spectrum as CSV: "frequency,period,<statistic>[,window]", one line per
 /// trial frequency computed.
 QString spectrumCsv(const Spectrum& spectrum);
+
+/// The spectrum as CSV ("frequency,period,<statistic>") written straight to a
+/// device a block at a time, for the batch command's --spectrum: 20 million
+/// rows never sit in memory as text. False when a write fails.
+bool writeSpectrumCsv(const Spectrum& spectrum, QIODevice& out);
 
 /// A number as the CSV files write it: up to ten significant digits.
 QString csvNumber(double value);

@@ -39,18 +39,6 @@ std::string tag(const char* what, int rank) {
 
 } // namespace
 
-double statistic(const Prepared& p, const SearchSettings& s, double f) {
-    switch (s.method) {
-    case SearchMethod::Gls:
-        return glsPowerAt(p, std::clamp(s.harmonics, 1, MaxHarmonics), f);
-    case SearchMethod::Pdm:
-        return pdmThetaAt(p, {s.pdmBins, s.pdmCovers}, f);
-    case SearchMethod::StringLength:
-        return stringLengthAt(p, f);
-    }
-    return 0;
-}
-
 std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
                                    double minSeparation) {
     const bool higher = higherIsBetter(spectrum.method);
