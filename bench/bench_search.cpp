@@ -156,21 +156,25 @@ void sideBySide(std::size_t n, std::size_t m, int harmonics) {
     slice.sums = SumsPath::Direct;
     const Timed part = timed(d, slice, 1);
     const double sliceCount = static_cast<double>(part.result.spectrum.grid.count);
-    const double estimate = part.grid * static_cast<double>(m) / sliceCount;
-    double directTime = part.grid;
+    const double scale = static_cast<double>(m) / sliceCount;
+    const double estimate = part.grid * scale;
+    double directTime = part.grid, directCpu = part.cpu;
     double worst = maxDifference(part.result.spectrum.values, fft.result.spectrum.values);
     const char* how = "";
     if (sliceCount < static_cast<double>(m) && estimate <= 60) {
         s.sums = SumsPath::Direct;
         const Timed direct = timed(d, s, 1);
         directTime = direct.grid;
+        directCpu = direct.cpu;
         worst = maxDifference(direct.result.spectrum.values, fft.result.spectrum.values);
     } else if (sliceCount < static_cast<double>(m)) {
         directTime = estimate;
+        directCpu = part.cpu * scale;
         how = " (estimated from a slice; difference on the slice)";
     }
-    std::printf("N=%7zu M=%9zu H=%d  direct %9.3f s  nufft %7.3f s  (x%.0f)  max |dP| %.1e%s\n", n,
-                m, harmonics, directTime, fft.grid, directTime / fft.grid, worst, how);
+    std::printf("N=%7zu M=%9zu H=%d  direct %9.3f s (cpu %8.3f)  nufft %7.3f s (cpu %6.3f)  "
+                "max |dP| %.1e%s\n",
+                n, m, harmonics, directTime, directCpu, fft.grid, fft.cpu, worst, how);
     std::fflush(stdout);
 }
 

@@ -336,11 +336,21 @@ std::size_t PeriodSearch::total() const {
 
 Spectrum PeriodSearch::partial() const {
     Spectrum s;
+    partial(s);
+    return s;
+}
+
+void PeriodSearch::partial(Spectrum& s) const {
+    const bool fresh = s.method != run_->settings.method ||
+                       s.values.size() != run_->plan.grid.count ||
+                       s.grid.fmin != run_->plan.grid.fmin || s.grid.step != run_->plan.grid.step;
     s.method = run_->settings.method;
     s.grid = run_->plan.grid;
-    s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
+    s.window.clear();
+    if (fresh)
+        s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
     if (!run_->unitsReady.load(std::memory_order_acquire))
-        return s;
+        return;
     std::lock_guard lock(run_->valuesLock);
     const std::vector<double>& from =
         run_->valuesMoved ? run_->result.spectrum.values : run_->values;
@@ -348,9 +358,10 @@ Spectrum PeriodSearch::partial() const {
         if (!run_->unitDone[c].load(std::memory_order_acquire))
             continue;
         const auto [k0, k1] = run_->units[c];
-        std::copy(from.begin() + k0, from.begin() + k1, s.values.begin() + k0);
+        // A unit already copied is final: its first value is no longer NaN.
+        if (fresh || k0 == k1 || std::isnan(s.values[k0]))
+            std::copy(from.begin() + k0, from.begin() + k1, s.values.begin() + k0);
     }
-    return s;
 }
 
 const SearchResult& PeriodSearch::result() {

@@ -143,6 +143,10 @@ public:
     std::size_t total() const;
     /// The spectrum so far (NaN where not yet computed).
     Spectrum partial() const;
+    /// The same, brought up to date in place: only the units of work finished
+    /// since the last call are copied (a poll at 11 million frequencies then
+    /// costs what is new, not the whole grid).
+    void partial(Spectrum& so) const;
     /// Waits for the end and returns the result (peaks included).
     const SearchResult& result();
 

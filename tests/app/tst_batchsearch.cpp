@@ -78,6 +78,8 @@ private slots:
     void commandLine();
     void badInputWritesOneLine_data();
     void badInputWritesOneLine();
+    void spectrumFileAndRefine_data();
+    void spectrumFileAndRefine();
 };
 
 void TestBatchSearch::badOptions_data() {
@@ -101,6 +103,8 @@ void TestBatchSearch::badOptions_data() {
                                        << "--oversample must be 1 to 1000, not \"0\".";
     QTest::addRow("top zero") << QStringList{"--search", "a", "--top", "0"}
                               << "--top must be a whole number 1 to 1000, not \"0\".";
+    QTest::addRow("refine by GLS") << QStringList{"--search", "a", "--refine", "gls"}
+                                   << "--refine must be pdm or string, not \"gls\".";
     QTest::addRow("unknown option")
         << QStringList{"--search", "a", "--fast", "1"} << "Unknown option --fast.";
     QTest::addRow("stray argument")
@@ -265,6 +269,45 @@ void TestBatchSearch::badInputWritesOneLine() {
              qPrintable(r.err));
     QCOMPARE(listing(work.path()), before);
     QCOMPARE(listing(VARILUME_BIN_DIR), programBefore);
+}
+
+void TestBatchSearch::spectrumFileAndRefine_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("header");
+    QTest::addRow("GLS spectrum") << QStringList{} << "frequency,period,power";
+    QTest::addRow("PDM spectrum") << QStringList{"--method", "pdm", "--min-period", "1"}
+                                  << "frequency,period,theta";
+    QTest::addRow("string length refining the GLS peaks")
+        << QStringList{"--refine", "string"} << "frequency,period,string_length";
+}
+
+// Guards --spectrum (one row per trial frequency computed, the statistic named
+// in the header) and --refine (the best period found from the GLS peaks).
+void TestBatchSearch::spectrumFileAndRefine() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, header);
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    const QString csv = work.filePath(QStringLiteral("spectrum.csv"));
+    QVERIFY(writeFile(file, twoColumnStar()));
+    const BatchOptions o =
+        parseBatchOptions(QStringList{"--search", file, "--spectrum", csv} + options);
+    QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
+    const BatchOutcome r = runBatchSearch(o);
+    QCOMPARE(r.exitCode, 0);
+    const QStringList peaks = r.out.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(peaks.size() > 1);
+    QVERIFY2(std::abs(peaks[1].split(u',')[1].toDouble() - 3.118) < 1e-3, qPrintable(r.out));
+    const auto text = readFile(csv);
+    QVERIFY(text);
+    const QStringList rows = QString::fromUtf8(*text).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.front(), header);
+    QVERIFY(rows.size() > 100);
+    for (qsizetype i = 1; i < rows.size(); i += 97) {
+        const QStringList f = rows[i].split(u',');
+        QCOMPARE(f.size(), 3);
+        QVERIFY(std::abs(f[0].toDouble() * f[1].toDouble() - 1) < 1e-8);
+    }
 }
 
 QTEST_MAIN(TestBatchSearch)

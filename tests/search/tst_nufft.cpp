@@ -11,6 +11,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <random>
 
@@ -30,6 +31,7 @@ private slots:
     void peakOnSegmentBoundaryFoundOnce();
     void badInputSameReasons_data();
     void badInputSameReasons();
+    void segmentsReportProgressAndCancel();
 };
 
 namespace {
@@ -290,6 +292,46 @@ void TestNufft::badInputSameReasons() {
     QCOMPARE(r.status, SearchResult::Status::Failed);
     QCOMPARE(QString::fromStdString(r.reason), reason);
     QVERIFY(r.spectrum.values.empty());
+}
+
+// Guards the segments as units of work: progress counts them to the end, a
+// partial spectrum is final wherever it has values, and cancelling stops the run.
+void TestNufft::segmentsReportProgressAndCancel() {
+    const SearchData d = century(2'400'000, 12);
+    SearchSettings s;
+    s.minPeriod = 0.5;
+    s.threads = 2;
+    s.sums = SumsPath::Nufft;
+    std::atomic<std::size_t> calls{0}, last{0}, totals{0};
+    const SearchResult r = runSearch(d, s, nullptr, [&](std::size_t done, std::size_t total) {
+        ++calls;
+        for (std::size_t seen = last.load();
+             done > seen && !last.compare_exchange_weak(seen, done);) {
+        }
+        totals = total;
+    });
+    QVERIFY(r.ok());
+    QCOMPARE(totals.load(), r.spectrum.grid.count);
+    const std::size_t segment = detail::nufftSegment({1, false}, r.spectrum.grid.count, 2);
+    QCOMPARE(calls.load(), (r.spectrum.grid.count + segment - 1) / segment);
+    QCOMPARE(last.load(), r.spectrum.grid.count);
+
+    PeriodSearch search(d, s);
+    search.start();
+    Spectrum seen;
+    search.partial(seen);
+    search.partial(seen); // brought up to date in place
+    const SearchResult& full = search.result();
+    for (std::size_t k = 0; k < seen.values.size(); ++k)
+        QVERIFY(std::isnan(seen.values[k]) || seen.values[k] == full.spectrum.values[k]);
+    search.partial(seen);
+    QVERIFY(seen.values == full.spectrum.values);
+
+    PeriodSearch cancelled(d, s);
+    cancelled.start();
+    cancelled.cancel();
+    QCOMPARE(cancelled.result().status, SearchResult::Status::Cancelled);
+    QVERIFY(cancelled.result().peaks.empty());
 }
 
 QTEST_APPLESS_MAIN(TestNufft)

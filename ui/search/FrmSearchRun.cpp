@@ -44,6 +44,8 @@ void FrmSearch::cmdSearch() {
     // A new search replaces the one running; the old one ends on its own time.
     cmdCancel();
     run_ = std::move(search);
+    // The next poll fills the picture afresh from the new run.
+    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
     leftOut_ = in.leftOut;
     last_ = SearchResult{};
     showPeaks();
@@ -100,7 +102,7 @@ void FrmSearch::poll() {
     const std::size_t total = std::max<std::size_t>(run_->total(), 1);
     prgSearch_->setValue(
         static_cast<int>(1000.0 * static_cast<double>(run_->done()) / static_cast<double>(total)));
-    picSpectrum_->setSpectrum(run_->partial(), {});
+    picSpectrum_->updateSpectrum([this](Spectrum& s) { run_->partial(s); });
 }
 
 void FrmSearch::finishRun() {
