@@ -173,10 +173,14 @@ double nufftCost(std::size_t n, std::size_t m, SumsNeed need, std::size_t segmen
 
 } // namespace
 
-std::size_t nufftSegment(SumsNeed need, std::size_t gridCount, unsigned threads) {
+std::size_t nufftSegment(SumsNeed need, std::size_t points, std::size_t gridCount,
+                         unsigned threads) {
     threads = std::max(1u, threads);
     const double budget = std::min(SegmentCap, SegmentBudget / threads);
-    std::size_t segment = LargestSegment;
+    // Spreading costs about Width points of the grid per observation.
+    std::size_t segment = SmallestSegment;
+    while (segment < LargestSegment && segment < 16 * points)
+        segment *= 2;
     while (segment > SmallestSegment &&
            static_cast<double>(segment) * bytesPerFrequency(need) > budget)
         segment /= 2;
@@ -191,7 +195,7 @@ std::unique_ptr<TrigKernel> makeTrigKernel(const Prepared& p, SumsNeed need,
                                            const FrequencyGrid& grid, SumsPath path,
                                            unsigned threads) {
     need.harmonics = std::clamp(need.harmonics, 1, MaxSumHarmonics);
-    const std::size_t segment = nufftSegment(need, grid.count, threads);
+    const std::size_t segment = nufftSegment(need, p.size(), grid.count, threads);
     if (path == SumsPath::Auto)
         path =
             nufftCost(p.size(), grid.count, need, segment) < directCost(p.size(), grid.count, need)

@@ -40,8 +40,11 @@ std::unique_ptr<TrigKernel> makeTrigKernel(const Prepared& p, SumsNeed need,
                                            const FrequencyGrid& grid, SumsPath path,
                                            unsigned threads);
 
-/// Frequencies per unit of work of the NUFFT kernel for this need (a segment,
-/// each its own transform), so that a few segments at once stay well under 1 GB.
-std::size_t nufftSegment(SumsNeed need, std::size_t gridCount, unsigned threads);
+/// Frequencies per unit of work of the NUFFT kernel for this need and this many
+/// observations (a segment, each its own transform): long enough that spreading
+/// the points costs little beside the FFT, short enough that the segments in
+/// flight stay well under 1 GB and every thread gets one.
+std::size_t nufftSegment(SumsNeed need, std::size_t points, std::size_t gridCount,
+                         unsigned threads);
 
 } // namespace varilume::detail

@@ -219,7 +219,8 @@ void TestNufft::fullAndReducedJdSameList() {
 // and the next begins is found once, where the direct sums find it.
 void TestNufft::peakOnSegmentBoundaryFoundOnce() {
     const double span = 400, oversample = 10, fmin = 0.01;
-    const std::size_t segment = detail::nufftSegment({1, false}, 40'000, 2);
+    const std::size_t points = 800; // two a night
+    const std::size_t segment = detail::nufftSegment({1, false}, points, 40'000, 2);
     const double step = 1 / (oversample * span);
     const double f0 = fmin + static_cast<double>(segment) * step; // the second segment's first
     SearchData d = make(
@@ -228,6 +229,7 @@ void TestNufft::peakOnSegmentBoundaryFoundOnce() {
     // Exactly the span the grid step assumes.
     d.times.front() = 2'460'000;
     d.times.back() = 2'460'000 + span;
+    QCOMPARE(d.times.size(), points);
     SearchSettings s;
     s.maxPeriod = 1 / fmin;
     s.minPeriod = 1 / (fmin + 39'999.5 * step);
@@ -312,7 +314,8 @@ void TestNufft::segmentsReportProgressAndCancel() {
     });
     QVERIFY(r.ok());
     QCOMPARE(totals.load(), r.spectrum.grid.count);
-    const std::size_t segment = detail::nufftSegment({1, false}, r.spectrum.grid.count, 2);
+    const std::size_t segment =
+        detail::nufftSegment({1, false}, d.times.size(), r.spectrum.grid.count, 2);
     QCOMPARE(calls.load(), (r.spectrum.grid.count + segment - 1) / segment);
     QCOMPARE(last.load(), r.spectrum.grid.count);
 
