@@ -65,6 +65,7 @@ if len(sys.argv) > 1:
     ls = LombScargle(t, y)
     s = best(lambda: ls.power(f, method="fast"), 1)
     print(f"astropy fast  delta Cep archive N={len(t)} M={len(f)}: {s:.2f} s", flush=True)
-    s = best(lambda: ls.power(f, method="fastchi2", nterms=4), 1)
+    ls4 = LombScargle(t, y, nterms=4)
+    s = best(lambda: ls4.power(f, method="fastchi2"), 1)
     print(f"astropy fastchi2 (4 terms) delta Cep archive N={len(t)} M={len(f)}: {s:.2f} s",
           flush=True)
