@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -132,6 +133,13 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
         const QString why = writePhaseFigure(figure, options.plotFile);
         if (!why.isEmpty())
             return fail(why);
+    }
+    if (!options.spectrumFile.isEmpty()) {
+        QSaveFile out(options.spectrumFile);
+        if (!out.open(QIODevice::WriteOnly) || !writeSpectrumCsv(result.spectrum, out) ||
+            !out.commit())
+            return fail(
+                QStringLiteral("Cannot write %1: %2").arg(options.spectrumFile, out.errorString()));
     }
     outcome.out = peakListCsv(result.peaks);
     return outcome;

@@ -23,6 +23,7 @@ struct BatchOptions {
     QString file;
     SearchSettings settings;
     QString plotFile;      // empty: no plot
+    QString spectrumFile;  // empty: no spectrum CSV
     ColumnChoices columns; // a table's columns where recognition cannot settle them
 };
 

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "export/PhaseFigure.h"
+#include "search/SearchMethods.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -59,21 +60,39 @@ const OptionRow kOptions[] = {
     {"method", "gls|pdm|string", Mode::Window, bit(Mode::Search),
      "Generalised Lomb-Scargle (default), phase dispersion minimisation or string length.",
      [](BatchOptions& o, const QString& v) {
-         if (v == QStringLiteral("gls"))
-             o.settings.method = SearchMethod::Gls;
-         else if (v == QStringLiteral("pdm"))
-             o.settings.method = SearchMethod::Pdm;
-         else if (v == QStringLiteral("string"))
-             o.settings.method = SearchMethod::StringLength;
-         else
+         const MethodInfo* m = methodByKey(v.toStdString());
+         if (!m)
              return QStringLiteral("--method must be gls, pdm or string, not \"%1\".").arg(v);
+         o.settings.method = m->method;
+         return QString();
+     }},
+    {"refine", "pdm|string", Mode::Window, bit(Mode::Search),
+     "PDM or string length only about the best GLS peaks, their harmonics and subharmonics: "
+     "seconds where the whole grid would take minutes.",
+     [](BatchOptions& o, const QString& v) {
+         const MethodInfo* m = methodByKey(v.toStdString());
+         if (!m || m->method == SearchMethod::Gls)
+             return QStringLiteral("--refine must be pdm or string, not \"%1\".").arg(v);
+         o.settings.method = m->method;
+         o.settings.refineGls = true;
+         return QString();
+     }},
+    {"spectrum", "OUT.csv", Mode::Window, bit(Mode::Search),
+     "Also write the whole spectrum as CSV: frequency,period and the statistic, one row per "
+     "trial frequency.",
+     [](BatchOptions& o, const QString& v) {
+         o.spectrumFile = v;
          return QString();
      }},
     {"harmonics", "H", Mode::Window, bit(Mode::Search), "GLS harmonics, 1 to 4 (default 1).",
      [](BatchOptions& o, const QString& v) {
          double x = 0;
-         if (!readNumber(v, x) || x != std::floor(x) || x < 1 || x > 4)
-             return QStringLiteral("--harmonics must be 1 to 4, not \"%1\".").arg(v);
+         using namespace searchlimits;
+         if (!readNumber(v, x) || x != std::floor(x) || x < MinHarmonics || x > MaxHarmonics)
+             return QStringLiteral("--harmonics must be %1 to %2, not \"%3\".")
+                 .arg(MinHarmonics)
+                 .arg(MaxHarmonics)
+                 .arg(v);
          o.settings.harmonics = static_cast<int>(x);
          return QString();
      }},
@@ -91,8 +110,12 @@ const OptionRow kOptions[] = {
      "Frequency step 1/(K x span), K from 1 to 1000 (default 10).",
      [](BatchOptions& o, const QString& v) {
          double x = 0;
-         if (!readNumber(v, x) || x < 1 || x > 1000)
-             return QStringLiteral("--oversample must be 1 to 1000, not \"%1\".").arg(v);
+         using namespace searchlimits;
+         if (!readNumber(v, x) || x < MinOversample || x > MaxOversample)
+             return QStringLiteral("--oversample must be %1 to %2, not \"%3\".")
+                 .arg(MinOversample)
+                 .arg(MaxOversample)
+                 .arg(v);
          o.settings.oversample = x;
          return QString();
      }},

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     std::printf("%-10s %-12s %10s %10s %10s\n", "M", "axis", "copy ms", "draw ms", "total ms");
-    for (std::size_t m : {100'000u, 1'000'000u, 5'000'000u}) {
+    for (std::size_t m : {100'000u, 1'000'000u, 5'000'000u, 11'000'000u}) {
         const Spectrum source = spectrumOf(m);
         const std::vector<Peak> peaks(10, Peak{1, 3.118, 1 / 3.118, 0.9, 0.0, 0.001, ""});
         for (SpectrumAxis axis : {SpectrumAxis::Frequency, SpectrumAxis::LogPeriod}) {

@@ -1,6 +1,7 @@
 #include "export/SearchCsv.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -17,15 +18,16 @@ QString csvText(const std::string& text) {
 }
 
 QString statisticName(SearchMethod method) {
-    switch (method) {
-    case SearchMethod::Gls:
-        return QStringLiteral("power");
-    case SearchMethod::Pdm:
-        return QStringLiteral("theta");
-    case SearchMethod::StringLength:
-        return QStringLiteral("string_length");
-    }
-    return QStringLiteral("value");
+    const std::string_view column = methodInfo(method).column;
+    return QString::fromLatin1(column.data(), static_cast<qsizetype>(column.size()));
+}
+
+// Ten significant digits as QString::number(v, 'g', 10) writes them, without
+// the detour through QString: a spectrum has millions of rows.
+char* putNumber(char* at, char* end, double v) {
+    if (!std::isfinite(v))
+        return at;
+    return std::to_chars(at, end, v, std::chars_format::general, 10).ptr;
 }
 
 } // namespace
@@ -61,6 +63,31 @@ QString peakListCsv(const std::vector<Peak>& peaks) {
                         csvText(p.note));
     }
     return csv;
+}
+
+bool writeSpectrumCsv(const Spectrum& spectrum, QIODevice& out) {
+    QByteArray block =
+        (QStringLiteral("frequency,period,") + statisticName(spectrum.method) + u'\n').toUtf8();
+    constexpr qsizetype BlockBytes = 1 << 20;
+    char row[96];
+    for (std::size_t i = 0; i < spectrum.values.size(); ++i) {
+        if (!std::isfinite(spectrum.values[i]))
+            continue; // not computed (a cancelled run, or outside the refined windows)
+        const double f = spectrum.grid.frequency(i);
+        char* at = putNumber(row, row + 30, f);
+        *at++ = ',';
+        at = putNumber(at, at + 30, 1.0 / f);
+        *at++ = ',';
+        at = putNumber(at, at + 30, spectrum.values[i]);
+        *at++ = '\n';
+        block.append(row, at - row);
+        if (block.size() >= BlockBytes) {
+            if (out.write(block) != block.size())
+                return false;
+            block.clear();
+        }
+    }
+    return out.write(block) == block.size();
 }
 
 QString spectrumCsv(const Spectrum& spectrum) {

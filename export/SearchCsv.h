@@ -2,6 +2,7 @@
 
 #include "search/PeriodSearch.h"
 
+#include <QIODevice>
 #include <QString>
 #include <vector>
 
@@ -25,6 +26,11 @@ QString fapText(double fap);
 /// The false-alarm probability as the CSV writes it: always a number, the
 /// smallest positive double (4.94e-324) where the probability is smaller still.
 QString fapCsv(double fap);
+
+/// The spectrum as CSV ("frequency,period,<statistic>") written straight to a
+/// device a block at a time, for the batch command's --spectrum: 20 million
+/// rows never sit in memory as text. False when a write fails.
+bool writeSpectrumCsv(const Spectrum& spectrum, QIODevice& out);
 
 /// A number as the CSV files write it: up to ten significant digits.
 QString csvNumber(double value);

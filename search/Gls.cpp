@@ -9,6 +9,8 @@ namespace varilume::detail {
 
 namespace {
 
+constexpr double MinPivot = 1e-4;
+
 double cosSum(const double* c, int m) {
     return c[m < 0 ? -m : m];
 }
@@ -36,8 +38,13 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
         b[2 * (h - 1)] = yc[h];
         b[2 * (h - 1) + 1] = ys[h];
     }
-    // Cholesky; a direction the sampling cannot tell apart (a pivot lost in
-    // rounding) is left out of the fit instead of blowing it up.
+    // Cholesky; a direction the sampling cannot tell apart is left out of the
+    // fit instead of blowing it up: one whose own variance, after the mean and
+    // the directions before it, is under MinPivot (the weights sum to one; a
+    // basis function spread over all phases has 0.5). Near such frequencies (the
+    // daily alias of night-bound data, say) a kept direction would multiply the
+    // rounding of the sums by 1/pivot, and the power would depend on how they
+    // were summed.
     double l[2 * MaxHarmonics][2 * MaxHarmonics] = {};
     double u[2 * MaxHarmonics];
     bool used[2 * MaxHarmonics];
@@ -45,7 +52,7 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
         double d = a[j][j];
         for (int k = 0; k < j; ++k)
             d -= l[j][k] * l[j][k];
-        used[j] = d > 1e-12 * std::max(a[j][j], 1e-300);
+        used[j] = d > std::max(1e-12 * a[j][j], MinPivot);
         l[j][j] = used[j] ? std::sqrt(d) : 0;
         for (int i = j + 1; i < n; ++i) {
             double v = a[i][j];

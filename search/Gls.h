@@ -10,7 +10,7 @@
 
 namespace varilume::detail {
 
-constexpr int MaxHarmonics = 4;
+constexpr int MaxHarmonics = searchlimits::MaxHarmonics;
 
 /// Power at frequencies grid.frequency(k) for k in [k0, k1), written to out[k - k0].
 void glsGrid(const Prepared& p, int harmonics, const FrequencyGrid& grid, std::size_t k0,

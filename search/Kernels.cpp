@@ -11,7 +11,7 @@ namespace {
 // Observations held in L1 at once, and frequencies between exact re-anchorings
 // of the recurrence (its rounding grows by about one unit per step).
 constexpr std::size_t Block = 256;
-constexpr std::size_t Anchor = 512;
+constexpr std::size_t Anchor = 256;
 constexpr std::size_t Lanes = 4;
 
 typedef double Vec __attribute__((vector_size(Lanes * sizeof(double))));
@@ -175,7 +175,6 @@ void trigSumsGrid(const Prepared& p, int H, const FrequencyGrid& grid, std::size
     for (std::size_t a0 = k0; a0 < k1; a0 += Anchor) {
         const std::size_t nk = std::min(Anchor, k1 - a0);
         acc.assign(nk * nSums, 0.0);
-        const double f = grid.frequency(a0);
         for (std::size_t b0 = 0; b0 < n; b0 += Block) {
             const std::size_t nb = std::min(Block, n - b0);
             const std::size_t padded = (nb + 2 * Lanes - 1) / (2 * Lanes) * (2 * Lanes);
@@ -185,7 +184,7 @@ void trigSumsGrid(const Prepared& p, int H, const FrequencyGrid& grid, std::size
                     continue;
                 }
                 const std::size_t i = b0 + j;
-                const double x = turnPhase(f, p.t[i]);
+                const double x = 2 * std::numbers::pi * gridTurns(grid, a0, p.t[i]);
                 const double scale = H == 1 ? std::sqrt(p.w[i]) : 1.0;
                 zr[j] = scale * std::cos(x);
                 zi[j] = scale * std::sin(x);

@@ -14,14 +14,34 @@
 
 namespace varilume::detail {
 
-/// 2 pi times the fractional part of f t: the phase angle without the whole
-/// turns, whose rounding would otherwise grow with f t.
-inline double turnPhase(double f, double t) {
-    const double turns = f * t;
-    return 2 * std::numbers::pi * (turns - std::floor(turns));
+/// The fractional part of a t, in turns. The product is split exactly into a
+/// double and its rounding error first, so the fraction keeps its precision
+/// however many whole turns a t holds (a century at 20 c/d is 700,000).
+inline double exactTurns(double a, double t) {
+    const double p = a * t;
+    const double e = std::fma(a, t, -p); // a t = p + e exactly
+    const double turns = (p - std::floor(p)) + e;
+    return turns - std::floor(turns);
 }
 
-constexpr int MaxSumHarmonics = 4;
+/// The fractional part of (fmin + k step) t, the frequency taken as exact:
+/// every way of summing over the grid then sees the same phases.
+inline double gridTurns(const FrequencyGrid& grid, std::size_t k, double t) {
+    const double hi = grid.step * t;
+    const double lo = std::fma(grid.step, t, -hi);
+    const double kd = static_cast<double>(k);
+    const double p = kd * hi;
+    const double e = std::fma(kd, hi, -p);
+    const double turns = exactTurns(grid.fmin, t) + (p - std::floor(p)) + e + kd * lo;
+    return turns - std::floor(turns);
+}
+
+/// 2 pi times the fractional part of f t: the phase angle without the whole turns.
+inline double turnPhase(double f, double t) {
+    return 2 * std::numbers::pi * exactTurns(f, t);
+}
+
+constexpr int MaxSumHarmonics = searchlimits::MaxHarmonics;
 
 struct TrigSums {
     double c[2 * MaxSumHarmonics + 1] = {};

@@ -1,12 +1,12 @@
 #include "search/PeriodSearch.h"
 
 #include "search/Gls.h"
-#include "search/Pdm.h"
+#include "search/GridWork.h"
 #include "search/Peaks.h"
 #include "search/Prepared.h"
-#include "search/StringLength.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -19,13 +19,9 @@ using detail::Prepared;
 
 namespace {
 
+using namespace searchlimits;
+
 constexpr double ShortestDefaultPeriod = 0.05;
-constexpr std::size_t MinPoints = 5;
-// Beyond this the spectrum alone would take hundreds of megabytes, and the
-// run many minutes: decades of data searched to 0.05 d stay well below it.
-constexpr std::size_t MaxFrequencies = 20'000'000;
-// Trial frequencies per unit of work handed to a thread: a few milliseconds.
-constexpr std::size_t ChunkSize = 1024;
 
 std::string number(double v) {
     std::ostringstream out;
@@ -41,7 +37,7 @@ bool finite(double v) {
 } // namespace
 
 bool higherIsBetter(SearchMethod method) {
-    return method == SearchMethod::Gls;
+    return methodInfo(method).higherIsBetter;
 }
 
 bool weightsUsable(const SearchData& data) {
@@ -89,17 +85,21 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
     if (*mlo == *mhi)
         return fail("All magnitudes are equal (" + number(*mlo) +
                     "): there is no variation to search.");
-    if (s.method == SearchMethod::Gls && (s.harmonics < 1 || s.harmonics > detail::MaxHarmonics))
-        return fail("The number of harmonics must be 1 to 4.");
+    if (s.method == SearchMethod::Gls && (s.harmonics < MinHarmonics || s.harmonics > MaxHarmonics))
+        return fail("The number of harmonics must be " + std::to_string(MinHarmonics) + " to " +
+                    std::to_string(MaxHarmonics) + ".");
     if (s.method == SearchMethod::Gls && n < static_cast<std::size_t>(2 * s.harmonics + 3))
         return fail("GLS with " + std::to_string(s.harmonics) + " harmonics needs at least " +
                     std::to_string(2 * s.harmonics + 3) + " observations, not " +
                     std::to_string(n) + ".");
-    if (s.method == SearchMethod::Pdm &&
-        (s.pdmBins < 2 || s.pdmBins > 100 || s.pdmCovers < 1 || s.pdmCovers > 10))
-        return fail("PDM needs 2 to 100 bins and 1 to 10 covers.");
-    if (!(s.oversample >= 1 && s.oversample <= 1000))
-        return fail("The oversampling must be 1 to 1000.");
+    if (s.method == SearchMethod::Pdm && (s.pdmBins < MinPdmBins || s.pdmBins > MaxPdmBins ||
+                                          s.pdmCovers < MinPdmCovers || s.pdmCovers > MaxPdmCovers))
+        return fail("PDM needs " + std::to_string(MinPdmBins) + " to " +
+                    std::to_string(MaxPdmBins) + " bins and " + std::to_string(MinPdmCovers) +
+                    " to " + std::to_string(MaxPdmCovers) + " covers.");
+    if (!(s.oversample >= MinOversample && s.oversample <= MaxOversample))
+        return fail("The oversampling must be " + number(MinOversample) + " to " +
+                    number(MaxOversample) + ".");
     if (!(s.minPeriod >= 0) || !(s.maxPeriod >= 0) || !finite(s.minPeriod) || !finite(s.maxPeriod))
         return fail("Periods must be positive numbers of days.");
     // Without uncertainties the search runs unweighted; with some unusable, it
@@ -124,17 +124,31 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
     return plan;
 }
 
-// The state of one run, shared by the worker threads and the poller.
+// The state of one run, shared by the worker threads and the poller. The grid
+// is cut into units of work of the method's kernel (a NUFFT segment, or a
+// thousand frequencies of a direct sum); the spectral window's units follow.
+// Refining the GLS peaks, the units are the narrow windows about them, known
+// once the GLS spectrum is in.
 struct PeriodSearch::Run {
+    using Range = std::pair<std::size_t, std::size_t>;
     SearchData data;
     SearchSettings settings;
     SearchPlan plan;
     Prepared prepared;
+    unsigned threads = 1;
+    std::unique_ptr<detail::GridWork> work;
+    std::unique_ptr<detail::GridWork> windowWork;
     std::vector<double> values;
     std::vector<double> window;
-    std::unique_ptr<std::atomic<bool>[]> chunkDone;
-    std::size_t chunks = 0;
-    std::atomic<std::size_t> nextChunk{0};
+    std::vector<Range> units;       // of values; fixed once unitsReady
+    std::vector<Range> windowUnits; // of the window
+    std::unique_ptr<std::atomic<bool>[]> unitDone;
+    std::atomic<bool> unitsReady{false};
+    // Held while the finished values move into the result, and by partial().
+    mutable std::mutex valuesLock;
+    bool valuesMoved = false;
+    std::size_t totalCount = 0;
+    std::atomic<std::size_t> nextUnit{0};
     std::atomic<std::size_t> doneCount{0};
     std::atomic<bool> cancelled{false};
     std::atomic<bool> finished{false};
@@ -148,84 +162,131 @@ struct PeriodSearch::Run {
                (externalCancel && externalCancel->load(std::memory_order_relaxed));
     }
 
-    void computeChunk(std::size_t c, std::vector<double>& out, bool windowPass) {
-        const std::size_t k0 = c * ChunkSize;
-        const std::size_t k1 = std::min(plan.grid.count, k0 + ChunkSize);
-        double* dst = out.data() + k0;
-        if (windowPass) {
-            detail::windowGrid(prepared, plan.grid, k0, k1, dst);
-            return;
-        }
-        switch (settings.method) {
-        case SearchMethod::Gls:
-            detail::glsGrid(prepared, settings.harmonics, plan.grid, k0, k1, dst);
-            break;
-        case SearchMethod::Pdm:
-            detail::pdmGrid(prepared, {settings.pdmBins, settings.pdmCovers}, plan.grid, k0, k1,
-                            dst);
-            break;
-        case SearchMethod::StringLength:
-            detail::stringGrid(prepared, plan.grid, k0, k1, dst);
-            break;
-        }
+    static std::vector<Range> cut(std::size_t count, std::size_t size) {
+        std::vector<Range> out;
+        for (std::size_t k0 = 0; k0 < count; k0 += size)
+            out.emplace_back(k0, std::min(count, k0 + size));
+        return out;
     }
 
-    void work() {
-        const std::size_t total = 2 * chunks;
+    void setUnits(std::vector<Range> u) {
+        units = std::move(u);
+        unitDone = std::make_unique<std::atomic<bool>[]>(units.size());
+        for (std::size_t c = 0; c < units.size(); ++c)
+            unitDone[c].store(false);
+        totalCount = 0;
+        for (const Range& r : units)
+            totalCount += r.second - r.first;
+        unitsReady.store(true, std::memory_order_release);
+    }
+
+    void workLoop() {
         for (;;) {
             if (stopping())
                 return;
-            const std::size_t c = nextChunk.fetch_add(1);
-            if (c >= (settings.spectralWindow ? total : chunks))
+            const std::size_t c = nextUnit.fetch_add(1);
+            if (c >= units.size() + windowUnits.size())
                 return;
-            const bool windowPass = c >= chunks;
-            computeChunk(windowPass ? c - chunks : c, windowPass ? window : values, windowPass);
-            if (!windowPass) {
-                chunkDone[c].store(true, std::memory_order_release);
-                const std::size_t k1 = std::min(plan.grid.count, (c + 1) * ChunkSize);
-                const std::size_t done =
-                    doneCount.fetch_add(k1 - c * ChunkSize) + (k1 - c * ChunkSize);
-                if (progress)
-                    progress(done, plan.grid.count);
+            if (c >= units.size()) {
+                const auto [k0, k1] = windowUnits[c - units.size()];
+                windowWork->compute(k0, k1, window.data() + k0);
+                continue;
             }
+            const auto [k0, k1] = units[c];
+            work->compute(k0, k1, values.data() + k0);
+            unitDone[c].store(true, std::memory_order_release);
+            const std::size_t done = doneCount.fetch_add(k1 - k0) + (k1 - k0);
+            if (progress)
+                progress(done, totalCount);
         }
     }
 
     void execute() {
-        unsigned threads = settings.threads > 0 ? static_cast<unsigned>(settings.threads)
-                                                : std::max(1u, std::thread::hardware_concurrency());
-        threads =
-            static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, chunks)));
+        if (settings.refineGls)
+            setUnits(glsPeakWindows());
         std::vector<std::thread> pool;
-        for (unsigned i = 1; i < threads; ++i)
-            pool.emplace_back([this] { work(); });
-        work();
+        const std::size_t count = std::max<std::size_t>(1, units.size() + windowUnits.size());
+        const unsigned used = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+        for (unsigned i = 1; i < used; ++i)
+            pool.emplace_back([this] { workLoop(); });
+        workLoop();
         for (auto& t : pool)
             t.join();
+        // The kernels' scratch goes before the peaks are refined.
+        work.reset();
+        windowWork.reset();
         result.spectrum.method = settings.method;
         result.spectrum.grid = plan.grid;
+        {
+            // Moved, not copied: at the cap a copy is another 160 MB.
+            std::lock_guard lock(valuesLock);
+            result.spectrum.values = std::move(values);
+            if (!stopping())
+                result.spectrum.window = std::move(window);
+            valuesMoved = true;
+        }
         if (stopping()) {
             // The part searched keeps its peaks, each marked as coming from it.
             result.status = SearchResult::Status::Cancelled;
-            result.spectrum.values = values;
             result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
                                             static_cast<int>(threads));
             for (Peak& peak : result.peaks)
                 peak.note = peak.note.empty() ? std::string(kPartialNote)
                                               : std::string(kPartialNote) + "; " + peak.note;
         } else {
-            result.spectrum.values = values;
-            result.spectrum.window = window;
             result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
                                             static_cast<int>(threads));
             result.status = SearchResult::Status::Done;
         }
         finished.store(true, std::memory_order_release);
     }
+
+    // The GLS spectrum of the same grid (by the NUFFT, in a second or so), its
+    // best peaks, and about each of them and its harmonics and subharmonics a
+    // window of the grid: where an eclipsing binary's period (twice the GLS
+    // peak's) or a Cepheid's (the GLS peak's own) must lie.
+    std::vector<Range> glsPeakWindows() {
+        SearchSettings gls = settings;
+        gls.method = SearchMethod::Gls;
+        gls.harmonics = 1;
+        gls.refineGls = false;
+        gls.spectralWindow = false;
+        gls.peaks = RefinePeaks;
+        const SearchResult r = runSearch(data, gls, &cancelled);
+        std::vector<Range> windows;
+        const FrequencyGrid& g = plan.grid;
+        for (const Peak& p : r.peaks)
+            for (double ratio : {1.0, 2.0, 3.0, 0.5, 1.0 / 3}) {
+                const double k = std::round((p.frequency * ratio - g.fmin) / g.step);
+                if (k < -RefineHalfWidth || k > static_cast<double>(g.count) + RefineHalfWidth)
+                    continue;
+                const double lo = std::max(0.0, k - RefineHalfWidth);
+                const double hi = std::min(static_cast<double>(g.count), k + RefineHalfWidth + 1);
+                if (lo < hi)
+                    windows.emplace_back(static_cast<std::size_t>(lo),
+                                         static_cast<std::size_t>(hi));
+            }
+        std::sort(windows.begin(), windows.end());
+        std::vector<Range> merged;
+        for (const Range& w : windows) {
+            if (!merged.empty() && w.first <= merged.back().second)
+                merged.back().second = std::max(merged.back().second, w.second);
+            else
+                merged.push_back(w);
+        }
+        return merged;
+    }
+
+    // GLS peaks to refine, and grid steps either side of each candidate: the
+    // grid step is a tenth of the resolution, so this is five resolutions.
+    static constexpr int RefinePeaks = 5;
+    static constexpr double RefineHalfWidth = 50;
 };
 
 PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
     : run_(std::make_unique<Run>()) {
+    if (settings.method == SearchMethod::Gls)
+        settings.refineGls = false;
     run_->plan = planSearch(data, settings);
     run_->data = std::move(data);
     run_->settings = settings;
@@ -234,15 +295,20 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
         run_->result.reason = run_->plan.reason;
         return;
     }
-    run_->prepared = detail::prepare(run_->data, run_->plan.weighted);
-    const std::size_t count = run_->plan.grid.count;
-    run_->values.assign(count, std::numeric_limits<double>::quiet_NaN());
-    if (settings.spectralWindow)
-        run_->window.assign(count, std::numeric_limits<double>::quiet_NaN());
-    run_->chunks = (count + ChunkSize - 1) / ChunkSize;
-    run_->chunkDone = std::make_unique<std::atomic<bool>[]>(run_->chunks);
-    for (std::size_t c = 0; c < run_->chunks; ++c)
-        run_->chunkDone[c].store(false);
+    Run& r = *run_;
+    r.threads = settings.threads > 0 ? static_cast<unsigned>(settings.threads)
+                                     : std::max(1u, std::thread::hardware_concurrency());
+    r.prepared = detail::prepare(r.data, r.plan.weighted);
+    const std::size_t count = r.plan.grid.count;
+    r.work = detail::makeGridWork(r.prepared, settings, r.plan.grid, r.threads);
+    r.values.assign(count, std::numeric_limits<double>::quiet_NaN());
+    if (settings.spectralWindow) {
+        r.windowWork = detail::makeWindowWork(r.prepared, settings, r.plan.grid, r.threads);
+        r.windowUnits = Run::cut(count, r.windowWork->unit());
+        r.window.assign(count, std::numeric_limits<double>::quiet_NaN());
+    }
+    if (!settings.refineGls)
+        r.setUnits(Run::cut(count, r.work->unit()));
 }
 
 PeriodSearch::~PeriodSearch() {
@@ -273,19 +339,40 @@ std::size_t PeriodSearch::done() const {
     return run_->doneCount.load(std::memory_order_relaxed);
 }
 
+std::size_t PeriodSearch::total() const {
+    if (!run_->plan.ok || !run_->unitsReady.load(std::memory_order_acquire))
+        return 0;
+    return run_->totalCount;
+}
+
 Spectrum PeriodSearch::partial() const {
     Spectrum s;
+    partial(s);
+    return s;
+}
+
+void PeriodSearch::partial(Spectrum& s) const {
+    const bool fresh = s.method != run_->settings.method ||
+                       s.values.size() != run_->plan.grid.count ||
+                       s.grid.fmin != run_->plan.grid.fmin || s.grid.step != run_->plan.grid.step;
     s.method = run_->settings.method;
     s.grid = run_->plan.grid;
-    s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
-    for (std::size_t c = 0; c < run_->chunks; ++c) {
-        if (!run_->chunkDone[c].load(std::memory_order_acquire))
+    s.window.clear();
+    if (fresh)
+        s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
+    if (!run_->unitsReady.load(std::memory_order_acquire))
+        return;
+    std::lock_guard lock(run_->valuesLock);
+    const std::vector<double>& from =
+        run_->valuesMoved ? run_->result.spectrum.values : run_->values;
+    for (std::size_t c = 0; c < run_->units.size(); ++c) {
+        if (!run_->unitDone[c].load(std::memory_order_acquire))
             continue;
-        const std::size_t k0 = c * ChunkSize;
-        const std::size_t k1 = std::min(run_->plan.grid.count, k0 + ChunkSize);
-        std::copy(run_->values.begin() + k0, run_->values.begin() + k1, s.values.begin() + k0);
+        const auto [k0, k1] = run_->units[c];
+        // A unit already copied is final: its first value is no longer NaN.
+        if (fresh || k0 == k1 || std::isnan(s.values[k0]))
+            std::copy(from.begin() + k0, from.begin() + k1, s.values.begin() + k0);
     }
-    return s;
 }
 
 const SearchResult& PeriodSearch::result() {
@@ -303,7 +390,8 @@ SearchResult runSearch(const SearchData& data, const SearchSettings& settings,
     PeriodSearch search(data, settings);
     search.run_->externalCancel = cancel;
     search.run_->progress = progress;
-    return search.result();
+    search.result();
+    return std::move(search.run_->result);
 }
 
 RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, double frequency,
@@ -315,6 +403,33 @@ RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, d
 double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency) {
     const Prepared p = detail::prepare(data, settings.useWeights);
     return detail::statistic(p, settings, frequency);
+}
+
+double estimateSeconds(const SearchData& data, const SearchSettings& settings) {
+    const SearchPlan plan = planSearch(data, settings);
+    if (!plan.ok)
+        return 0;
+    const unsigned threads = settings.threads > 0
+                                 ? static_cast<unsigned>(settings.threads)
+                                 : std::max(1u, std::thread::hardware_concurrency());
+    const Prepared p = detail::prepare(data, plan.weighted);
+    const auto work = detail::makeGridWork(p, settings, plan.grid, threads);
+    std::vector<double> out(std::min(work->unit(), plan.grid.count));
+    const std::size_t count = plan.grid.count;
+    std::size_t done = 0, size = 16;
+    double elapsed = 0;
+    // Ever larger runs of frequencies until 15 ms have passed: the window waits for it.
+    while (done < count && elapsed < 0.015) {
+        const std::size_t n = std::min({size, work->unit(), count - done});
+        const auto t0 = std::chrono::steady_clock::now();
+        work->compute(done, done + n, out.data());
+        elapsed += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        done += n;
+        size *= 2;
+    }
+    const double share = std::min<double>(
+        threads, std::ceil(static_cast<double>(count) / static_cast<double>(work->unit())));
+    return elapsed * static_cast<double>(count) / static_cast<double>(done) / std::max(1.0, share);
 }
 
 double spectralWindowAt(const SearchData& data, const SearchSettings& settings, double frequency) {

@@ -15,13 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "search/SearchMethods.h"
+
 namespace varilume {
 
-enum class SearchMethod {
-    Gls,          // generalised Lomb–Scargle, floating mean: higher is better
-    Pdm,          // phase dispersion minimisation, theta: lower is better
-    StringLength, // string length of the folded curve: lower is better
-};
+/// How the GLS sums over the grid are computed: by the recurrence (cost N M)
+/// or the non-uniform FFT (about M log M). Auto chooses by cost; the results
+/// agree to 1e-9 either way, so only tests and benchmarks ever say.
+enum class SumsPath { Auto, Direct, Nufft };
 
 /// True when a higher value of the method's statistic means a better period.
 bool higherIsBetter(SearchMethod method);
@@ -57,6 +58,10 @@ struct SearchSettings {
     int peaks = 10;              // rows in the peak list
     int threads = 0;             // 0: every core
     bool spectralWindow = false; // also compute the window trace on the grid
+    SumsPath sums = SumsPath::Auto;
+    // PDM, string length: "Refine the GLS peaks": the statistic only in narrow
+    // windows about the best GLS peaks, their harmonics and subharmonics.
+    bool refineGls = false;
 };
 
 /// The trial frequencies: fmin, fmin + step, ... (count of them), in cycles/day.
@@ -148,10 +153,17 @@ public:
     void start();
     void cancel();
     bool finished() const;
-    /// Trial frequencies done so far, out of plan().grid.count.
+    /// Trial frequencies done so far, out of total().
     std::size_t done() const;
+    /// Trial frequencies the run computes: the grid, or (refining the GLS
+    /// peaks) the windows about them, 0 until those are known.
+    std::size_t total() const;
     /// The spectrum so far (NaN where not yet computed).
     Spectrum partial() const;
+    /// The same, brought up to date in place: only the units of work finished
+    /// since the last call are copied (a poll at 11 million frequencies then
+    /// costs what is new, not the whole grid).
+    void partial(Spectrum& so) const;
     /// Waits for the end and returns the result (peaks included).
     const SearchResult& result();
 
@@ -173,6 +185,10 @@ RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, d
 
 /// The statistic at one frequency, computed directly (no recurrences).
 double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency);
+
+/// Seconds a run would take on this machine, from a timed sample of the grid
+/// (about 15 ms); 0 when the plan fails.
+double estimateSeconds(const SearchData& data, const SearchSettings& settings);
 
 /// The spectral window |sum w exp(2 pi i f t)|^2 / (sum w)^2 at one frequency:
 /// 1 at f = 0, near 1 wherever the sampling itself repeats (1 c/d for nightly data).

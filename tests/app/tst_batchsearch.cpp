@@ -1,5 +1,6 @@
 #include "ProgramRun.h"
 #include "app/BatchSearch.h"
+#include "app/CommandLine.h"
 #include "store/ObsStore.h"
 #include "support/Files.h"
 
@@ -27,6 +28,8 @@ private slots:
     void commandLine();
     void badInputWritesOneLine_data();
     void badInputWritesOneLine();
+    void spectrumFileAndRefine_data();
+    void spectrumFileAndRefine();
 };
 
 // Guards the CSV layout: header, columns in order, empty fields where a value
@@ -241,6 +244,45 @@ void TestBatchSearch::plotFormats() {
         QImage image;
         QVERIFY(image.loadFromData(bytes, imageFormat.constData()));
         QCOMPARE(image.size(), QSize(1200, 800));
+    }
+}
+
+void TestBatchSearch::spectrumFileAndRefine_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("header");
+    QTest::addRow("GLS spectrum") << QStringList{} << "frequency,period,power";
+    QTest::addRow("PDM spectrum") << QStringList{"--method", "pdm", "--min-period", "1"}
+                                  << "frequency,period,theta";
+    QTest::addRow("string length refining the GLS peaks")
+        << QStringList{"--refine", "string"} << "frequency,period,string_length";
+}
+
+// Guards --spectrum (one row per trial frequency computed, the statistic named
+// in the header) and --refine (the best period found from the GLS peaks).
+void TestBatchSearch::spectrumFileAndRefine() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, header);
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    const QString csv = work.filePath(QStringLiteral("spectrum.csv"));
+    QVERIFY(writeFile(file, twoColumnStar()));
+    const CommandLine c =
+        parseCommandLine(QStringList{"--search", file, "--spectrum", csv} + options);
+    QVERIFY2(c.error.isEmpty(), qPrintable(c.error));
+    const BatchOutcome r = runBatchSearch(c.batch);
+    QCOMPARE(r.exitCode, 0);
+    const QStringList peaks = r.out.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(peaks.size() > 1);
+    QVERIFY2(std::abs(peaks[1].split(u',')[1].toDouble() - 3.118) < 1e-3, qPrintable(r.out));
+    const auto text = readFile(csv);
+    QVERIFY(text);
+    const QStringList rows = QString::fromUtf8(*text).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.front(), header);
+    QVERIFY(rows.size() > 100);
+    for (qsizetype i = 1; i < rows.size(); i += 97) {
+        const QStringList f = rows[i].split(u',');
+        QCOMPARE(f.size(), 3);
+        QVERIFY(std::abs(f[0].toDouble() * f[1].toDouble() - 1) < 1e-8);
     }
 }
 

@@ -57,6 +57,8 @@ void TestCommandLine::badOptions_data() {
     QTest::addRow("period not a number")
         << QStringList{"--search", "a", "--max-period", "nan"}
         << "--max-period must be a positive number of days, not \"nan\".";
+    QTest::addRow("refine by GLS") << QStringList{"--search", "a", "--refine", "gls"}
+                                   << "--refine must be pdm or string, not \"gls\".";
     QTest::addRow("oversampling zero") << QStringList{"--search", "a", "--oversample", "0"}
                                        << "--oversample must be 1 to 1000, not \"0\".";
     QTest::addRow("top zero") << QStringList{"--search", "a", "--top", "0"}

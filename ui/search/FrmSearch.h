@@ -57,6 +57,10 @@ public:
     /// The settings from the controls; nullopt (with a message shown) when a
     /// box does not hold a usable number.
     std::optional<SearchSettings> settings(bool quiet) const;
+    // Before a PDM or string length run estimated to take long: asks whether to
+    // refine the GLS peaks instead (sets s.refineGls); false when cancelled.
+    bool offerRefine(const SearchData& data, SearchSettings& s);
+    static constexpr double LongRunSeconds = 10;
     bool running() const { return run_ != nullptr; }
     const SearchResult& lastResult() const { return last_; }
     /// Waits for the run in progress to end (tests).

@@ -52,12 +52,12 @@ QLayout* FrmSearch::createSettingsPanel() {
     optString_ = named(new QRadioButton(QStringLiteral("String length"), method), "optString");
     optGls_->setChecked(true);
     spnHarmonics_ = named(new QSpinBox(method), "spnHarmonics");
-    spnHarmonics_->setRange(1, 4);
+    spnHarmonics_->setRange(searchlimits::MinHarmonics, searchlimits::MaxHarmonics);
     spnBins_ = named(new QSpinBox(method), "spnBins");
-    spnBins_->setRange(2, 100);
+    spnBins_->setRange(searchlimits::MinPdmBins, searchlimits::MaxPdmBins);
     spnBins_->setValue(10);
     spnCovers_ = named(new QSpinBox(method), "spnCovers");
-    spnCovers_->setRange(1, 10);
+    spnCovers_->setRange(searchlimits::MinPdmCovers, searchlimits::MaxPdmCovers);
     spnCovers_->setValue(2);
     methodForm->addRow(optGls_);
     methodForm->addRow(QStringLiteral("Harmonics:"), spnHarmonics_);

@@ -31,10 +31,12 @@ void FrmSearch::cmdSearch() {
         planTimer_.stop();
         updatePlan();
     }
-    const auto s = settings(false);
+    auto s = settings(false);
     if (!s)
         return;
     SearchInput in = searchInput(ctx_, choice());
+    if (s->method != SearchMethod::Gls && !offerRefine(in.data, *s))
+        return;
     auto search = std::make_unique<PeriodSearch>(std::move(in.data), *s);
     if (!search->plan().ok) {
         ctx_.platform.message(QString::fromStdString(search->plan().reason),
@@ -44,6 +46,8 @@ void FrmSearch::cmdSearch() {
     // A new search replaces the one running; the old one ends on its own time.
     dropRun();
     run_ = std::move(search);
+    // The next poll fills the picture afresh from the new run.
+    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
     leftOut_ = in.leftOut;
     last_ = SearchResult{};
     showPeaks();
@@ -56,6 +60,28 @@ void FrmSearch::cmdSearch() {
     runClock_.start();
     run_->start();
     pollTimer_.start();
+}
+
+bool FrmSearch::offerRefine(const SearchData& data, SearchSettings& s) {
+    // PDM and string length stay exact direct sums: on a long baseline they
+    // may take minutes, and the GLS peaks say where to look.
+    const double seconds = estimateSeconds(data, s);
+    if (seconds <= LongRunSeconds)
+        return true;
+    const std::string_view name = methodInfo(s.method).title;
+    const Answer a = ctx_.platform.message(
+        QStringLiteral("%1 over all %2 trial frequencies would take about %3 s.\n\n"
+                       "Refine the GLS peaks instead? %1 is then computed only near the best "
+                       "GLS peaks, their harmonics and subharmonics, in a few seconds.\n\n"
+                       "Yes: Refine the GLS peaks. No: search the whole grid.")
+            .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+            .arg(planSearch(data, s).grid.count)
+            .arg(fmt::pattern(seconds, u"0")),
+        QStringLiteral("Period Search"), Buttons::YesNoCancel, Icon::Question);
+    if (a == Answer::Cancel)
+        return false;
+    s.refineGls = a == Answer::Yes;
+    return true;
 }
 
 void FrmSearch::cmdCancel() {
@@ -111,12 +137,12 @@ void FrmSearch::poll() {
         finishRun();
         return;
     }
-    const std::size_t total = std::max<std::size_t>(run_->plan().grid.count, 1);
+    const std::size_t total = std::max<std::size_t>(run_->total(), 1);
     const double share = static_cast<double>(run_->done()) / static_cast<double>(total);
     prgSearch_->setValue(static_cast<int>(1000.0 * share));
     if (!cancelling_)
         prgSearch_->setFormat(progressText(share));
-    picSpectrum_->setSpectrum(run_->partial(), {});
+    picSpectrum_->updateSpectrum([this](Spectrum& s) { run_->partial(s); });
 }
 
 void FrmSearch::finishRun() {
@@ -163,10 +189,9 @@ void FrmSearch::waitForRun() {
 void FrmSearch::showPeaks() {
     grdPeaks_->clearContents();
     const SearchMethod method = last_.spectrum.method;
+    const std::string_view name = methodInfo(method).name;
     grdPeaks_->horizontalHeaderItem(3)->setText(
-        method == SearchMethod::Gls   ? QStringLiteral("Power")
-        : method == SearchMethod::Pdm ? QStringLiteral("\u03B8")
-                                      : QStringLiteral("String length"));
+        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     const auto cell = [this](int row, int column, const QString& text) {
         auto* item = new QTableWidgetItem(text);
         if (column < 6)

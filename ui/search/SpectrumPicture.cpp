@@ -85,15 +85,8 @@ double SpectrumPicture::frequencyOf(SpectrumAxis axis, double v) {
 }
 
 QString SpectrumPicture::statisticLabel(SearchMethod method) {
-    switch (method) {
-    case SearchMethod::Gls:
-        return QStringLiteral("Power (higher is better)");
-    case SearchMethod::Pdm:
-        return QStringLiteral("\u03B8 (lower is better)");
-    case SearchMethod::StringLength:
-        return QStringLiteral("String length (lower is better)");
-    }
-    return QString();
+    const std::string_view label = methodInfo(method).axisLabel;
+    return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
 }
 
 SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Peak>& peaks,

@@ -13,6 +13,12 @@ public:
     explicit SpectrumWidget(QWidget* parent = nullptr);
 
     void setSpectrum(Spectrum spectrum, std::vector<Peak> peaks);
+    /// Lets update change the spectrum shown in place (a growing run's), without peaks.
+    template <typename Update> void updateSpectrum(Update&& update) {
+        update(spectrum_);
+        peaks_.clear();
+        redraw();
+    }
     void clearSpectrum();
     const Spectrum& spectrum() const { return spectrum_; }
     void setAxis(SpectrumAxis axis);
