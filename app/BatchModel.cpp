@@ -269,23 +269,7 @@ BatchOutcome runBatchModel(const QStringList& args) {
 }
 
 int batchModelMain(int argc, char** argv) {
-    // Headless, and standard error kept for the program's own lines (as --search).
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtFatalMsg) {
-            std::fputs(qPrintable(text), stderr);
-            std::abort();
-        }
-    });
-    QGuiApplication app(argc, argv);
-    QStringList args = QGuiApplication::arguments();
-    args.removeFirst();
-    const BatchOutcome outcome = runBatchModel(args);
-    const QByteArray out = outcome.out.toUtf8(), err = outcome.err.toUtf8();
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    std::fwrite(err.constData(), 1, static_cast<std::size_t>(err.size()), stderr);
-    std::fflush(stdout);
-    return outcome.exitCode;
+    return runHeadless(argc, argv, &runBatchModel);
 }
 
 } // namespace varilume

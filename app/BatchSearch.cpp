@@ -145,7 +145,8 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
     return outcome;
 }
 
-int batchSearchMain(const BatchOptions& options, int argc, char** argv) {
+int runHeadless(int argc, char** argv,
+                const std::function<BatchOutcome(const QStringList& args)>& run) {
     // Headless whatever the session: batch runs go to machines without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Standard error is for the one line that says what went wrong: the
@@ -157,12 +158,18 @@ int batchSearchMain(const BatchOptions& options, int argc, char** argv) {
         }
     });
     QGuiApplication app(argc, argv);
-    const BatchOutcome outcome = runBatchSearch(options);
+    QStringList args = QGuiApplication::arguments();
+    args.removeFirst();
+    const BatchOutcome outcome = run(args);
     const QByteArray out = outcome.out.toUtf8(), err = outcome.err.toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fwrite(err.constData(), 1, static_cast<std::size_t>(err.size()), stderr);
     std::fflush(stdout);
     return outcome.exitCode;
+}
+
+int batchSearchMain(const BatchOptions& options, int argc, char** argv) {
+    return runHeadless(argc, argv, [&](const QStringList&) { return runBatchSearch(options); });
 }
 
 } // namespace varilume

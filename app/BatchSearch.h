@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "export/SearchCsv.h"
 #include "import/ColumnChoices.h"
@@ -59,5 +60,10 @@ BatchOutcome runBatchSearch(const BatchOptions& options);
 
 /// main() for the batch command: makes its own headless application.
 int batchSearchMain(const BatchOptions& options, int argc, char** argv);
+
+/// main() of every batch mode: a headless application, run(arguments after the
+/// program name), its output written out; returns the exit status.
+int runHeadless(int argc, char** argv,
+                const std::function<BatchOutcome(const QStringList& args)>& run);
 
 } // namespace varilume

@@ -1,10 +1,8 @@
 // The batch command's modelling modes, run as the program itself.
+#include "ProgramRun.h"
 #include "search/SearchChecks.h"
 #include "support/Files.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,44 +11,12 @@ using namespace varilume::test;
 
 namespace {
 
-const QString program = QStringLiteral(VARILUME_BIN_DIR "/Varilume");
-
 // A reference star of the search tests in the two-column layout.
 QByteArray twoColumns(const char* name) {
     QByteArray text;
     for (const auto& r : searchchecks::readRows(name))
         text += QByteArray::number(r[0], 'f', 7) + ' ' + QByteArray::number(r[1], 'f', 5) + '\n';
     return text;
-}
-
-QStringList listing(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        files << it.filePath() + QStringLiteral(" ") + QString::number(it.fileInfo().size());
-    }
-    files.sort();
-    return files;
-}
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Run runProgram(const QStringList& args, const QString& workDir) {
-    QProcess p;
-    p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
 }
 
 } // namespace
