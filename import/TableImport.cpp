@@ -61,9 +61,6 @@ ImportResult ImportTableFile(Context& ctx, BusyView& busy, const QString& path,
 
     // Progress in thousandths of the file: its size is known at once, its lines not.
     constexpr int kSteps = 1000;
-    state.NumRecords = static_cast<std::int32_t>(std::min<qint64>(
-        layout.kind == TableLayout::Kind::Fits ? layout.fitsRows : QFileInfo(path).size() / 40,
-        std::numeric_limits<std::int32_t>::max() - 10));
     busy.showBusyCaption(QStringLiteral("Loading ") + QFileInfo(path).fileName() +
                          QStringLiteral("."));
     busy.showProgress(kSteps);
@@ -118,6 +115,9 @@ ImportResult ImportTableFile(Context& ctx, BusyView& busy, const QString& path,
     busy.hideBusyCaption();
     busy.hideProgress();
 
+    // What the plots count their progress against: the observations stored.
+    state.NumRecords = static_cast<std::int32_t>(
+        std::min<qint64>(stored, std::numeric_limits<std::int32_t>::max() - 10));
     ImportResult result;
     result.records = int(std::min<qint64>(stored, std::numeric_limits<int>::max()));
     result.rejected = int(std::min<qint64>(read.skippedTotal(), std::numeric_limits<int>::max()));
