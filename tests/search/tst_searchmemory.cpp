@@ -55,6 +55,42 @@ void* operator new(std::size_t n, std::align_val_t a) {
 void* operator new[](std::size_t n, std::align_val_t a) {
     return counted(n, static_cast<std::size_t>(a));
 }
+// The nothrow forms too (std::stable_sort's buffer): every block this file
+// hands out must come back through release(), and the other way round.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n, Header);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n, Header);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new(std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n, static_cast<std::size_t>(a));
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n, static_cast<std::size_t>(a));
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
 void operator delete(void* p) noexcept {
     release(p);
 }
