@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <array>
+#include <utility>
 
 namespace varilume {
 
@@ -27,6 +28,14 @@ constexpr std::array<std::array<int, 3>, 10> kOwnColors{{{0, 200, 255},
                                                          {255, 255, 255},
                                                          {180, 180, 180}}};
 
+// Band names that are a colour class's own (the Cousins Rc and Ic with R and I).
+constexpr std::pair<const char*, double ProjectState::*> kClassBands[] = {
+    {"U", &ProjectState::ColorU},   {"V", &ProjectState::ColorV},   {"B", &ProjectState::ColorB},
+    {"R", &ProjectState::ColorR},   {"Rc", &ProjectState::ColorR},  {"I", &ProjectState::ColorI},
+    {"Ic", &ProjectState::ColorI},  {"H", &ProjectState::ColorH},   {"J", &ProjectState::ColorJ},
+    {"CV", &ProjectState::ColorCV}, {"CR", &ProjectState::ColorCR},
+};
+
 } // namespace
 
 BandColors::BandColors(const ProjectState& state) : state_(state) {}
@@ -38,24 +47,9 @@ std::int32_t BandColors::colorOf(const QString& band) {
     double c = -1;
     if (b.isEmpty() || b.startsWith(QStringLiteral("Vis"), Qt::CaseInsensitive))
         c = state_.ColorVIS;
-    else if (b == u"U")
-        c = state_.ColorU;
-    else if (b == u"V")
-        c = state_.ColorV;
-    else if (b == u"B")
-        c = state_.ColorB;
-    else if (b == u"R" || b == u"Rc")
-        c = state_.ColorR;
-    else if (b == u"I" || b == u"Ic")
-        c = state_.ColorI;
-    else if (b == u"H")
-        c = state_.ColorH;
-    else if (b == u"J")
-        c = state_.ColorJ;
-    else if (b == u"CV")
-        c = state_.ColorCV;
-    else if (b == u"CR")
-        c = state_.ColorCR;
+    for (const auto& [name, member] : kClassBands)
+        if (c < 0 && b == QLatin1String(name))
+            c = state_.*member;
     std::int32_t color;
     if (c >= 0) {
         color = colorValue(c);

@@ -296,9 +296,7 @@ FourierFit fitFourier(const SearchData& data, const FourierSettings& settings) {
             fit.reason = s.reason;
             return fit;
         }
-        fit.coefficients = s.params;
-        for (std::size_t j = 0; j < s.params.size(); ++j)
-            fit.coefficients[j] += s.last.x[j]; // the last, negligible step
+        fit.coefficients = s.solution();
         fit.covariance = s.last.covariance;
         const double fFit = fit.coefficients.back();
         fit.frequency = {fFit, s.last.sigma(fit.coefficients.size() - 1)};

@@ -82,6 +82,14 @@ struct NonlinearSolution {
     std::vector<double> params;
     LinearSolution last; // x: the last step; covariance and variance at the solution
     int iterations = 0;
+    /// The parameters with the last, negligible step taken too: the point the
+    /// covariance belongs to.
+    std::vector<double> solution() const {
+        std::vector<double> p = params;
+        for (std::size_t j = 0; j < p.size() && j < last.x.size(); ++j)
+            p[j] += last.x[j];
+        return p;
+    }
 };
 NonlinearSolution gaussNewton(std::vector<double> start, std::size_t n,
                               const std::function<RowFiller(const std::vector<double>&)>& jacobian,

@@ -108,9 +108,7 @@ MultiFrequencyFit fitFrequencies(const SearchData& data, const std::vector<doubl
         fit.reason = s.reason;
         return fit;
     }
-    fit.params = s.params;
-    for (std::size_t j = 0; j < fit.params.size(); ++j)
-        fit.params[j] += s.last.x[j]; // the last, negligible step
+    fit.params = s.solution();
     fit.covariance = s.last.covariance;
     fit.tm = pts.tm;
     const std::vector<double>& p = fit.params;
