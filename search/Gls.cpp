@@ -20,11 +20,15 @@ double sinSum(const double* s, int m) {
 
 } // namespace
 
-double glsFromSums(int H, const double* c, const double* s, const double* yc, const double* ys,
-                   double yy, double* coef) {
-    if (!(yy > 0))
-        return 0;
-    const int n = 2 * H;
+namespace {
+
+// The harmonics as a constant, so that the small solve below unrolls into
+// registers: eleven million of them make a long search's grid.
+template <int H>
+requires(H >= 1 && H <= MaxHarmonics) double glsFromSumsOf(const double* c, const double* s,
+                                                           const double* yc, const double* ys,
+                                                           double yy, double* coef) {
+    constexpr int n = 2 * H;
     double a[2 * MaxHarmonics][2 * MaxHarmonics];
     double b[2 * MaxHarmonics];
     for (int h = 1; h <= H; ++h) {
@@ -47,6 +51,7 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
     // were summed.
     double l[2 * MaxHarmonics][2 * MaxHarmonics] = {};
     double u[2 * MaxHarmonics];
+    double inverse[2 * MaxHarmonics];
     bool used[2 * MaxHarmonics];
     for (int j = 0; j < n; ++j) {
         double d = a[j][j];
@@ -54,11 +59,14 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
             d -= l[j][k] * l[j][k];
         used[j] = d > std::max(1e-12 * a[j][j], MinPivot);
         l[j][j] = used[j] ? std::sqrt(d) : 0;
+        // One division a column: a multiply is a fraction of its cost, and
+        // the rounding it adds is far below what the power is quoted to.
+        inverse[j] = used[j] ? 1 / l[j][j] : 0;
         for (int i = j + 1; i < n; ++i) {
             double v = a[i][j];
             for (int k = 0; k < j; ++k)
                 v -= l[i][k] * l[j][k];
-            l[i][j] = used[j] ? v / l[j][j] : 0;
+            l[i][j] = used[j] ? v * inverse[j] : 0;
         }
     }
     double explained = 0;
@@ -66,7 +74,7 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
         double v = b[i];
         for (int k = 0; k < i; ++k)
             v -= l[i][k] * u[k];
-        u[i] = used[i] ? v / l[i][i] : 0;
+        u[i] = used[i] ? v * inverse[i] : 0;
         explained += u[i] * u[i];
     }
     if (coef) {
@@ -78,6 +86,26 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
         }
     }
     return std::min(1.0, explained / yy);
+}
+
+} // namespace
+
+double glsFromSums(int H, const double* c, const double* s, const double* yc, const double* ys,
+                   double yy, double* coef) {
+    if (!(yy > 0))
+        return 0;
+    switch (H) {
+    case 1:
+        return glsFromSumsOf<1>(c, s, yc, ys, yy, coef);
+    case 2:
+        return glsFromSumsOf<2>(c, s, yc, ys, yy, coef);
+    case 3:
+        return glsFromSumsOf<3>(c, s, yc, ys, yy, coef);
+    case 4:
+        return glsFromSumsOf<4>(c, s, yc, ys, yy, coef);
+    default:
+        return 0; // no such fit
+    }
 }
 
 namespace {

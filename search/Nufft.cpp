@@ -135,27 +135,41 @@ std::size_t Nufft1::workspaceBytes() const {
     return static_cast<std::size_t>(sets_) * (grid_ + 2 * Pad) * sizeof(Complex);
 }
 
+std::uint32_t Nufft1::weights(double turns, double low, double* ker) const {
+    const double half = Width / 2.0, n = static_cast<double>(grid_);
+    const double inv = 1 / half;
+    const double u = (turns - std::floor(turns)) * n; // in [0, grid)
+    const double first = std::ceil(u - half);
+    // first - u is exact; the low part only shifts the kernel by a sliver.
+    double z = ((first - u) - low * n) * inv;
+    for (int i = 0; i < Width; ++i, z += inv)
+        ker[i] = std::exp(beta_ * (std::sqrt(std::max(0.0, 1 - z * z)) - 1));
+    // first >= -half > -Pad, and first + Width <= grid + Pad.
+    return static_cast<std::uint32_t>(static_cast<long long>(first) + static_cast<long long>(Pad));
+}
+
+void Nufft1::clear(Work& work, std::size_t used) const {
+    for (std::size_t s = 0; s < used; ++s)
+        std::fill_n(work.grids[s].get(), grid_ + 2 * Pad, Complex{});
+}
+
+Nufft1::Spread Nufft1::spread(std::span<const double> turns, std::span<const double> low) const {
+    Spread sp;
+    sp.at.resize(turns.size());
+    sp.ker.resize(turns.size() * Width);
+    for (std::size_t j = 0; j < turns.size(); ++j)
+        sp.at[j] = weights(turns[j], low.empty() ? 0.0 : low[j], sp.ker.data() + j * Width);
+    return sp;
+}
+
 void Nufft1::transform(Work& work, std::span<const double> turns, std::span<const double> low,
                        std::span<const Complex* const> strengths,
                        std::span<Complex* const> out) const {
     const std::size_t used = std::min<std::size_t>(strengths.size(), work.grids.size());
-    const std::size_t padded = grid_ + 2 * Pad;
-    for (std::size_t s = 0; s < used; ++s)
-        std::fill_n(work.grids[s].get(), padded, Complex{});
-    const double half = Width / 2.0, n = static_cast<double>(grid_);
-    const double inv = 1 / half;
+    clear(work, used);
     double ker[Width];
     for (std::size_t j = 0; j < turns.size(); ++j) {
-        const double u = (turns[j] - std::floor(turns[j])) * n; // in [0, grid)
-        const double first = std::ceil(u - half);
-        // first - u is exact; the low part only shifts the kernel by a sliver.
-        const double lowGrid = low.empty() ? 0.0 : low[j] * n;
-        double z = ((first - u) - lowGrid) * inv;
-        for (int i = 0; i < Width; ++i, z += inv)
-            ker[i] = std::exp(beta_ * (std::sqrt(std::max(0.0, 1 - z * z)) - 1));
-        // first >= -half > -Pad, and first + Width <= grid + Pad.
-        const std::size_t at =
-            static_cast<std::size_t>(static_cast<long long>(first) + static_cast<long long>(Pad));
+        const std::uint32_t at = weights(turns[j], low.empty() ? 0.0 : low[j], ker);
         for (std::size_t s = 0; s < used; ++s) {
             Complex* g = work.grids[s].get() + at;
             const Complex c = strengths[s][j];
@@ -163,6 +177,33 @@ void Nufft1::transform(Work& work, std::span<const double> turns, std::span<cons
                 g[i] += c * ker[i];
         }
     }
+    finish(work, out, used);
+}
+
+void Nufft1::transform(Work& work, const Spread& spread, std::span<const Complex* const> strengths,
+                       std::span<Complex* const> out) const {
+    const std::size_t used = std::min<std::size_t>(strengths.size(), work.grids.size());
+    clear(work, used);
+    for (std::size_t s = 0; s < used; ++s) {
+        Complex* grid = work.grids[s].get();
+        const Complex* c = strengths[s];
+        for (std::size_t j = 0; j < spread.points(); ++j) {
+            Complex* g = grid + spread.at[j];
+            const double* ker = spread.ker.data() + j * Width;
+            const double re = c[j].real(), im = c[j].imag();
+            // Written out on the parts: std::complex times double keeps NaN
+            // checks that stop the compiler vectorising.
+            auto* gd = reinterpret_cast<double*>(g);
+            for (int i = 0; i < Width; ++i) {
+                gd[2 * i] += re * ker[i];
+                gd[2 * i + 1] += im * ker[i];
+            }
+        }
+    }
+    finish(work, out, used);
+}
+
+void Nufft1::finish(Work& work, std::span<Complex* const> out, std::size_t used) const {
     const std::size_t modes = modes_;
     const std::size_t lo = modes / 2; // modes below zero
     for (std::size_t s = 0; s < used; ++s) {

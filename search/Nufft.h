@@ -10,6 +10,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -51,6 +52,24 @@ public:
     void transform(Work& work, std::span<const double> turns, std::span<const double> low,
                    std::span<const Complex* const> strengths, std::span<Complex* const> out) const;
 
+    /// Where each point lands on the fine grid and its kernel weights there:
+    /// worked out once for positions that many transforms share (every
+    /// segment of a search spreads the same times), so that spreading is then
+    /// multiply-adds only.
+    struct Spread {
+        std::vector<std::uint32_t> at; // first fine-grid index touched, padding included
+        std::vector<double> ker;       // Width weights per point
+        std::size_t points() const { return at.size(); }
+        std::size_t bytes() const {
+            return at.size() * (sizeof(std::uint32_t) + Width * sizeof(double));
+        }
+    };
+    /// The spread of positions turns + low (as for transform below).
+    Spread spread(std::span<const double> turns, std::span<const double> low) const;
+    /// transform() for positions already spread.
+    void transform(Work& work, const Spread& spread, std::span<const Complex* const> strengths,
+                   std::span<Complex* const> out) const;
+
     /// Grid points the kernel covers: error about 10^-(Width - 1).
     static constexpr int Width = 15;
 
@@ -61,6 +80,12 @@ private:
     double beta_;
     std::vector<double> deconvolve_; // 1 / kernel transform, per mode
     void* plan_ = nullptr;           // fftw_plan
+
+    // The kernel weights of one point and the first grid index (padding included).
+    std::uint32_t weights(double turns, double low, double* ker) const;
+    void clear(Work& work, std::size_t used) const;
+    // Folds the padding back, transforms and deconvolves into out.
+    void finish(Work& work, std::span<Complex* const> out, std::size_t used) const;
 };
 
 } // namespace varilume::detail

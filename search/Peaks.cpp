@@ -114,13 +114,16 @@ std::vector<std::size_t> pickPeaks(const Spectrum& spectrum, std::size_t wanted,
         if (leftOk && rightOk && firstOfFlat)
             local.push_back(k);
     }
-    std::sort(local.begin(), local.end(), [&](std::size_t a, std::size_t b) {
-        return better(higher, v[a], v[b]) || (v[a] == v[b] && a < b);
-    });
+    // Best first, taken from a heap: only the few tops looked at are ordered,
+    // not the millions of small maxima of a long grid.
+    const auto after = [&](std::size_t a, std::size_t b) {
+        return better(higher, v[b], v[a]) || (v[a] == v[b] && b < a);
+    };
+    std::make_heap(local.begin(), local.end(), after);
     std::vector<std::size_t> chosen;
-    for (std::size_t k : local) {
-        if (chosen.size() >= wanted)
-            break;
+    for (auto end = local.end(); end != local.begin() && chosen.size() < wanted; --end) {
+        std::pop_heap(local.begin(), end, after);
+        const std::size_t k = *(end - 1);
         const double f = spectrum.grid.frequency(k);
         const bool apart = std::none_of(chosen.begin(), chosen.end(), [&](std::size_t c) {
             return std::abs(spectrum.grid.frequency(c) - f) < minSeparation;

@@ -351,7 +351,8 @@ Spectrum PeriodSearch::partial() const {
     return s;
 }
 
-void PeriodSearch::partial(Spectrum& s) const {
+void PeriodSearch::partial(Spectrum& s,
+                           std::vector<std::pair<std::size_t, std::size_t>>* copied) const {
     const bool fresh = s.method != run_->settings.method ||
                        s.values.size() != run_->plan.grid.count ||
                        s.grid.fmin != run_->plan.grid.fmin || s.grid.step != run_->plan.grid.step;
@@ -360,18 +361,28 @@ void PeriodSearch::partial(Spectrum& s) const {
     s.window.clear();
     if (fresh)
         s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
+    if (copied) {
+        copied->clear();
+        if (fresh)
+            copied->emplace_back(0, s.values.size());
+    }
     if (!run_->unitsReady.load(std::memory_order_acquire))
         return;
     std::lock_guard lock(run_->valuesLock);
     const std::vector<double>& from =
         run_->valuesMoved ? run_->result.spectrum.values : run_->values;
+    if (from.size() != s.values.size())
+        return; // the result was taken
     for (std::size_t c = 0; c < run_->units.size(); ++c) {
         if (!run_->unitDone[c].load(std::memory_order_acquire))
             continue;
         const auto [k0, k1] = run_->units[c];
         // A unit already copied is final: its first value is no longer NaN.
-        if (fresh || k0 == k1 || std::isnan(s.values[k0]))
+        if (fresh || k0 == k1 || std::isnan(s.values[k0])) {
             std::copy(from.begin() + k0, from.begin() + k1, s.values.begin() + k0);
+            if (copied && !fresh && k0 < k1)
+                copied->emplace_back(k0, k1);
+        }
     }
 }
 
@@ -383,6 +394,13 @@ const SearchResult& PeriodSearch::result() {
             run_->coordinator.join();
     }
     return run_->result;
+}
+
+SearchResult PeriodSearch::takeResult() {
+    result();
+    // Under the lock that partial() reads the finished values under.
+    std::lock_guard lock(run_->valuesLock);
+    return std::move(run_->result);
 }
 
 SearchResult runSearch(const SearchData& data, const SearchSettings& settings,

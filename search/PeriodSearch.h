@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "search/SearchMethods.h"
@@ -162,10 +163,15 @@ public:
     Spectrum partial() const;
     /// The same, brought up to date in place: only the units of work finished
     /// since the last call are copied (a poll at 11 million frequencies then
-    /// costs what is new, not the whole grid).
-    void partial(Spectrum& so) const;
+    /// costs what is new, not the whole grid). When copied is given, it gets
+    /// the index ranges that changed (the whole grid when so was started afresh).
+    void partial(Spectrum& so,
+                 std::vector<std::pair<std::size_t, std::size_t>>* copied = nullptr) const;
     /// Waits for the end and returns the result (peaks included).
     const SearchResult& result();
+    /// The same, moved out (no copy of a spectrum of millions of values); the
+    /// search keeps an empty result.
+    SearchResult takeResult();
 
 private:
     friend SearchResult runSearch(const SearchData&, const SearchSettings&,

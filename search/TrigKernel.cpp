@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 #include <numbers>
 #include <vector>
@@ -18,10 +19,18 @@ constexpr std::size_t DirectUnit = 1024;
 constexpr double SegmentBudget = 512.0 * 1024 * 1024;
 constexpr double SegmentCap = 64.0 * 1024 * 1024;
 constexpr std::size_t SmallestSegment = 4096;
+// The kernel weights worked out once for all segments, when they fit in this.
+constexpr double SpreadBudget = 128.0 * 1024 * 1024;
+constexpr double SpreadBytesPerPoint = sizeof(std::uint32_t) + Nufft1::Width * sizeof(double);
+constexpr std::size_t CachedSegment = std::size_t{1} << 17;
 constexpr std::size_t LargestSegment = std::size_t{1} << 20;
 
 int transforms(SumsNeed need) {
     return need.window ? 1 : 2 * need.harmonics;
+}
+
+bool spreadFits(SumsNeed need, std::size_t points) {
+    return transforms(need) * static_cast<double>(points) * SpreadBytesPerPoint <= SpreadBudget;
 }
 
 class DirectKernel final : public TrigKernel {
@@ -59,6 +68,12 @@ public:
                 positions_[(m - 1) * n + j] = c - std::floor(c);
                 low_[(m - 1) * n + j] = d + m * b;
             }
+        // Every segment spreads the same positions: their kernel weights once,
+        // unless that would take more memory than the bound allows.
+        if (spreadFits(need, n))
+            for (int m = 1; m <= mMax; ++m)
+                spreads_.push_back(plan_.spread({positions_.data() + (m - 1) * n, n},
+                                                {low_.data() + (m - 1) * n, n}));
     }
     std::size_t unit() const override { return plan_.modes(); }
     bool usesFft() const override { return true; }
@@ -68,23 +83,30 @@ public:
         const std::size_t n = p_.size(), modes = plan_.modes();
         const int H = need_.harmonics, mMax = transforms(need_);
         const std::size_t centre = k0 + modes / 2;
-        for (std::size_t j = 0; j < n; ++j)
-            s->shift[j] = gridTurns(grid_, centre, p_.t[j]);
+        // exp(2 pi i fc t) once per point; its powers (a few roundings each,
+        // far inside the power's 1e-9) give the harmonics' strengths.
+        for (std::size_t j = 0; j < n; ++j) {
+            const double turns = gridTurns(grid_, centre, p_.t[j]);
+            s->base[j] = std::polar(1.0, 2 * std::numbers::pi * (turns - std::floor(turns)));
+            s->power[j] = Complex{1, 0};
+        }
         for (int m = 1; m <= mMax; ++m) {
             const bool withY = !need_.window && m <= H;
             for (std::size_t j = 0; j < n; ++j) {
-                const double turns = m * s->shift[j];
-                const Complex e =
-                    std::polar(1.0, 2 * std::numbers::pi * (turns - std::floor(turns)));
+                const Complex e = s->power[j] * s->base[j];
+                s->power[j] = e;
                 s->cw[j] = p_.w[j] * e;
                 if (withY)
                     s->cy[j] = p_.w[j] * p_.y[j] * e;
             }
             const Complex* in[2] = {s->cw.data(), s->cy.data()};
             Complex* out[2] = {s->outW[m - 1].data(), withY ? s->outY[m - 1].data() : nullptr};
-            plan_.transform(*s->work, {positions_.data() + (m - 1) * n, n},
-                            {low_.data() + (m - 1) * n, n}, {in, withY ? 2u : 1u},
-                            {out, withY ? 2u : 1u});
+            const std::size_t used = withY ? 2u : 1u;
+            if (!spreads_.empty())
+                plan_.transform(*s->work, spreads_[m - 1], {in, used}, {out, used});
+            else
+                plan_.transform(*s->work, {positions_.data() + (m - 1) * n, n},
+                                {low_.data() + (m - 1) * n, n}, {in, used}, {out, used});
         }
         TrigSums t;
         t.c[0] = 1;
@@ -107,7 +129,7 @@ public:
 private:
     struct Scratch {
         std::unique_ptr<Nufft1::Work> work;
-        std::vector<double> shift;
+        std::vector<Complex> base, power;
         std::vector<Complex> cw, cy;
         std::vector<std::vector<Complex>> outW, outY;
     };
@@ -124,7 +146,8 @@ private:
         auto s = std::make_unique<Scratch>();
         const std::size_t n = p_.size(), modes = plan_.modes();
         s->work = plan_.workspace();
-        s->shift.resize(n);
+        s->base.resize(n);
+        s->power.resize(n);
         s->cw.resize(n);
         s->cy.resize(need_.window ? 0 : n);
         s->outW.assign(static_cast<std::size_t>(transforms(need_)), std::vector<Complex>(modes));
@@ -141,8 +164,9 @@ private:
     SumsNeed need_;
     FrequencyGrid grid_;
     Nufft1 plan_;
-    std::vector<double> positions_; // per harmonic m: m step t in turns
-    std::vector<double> low_;       // and what rounding left out of it
+    std::vector<double> positions_;       // per harmonic m: m step t in turns
+    std::vector<double> low_;             // and what rounding left out of it
+    std::vector<Nufft1::Spread> spreads_; // per harmonic m, when they fit the budget
     mutable std::mutex poolLock_;
     mutable std::vector<std::unique_ptr<Scratch>> pool_;
 };
@@ -179,7 +203,10 @@ std::size_t nufftSegment(SumsNeed need, std::size_t points, std::size_t gridCoun
     const double budget = std::min(SegmentCap, SegmentBudget / threads);
     // Spreading costs about Width points of the grid per observation.
     std::size_t segment = SmallestSegment;
-    while (segment < LargestSegment && segment < 16 * points)
+    // Weights spread once leave the FFT as the main cost: lengths that stay
+    // in the processor's cache (a quarter of the time per point of 2^20).
+    const std::size_t largest = spreadFits(need, points) ? CachedSegment : LargestSegment;
+    while (segment < largest && segment < 16 * points)
         segment *= 2;
     while (segment > SmallestSegment &&
            static_cast<double>(segment) * bytesPerFrequency(need) > budget)

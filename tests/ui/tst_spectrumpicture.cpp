@@ -89,6 +89,69 @@ private slots:
         QVERIFY(topOfTrace(canvas.image(), picture.left() + 2, half - 2) >= 0);
         QCOMPARE(topOfTrace(canvas.image(), half + 2, picture.right() - 2), -1);
     }
+
+    // Guards the summary in blocks that a window keeps of a growing run: the
+    // picture drawn from it is the picture drawn from every value, for views
+    // whose column ends fall anywhere within the blocks, with gaps not yet
+    // computed, after polls that fill parts of the grid and after the end.
+    void blocksDrawAsEveryValue_data() {
+        QTest::addColumn<SpectrumAxis>("axis");
+        QTest::addColumn<double>("from"); // share of the grid in view
+        QTest::addColumn<double>("to");
+        QTest::addRow("all of it, frequency") << SpectrumAxis::Frequency << 0.0 << 1.0;
+        QTest::addRow("all of it, log period") << SpectrumAxis::LogPeriod << 0.0 << 1.0;
+        QTest::addRow("a zoom narrower than a block a column")
+            << SpectrumAxis::Frequency << 0.4001 << 0.4031;
+        QTest::addRow("a zoom ending inside the last block")
+            << SpectrumAxis::Period << 0.73 << 0.99999;
+    }
+    void blocksDrawAsEveryValue() {
+        QFETCH(SpectrumAxis, axis);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        Spectrum full;
+        full.grid = FrequencyGrid{0.01, 1e-4, 1'000'003}; // not a whole number of blocks
+        full.values.resize(full.grid.count);
+        for (std::size_t i = 0; i < full.values.size(); ++i)
+            full.values[i] = 0.3 + 0.3 * std::sin(0.0007 * static_cast<double>(i)) *
+                                       std::cos(0.31 * static_cast<double>(i));
+        full.values[777'777] = 0.99; // one narrow top, inside a block
+        SpectrumView view;
+        view.axis = axis;
+        const auto at = [&](double share) {
+            return SpectrumPicture::axisOf(axis, full.grid.fmin +
+                                                     share * (full.grid.fmax() - full.grid.fmin));
+        };
+        if (to - from < 1) {
+            view.from = at(from);
+            view.to = at(to);
+        }
+        const auto same = [&](const Spectrum& shown, const SpectrumBlocks& blocks) {
+            Canvas plain, summed;
+            SpectrumPicture(shown, {}, view, 700, 300).draw(plain);
+            SpectrumPicture(shown, {}, view, 700, 300, &blocks).draw(summed);
+            return plain.image() == summed.image();
+        };
+        // A run under way: half the units in, out of order.
+        Spectrum shown = full;
+        std::fill(shown.values.begin(), shown.values.end(), std::nan(""));
+        SpectrumBlocks blocks;
+        blocks.rebuild(shown.values);
+        std::vector<IndexRange> changed;
+        for (std::size_t k0 = 3'000; k0 < full.values.size(); k0 += 2 * 65'536) {
+            const std::size_t k1 = std::min(k0 + 65'536, full.values.size());
+            std::copy(full.values.begin() + static_cast<std::ptrdiff_t>(k0),
+                      full.values.begin() + static_cast<std::ptrdiff_t>(k1),
+                      shown.values.begin() + static_cast<std::ptrdiff_t>(k0));
+            changed.emplace_back(k0, k1);
+        }
+        blocks.update(shown.values, changed);
+        QVERIFY(same(shown, blocks));
+        // The end: the rest arrives.
+        blocks.completeFrom(shown.values, full.values);
+        QVERIFY(shown.values == full.values);
+        QVERIFY(same(shown, blocks));
+    }
 };
 
 QTEST_MAIN(TestSpectrumPicture)

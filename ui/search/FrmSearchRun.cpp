@@ -47,7 +47,10 @@ void FrmSearch::cmdSearch() {
     dropRun();
     run_ = std::move(search);
     // The next poll fills the picture afresh from the new run.
-    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
+    picSpectrum_->updateSpectrum([](Spectrum& s, std::vector<IndexRange>& changed) {
+        s.values.clear();
+        changed.clear();
+    });
     leftOut_ = in.leftOut;
     last_ = SearchResult{};
     showPeaks();
@@ -142,7 +145,8 @@ void FrmSearch::poll() {
     prgSearch_->setValue(static_cast<int>(1000.0 * share));
     if (!cancelling_)
         prgSearch_->setFormat(progressText(share));
-    picSpectrum_->updateSpectrum([this](Spectrum& s) { run_->partial(s); });
+    picSpectrum_->updateSpectrum(
+        [this](Spectrum& s, std::vector<IndexRange>& changed) { run_->partial(s, &changed); });
 }
 
 void FrmSearch::finishRun() {
@@ -153,7 +157,7 @@ void FrmSearch::finishRun() {
     const std::size_t total = std::max<std::size_t>(run_->plan().grid.count, 1);
     const int percent =
         static_cast<int>(100.0 * static_cast<double>(run_->done()) / static_cast<double>(total));
-    last_ = run_->result();
+    last_ = run_->takeResult();
     run_.reset();
     const double seconds = static_cast<double>(runClock_.elapsed()) / 1000.0;
     prgSearch_->setFormat(QStringLiteral("%p%"));
@@ -174,7 +178,7 @@ void FrmSearch::finishRun() {
     else
         setStatus(QString::fromStdString(last_.reason));
     prgSearch_->setValue(last_.ok() ? prgSearch_->maximum() : prgSearch_->value());
-    picSpectrum_->setSpectrum(last_.spectrum, last_.peaks);
+    picSpectrum_->finishSpectrum(last_.spectrum, last_.peaks);
     showPeaks();
     if (retiring_.empty())
         pollTimer_.stop();

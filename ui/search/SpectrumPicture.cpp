@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace varilume {
@@ -90,10 +91,13 @@ QString SpectrumPicture::statisticLabel(SearchMethod method) {
 }
 
 SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Peak>& peaks,
-                                 const SpectrumView& view, int widthPx, int heightPx)
+                                 const SpectrumView& view, int widthPx, int heightPx,
+                                 const SpectrumBlocks* valueBlocks,
+                                 const SpectrumBlocks* windowBlocks)
     : spectrum_(spectrum), peaks_(peaks), view_(view), width_(std::max(widthPx, 80)),
       height_(std::max(heightPx, 60)), left_(64), top_(22), right_(width_ - 12),
-      bottom_(height_ - 34), higherBetter_(higherIsBetter(spectrum.method)) {
+      bottom_(height_ - 34), higherBetter_(higherIsBetter(spectrum.method)),
+      windowBlocks_(windowBlocks) {
     const auto [a, b] = fullRange();
     lo_ = a;
     hi_ = b;
@@ -104,7 +108,7 @@ SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Pea
     if (!(hi_ > lo_))
         hi_ = lo_ + 1;
     // The statistic's range over what is in view.
-    valueColumns_ = columns(spectrum_.values);
+    valueColumns_ = columns(spectrum_.values, valueBlocks);
     double mn = std::numeric_limits<double>::infinity();
     double mx = -mn;
     for (const Column& c : valueColumns_)
@@ -125,11 +129,11 @@ SpectrumPicture::SpectrumPicture(const Spectrum& spectrum, const std::vector<Pea
     vmax_ = mx + pad;
 }
 
-std::vector<SpectrumPicture::Column>
-SpectrumPicture::columns(const std::vector<double>& values) const {
+std::vector<SpectrumPicture::Column> SpectrumPicture::columns(const std::vector<double>& values,
+                                                              const SpectrumBlocks* blocks) const {
     // Each column covers a run of the (evenly spaced) grid: its ends are found
-    // from the column's edges, so a million frequencies cost one pass of
-    // comparisons and no logarithms.
+    // from the column's edges, so no logarithms per value; with a summary in
+    // blocks, only the values at the columns' ends are looked at.
     const int count = std::max(right_ - left_, 1);
     std::vector<Column> out(
         static_cast<std::size_t>(count),
@@ -153,6 +157,11 @@ SpectrumPicture::columns(const std::vector<double>& values) const {
         Column& col = out[static_cast<std::size_t>(c)];
         // The last column also takes the grid point on its far edge.
         const std::size_t end = static_cast<std::size_t>(b) + (c == count - 1 && b < n ? 1 : 0);
+        if (blocks) {
+            std::tie(col.min, col.max) =
+                blocks->range(values, static_cast<std::size_t>(a), std::min(end, n));
+            continue;
+        }
         for (std::size_t i = static_cast<std::size_t>(a); i < end; ++i) {
             const double v = values[i];
             if (v < col.min)
@@ -289,7 +298,7 @@ void SpectrumPicture::draw(Canvas& canvas) const {
             }
         };
         if (view_.showWindow && spectrum_.window.size() == spectrum_.values.size())
-            trace(columns(spectrum_.window), kWindow, true);
+            trace(columns(spectrum_.window, windowBlocks_), kWindow, true);
         painter.setPen(rgbColor(kBlack));
         painter.drawRect(left_, top_, right_ - left_, bottom_ - top_);
         // Drawn last: the first and last columns lie on the frame.

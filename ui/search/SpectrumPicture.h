@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/PeriodSearch.h"
+#include "ui/search/SpectrumBlocks.h"
 
 #include <QString>
 #include <optional>
@@ -28,8 +29,12 @@ struct SpectrumView {
 /// trial period marked, and the mapping from pixels back to the axis.
 class SpectrumPicture {
 public:
+    /// The blocks, when given, summarise the spectrum's values and window
+    /// trace (a window keeps them up to date as a run grows).
     SpectrumPicture(const Spectrum& spectrum, const std::vector<Peak>& peaks,
-                    const SpectrumView& view, int widthPx, int heightPx);
+                    const SpectrumView& view, int widthPx, int heightPx,
+                    const SpectrumBlocks* valueBlocks = nullptr,
+                    const SpectrumBlocks* windowBlocks = nullptr);
 
     /// Clears the canvas and draws (the canvas takes pixel coordinates).
     void draw(Canvas& canvas) const;
@@ -67,8 +72,10 @@ private:
         double min, max; // min > max: no value falls in the column
     };
     /// The range of values in each pixel column of the plot area.
-    std::vector<Column> columns(const std::vector<double>& values) const;
+    std::vector<Column> columns(const std::vector<double>& values,
+                                const SpectrumBlocks* blocks) const;
 
+    const SpectrumBlocks* windowBlocks_;
     std::vector<Column> valueColumns_;
 };
 

@@ -13,7 +13,8 @@ SpectrumWidget::SpectrumWidget(QWidget* parent) : CanvasWidget(parent, 0xFFFFFF,
 }
 
 SpectrumPicture SpectrumWidget::picture() const {
-    return SpectrumPicture(spectrum_, peaks_, view_, width(), height());
+    return SpectrumPicture(spectrum_, peaks_, view_, width(), height(), &valueBlocks_,
+                           &windowBlocks_);
 }
 
 void SpectrumWidget::redraw() {
@@ -24,12 +25,32 @@ void SpectrumWidget::redraw() {
 void SpectrumWidget::setSpectrum(Spectrum spectrum, std::vector<Peak> peaks) {
     spectrum_ = std::move(spectrum);
     peaks_ = std::move(peaks);
+    valueBlocks_.rebuild(spectrum_.values);
+    windowBlocks_.rebuild(spectrum_.window);
+    redraw();
+}
+
+void SpectrumWidget::finishSpectrum(const Spectrum& final, std::vector<Peak> peaks) {
+    const bool sameGrid =
+        final.method == spectrum_.method && final.grid.fmin == spectrum_.grid.fmin &&
+        final.grid.step == spectrum_.grid.step && final.values.size() == spectrum_.values.size();
+    if (!sameGrid) {
+        setSpectrum(final, std::move(peaks));
+        return;
+    }
+    // Values already shown are final; only the blocks with gaps are filled in.
+    valueBlocks_.completeFrom(spectrum_.values, final.values);
+    spectrum_.window = final.window;
+    peaks_ = std::move(peaks);
+    windowBlocks_.rebuild(spectrum_.window);
     redraw();
 }
 
 void SpectrumWidget::clearSpectrum() {
     spectrum_ = Spectrum{};
     peaks_.clear();
+    valueBlocks_.rebuild(spectrum_.values);
+    windowBlocks_.rebuild(spectrum_.window);
     view_.from = view_.to = 0;
     redraw();
 }

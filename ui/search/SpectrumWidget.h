@@ -13,12 +13,19 @@ public:
     explicit SpectrumWidget(QWidget* parent = nullptr);
 
     void setSpectrum(Spectrum spectrum, std::vector<Peak> peaks);
-    /// Lets update change the spectrum shown in place (a growing run's), without peaks.
+    /// Lets update change the spectrum shown in place (a growing run's), without
+    /// peaks; update(spectrum, changed) lists the index ranges it changed, so
+    /// that only their part of the summary is looked at again.
     template <typename Update> void updateSpectrum(Update&& update) {
-        update(spectrum_);
+        update(spectrum_, changed_);
         peaks_.clear();
+        valueBlocks_.update(spectrum_.values, changed_);
+        windowBlocks_.rebuild(spectrum_.window);
         redraw();
     }
+    /// The run that grew in view has ended with this result on the same grid:
+    /// only what had not arrived yet is copied and summarised.
+    void finishSpectrum(const Spectrum& final, std::vector<Peak> peaks);
     void clearSpectrum();
     const Spectrum& spectrum() const { return spectrum_; }
     void setAxis(SpectrumAxis axis);
@@ -51,6 +58,11 @@ private:
 
     Spectrum spectrum_;
     std::vector<Peak> peaks_;
+    // Summaries of spectrum_'s traces, kept in step with them: a redraw, or a
+    // mouse move over eleven million frequencies, then costs microseconds.
+    SpectrumBlocks valueBlocks_;
+    SpectrumBlocks windowBlocks_;
+    std::vector<IndexRange> changed_;
     SpectrumView view_;
     double dragFrom_ = -1;
     double dragTo_ = -1;
