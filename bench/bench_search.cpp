@@ -12,6 +12,7 @@
 //
 // --archive FILE also writes the synthetic archive as a two-column file, for
 // timing the batch command on it end to end.
+#include "SyntheticArchive.h"
 #include "search/Kernels.h"
 #include "search/PeriodSearch.h"
 
@@ -43,32 +44,6 @@ SearchData star(std::size_t n, double span) {
         d.times.push_back(t);
         d.mags.push_back(12 + 0.4 * std::sin(2 * M_PI * t / 3.118) + noise(rng));
         d.errors.push_back(0.05);
-    }
-    return d;
-}
-
-// delta Cephei as an archive has it: sparse visual estimates from 1865, more
-// of them in the twentieth century, dense CCD photometry in the last decades,
-// each night's observations within a few hours, seasons lost to the Sun.
-SearchData archive() {
-    std::mt19937_64 rng(1865);
-    std::uniform_real_distribution<double> u(0, 1);
-    std::normal_distribution<double> g(0, 1);
-    const double start = 2'402'237.5, span = 150 * 365.25, period = 5.366266;
-    SearchData d;
-    while (d.times.size() < 48'137) {
-        // Later decades weigh more: the square root of a uniform leans late.
-        const double x = std::sqrt(u(rng));
-        const double day = std::floor(x * span);
-        if (std::fmod(day, 365.25) > 250) // delta Cep near the Sun
-            continue;
-        const double t = start + day + 0.3 * u(rng);
-        const double ph = (t - start) / period - std::floor((t - start) / period);
-        const double shape = ph < 0.2 ? 4.4 - 0.8 * ph / 0.2 : 3.6 + 0.8 * (ph - 0.2) / 0.8;
-        const double sigma = x < 0.8 ? 0.15 : 0.01;
-        d.times.push_back(t);
-        d.mags.push_back(shape + sigma * g(rng));
-        d.errors.push_back(sigma);
     }
     return d;
 }

@@ -147,6 +147,8 @@ struct PeriodSearch::Run {
     // Held while the finished values move into the result, and by partial().
     mutable std::mutex valuesLock;
     bool valuesMoved = false;
+    std::vector<double> shown; // NaN on the grid, for the poller to take
+    std::atomic<bool> shownReady{false};
     std::size_t totalCount = 0;
     std::atomic<std::size_t> nextUnit{0};
     std::atomic<std::size_t> doneCount{0};
@@ -201,7 +203,31 @@ struct PeriodSearch::Run {
         }
     }
 
+    // Everything a run needs that takes memory or time, on the run's own
+    // thread: at eleven million frequencies the spectra alone are 88 MB each,
+    // and a window's thread must not wait while they are allocated.
+    void setUp() {
+        prepared = detail::prepare(data, plan.weighted);
+        const std::size_t count = plan.grid.count;
+        work = detail::makeGridWork(prepared, settings, plan.grid, threads);
+        values.assign(count, std::numeric_limits<double>::quiet_NaN());
+        if (settings.spectralWindow) {
+            windowWork = detail::makeWindowWork(prepared, settings, plan.grid, threads);
+            windowUnits = cut(count, windowWork->unit());
+            window.assign(count, std::numeric_limits<double>::quiet_NaN());
+        }
+        {
+            // The poller's copy, handed over by its first partial().
+            std::lock_guard lock(valuesLock);
+            shown.assign(count, std::numeric_limits<double>::quiet_NaN());
+        }
+        shownReady.store(true, std::memory_order_release);
+        if (!settings.refineGls)
+            setUnits(cut(count, work->unit()));
+    }
+
     void execute() {
+        setUp();
         if (settings.refineGls)
             setUnits(glsPeakWindows());
         std::vector<std::thread> pool;
@@ -295,20 +321,8 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
         run_->result.reason = run_->plan.reason;
         return;
     }
-    Run& r = *run_;
-    r.threads = settings.threads > 0 ? static_cast<unsigned>(settings.threads)
-                                     : std::max(1u, std::thread::hardware_concurrency());
-    r.prepared = detail::prepare(r.data, r.plan.weighted);
-    const std::size_t count = r.plan.grid.count;
-    r.work = detail::makeGridWork(r.prepared, settings, r.plan.grid, r.threads);
-    r.values.assign(count, std::numeric_limits<double>::quiet_NaN());
-    if (settings.spectralWindow) {
-        r.windowWork = detail::makeWindowWork(r.prepared, settings, r.plan.grid, r.threads);
-        r.windowUnits = Run::cut(count, r.windowWork->unit());
-        r.window.assign(count, std::numeric_limits<double>::quiet_NaN());
-    }
-    if (!settings.refineGls)
-        r.setUnits(Run::cut(count, r.work->unit()));
+    run_->threads = settings.threads > 0 ? static_cast<unsigned>(settings.threads)
+                                         : std::max(1u, std::thread::hardware_concurrency());
 }
 
 PeriodSearch::~PeriodSearch() {
@@ -347,6 +361,9 @@ std::size_t PeriodSearch::total() const {
 
 Spectrum PeriodSearch::partial() const {
     Spectrum s;
+    s.method = run_->settings.method;
+    s.grid = run_->plan.grid;
+    s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
     partial(s);
     return s;
 }
@@ -359,16 +376,22 @@ void PeriodSearch::partial(Spectrum& s,
     s.method = run_->settings.method;
     s.grid = run_->plan.grid;
     s.window.clear();
-    if (fresh)
-        s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
-    if (copied) {
+    if (copied)
         copied->clear();
-        if (fresh)
-            copied->emplace_back(0, s.values.size());
+    if (fresh && !run_->shownReady.load(std::memory_order_acquire)) {
+        // Nothing computed yet, and the grid's worth of NaN not made yet.
+        s.values.clear();
+        return;
+    }
+    std::lock_guard lock(run_->valuesLock);
+    if (fresh) {
+        if (run_->shown.size() == run_->plan.grid.count)
+            s.values.swap(run_->shown); // made on the run's thread
+        else
+            s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
     }
     if (!run_->unitsReady.load(std::memory_order_acquire))
         return;
-    std::lock_guard lock(run_->valuesLock);
     const std::vector<double>& from =
         run_->valuesMoved ? run_->result.spectrum.values : run_->values;
     if (from.size() != s.values.size())
@@ -380,7 +403,7 @@ void PeriodSearch::partial(Spectrum& s,
         // A unit already copied is final: its first value is no longer NaN.
         if (fresh || k0 == k1 || std::isnan(s.values[k0])) {
             std::copy(from.begin() + k0, from.begin() + k1, s.values.begin() + k0);
-            if (copied && !fresh && k0 < k1)
+            if (copied && k0 < k1)
                 copied->emplace_back(k0, k1);
         }
     }

@@ -164,7 +164,9 @@ public:
     /// The same, brought up to date in place: only the units of work finished
     /// since the last call are copied (a poll at 11 million frequencies then
     /// costs what is new, not the whole grid). When copied is given, it gets
-    /// the index ranges that changed (the whole grid when so was started afresh).
+    /// the index ranges copied; so started afresh (another grid) is NaN elsewhere.
+    /// Until the run has set itself up, so's values stay empty: the grid's
+    /// worth of NaN is made on the run's thread and handed over, not made here.
     void partial(Spectrum& so,
                  std::vector<std::pair<std::size_t, std::size_t>>* copied = nullptr) const;
     /// Waits for the end and returns the result (peaks included).

@@ -132,12 +132,21 @@ private slots:
             SpectrumPicture(shown, {}, view, 700, 300, &blocks).draw(summed);
             return plain.image() == summed.image();
         };
-        // A run under way: half the units in, out of order.
+        // A run under way: the first poll finds a few units in (a fresh start,
+        // NaN elsewhere), the next more of them, out of order.
         Spectrum shown = full;
         std::fill(shown.values.begin(), shown.values.end(), std::nan(""));
         SpectrumBlocks blocks;
-        blocks.rebuild(shown.values);
         std::vector<IndexRange> changed;
+        for (std::size_t k0 = 3'000 + 4 * 65'536; k0 < full.values.size(); k0 += 8 * 65'536) {
+            std::copy(full.values.begin() + static_cast<std::ptrdiff_t>(k0),
+                      full.values.begin() + static_cast<std::ptrdiff_t>(k0 + 65'536),
+                      shown.values.begin() + static_cast<std::ptrdiff_t>(k0));
+            changed.emplace_back(k0, k0 + 65'536);
+        }
+        blocks.update(shown.values, changed);
+        QVERIFY(same(shown, blocks));
+        changed.clear();
         for (std::size_t k0 = 3'000; k0 < full.values.size(); k0 += 2 * 65'536) {
             const std::size_t k1 = std::min(k0 + 65'536, full.values.size());
             std::copy(full.values.begin() + static_cast<std::ptrdiff_t>(k0),

@@ -35,21 +35,23 @@ void SpectrumBlocks::scan(std::span<const double> values, std::size_t block) {
     complete_[block] = complete ? 1 : 0;
 }
 
-void SpectrumBlocks::rebuild(std::span<const double> values) {
-    size_ = values.size();
+void SpectrumBlocks::reset(std::size_t size) {
+    size_ = size;
     const std::size_t blocks = (size_ + kBlock - 1) / kBlock;
     min_.assign(blocks, kInf);
     max_.assign(blocks, -kInf);
     complete_.assign(blocks, 0);
-    for (std::size_t b = 0; b < blocks; ++b)
+}
+
+void SpectrumBlocks::rebuild(std::span<const double> values) {
+    reset(values.size());
+    for (std::size_t b = 0; b < complete_.size(); ++b)
         scan(values, b);
 }
 
 void SpectrumBlocks::update(std::span<const double> values, std::span<const IndexRange> changed) {
-    if (values.size() != size_) {
-        rebuild(values);
-        return;
-    }
+    if (values.size() != size_)
+        reset(values.size()); // all NaN but what changed
     for (const auto& [first, last] : changed) {
         if (first >= last || first >= size_)
             continue;

@@ -21,6 +21,7 @@ public:
     /// Every block from the values.
     void rebuild(std::span<const double> values);
     /// Only the blocks that overlap the ranges changed (a poll of a growing run).
+    /// Values of another length than before are a fresh start: NaN outside changed.
     void update(std::span<const double> values, std::span<const IndexRange> changed);
     /// A run's end: the blocks that still held a NaN at their last scan take
     /// their values from final (the values already shown are final) and are
@@ -36,6 +37,7 @@ public:
 
 private:
     void scan(std::span<const double> values, std::size_t block);
+    void reset(std::size_t size);
 
     std::size_t size_ = 0;
     std::vector<double> min_, max_;
