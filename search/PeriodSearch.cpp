@@ -1,5 +1,7 @@
 #include "search/PeriodSearch.h"
 
+#include "search/Assess.h"
+#include "search/AutoHarmonics.h"
 #include "search/Gls.h"
 #include "search/GridWork.h"
 #include "search/Peaks.h"
@@ -32,6 +34,13 @@ std::string number(double v) {
 
 bool finite(double v) {
     return std::isfinite(v);
+}
+
+// Automatic harmonics at one frequency: the one-harmonic statistic.
+SearchSettings oneHarmonicWhenAuto(SearchSettings s) {
+    if (s.harmonics == AutoHarmonics)
+        s.harmonics = 1;
+    return s;
 }
 
 } // namespace
@@ -85,10 +94,14 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
     if (*mlo == *mhi)
         return fail("All magnitudes are equal (" + number(*mlo) +
                     "): there is no variation to search.");
-    if (s.method == SearchMethod::Gls && (s.harmonics < MinHarmonics || s.harmonics > MaxHarmonics))
+    const bool autoHarmonics = s.harmonics == AutoHarmonics;
+    if (s.method == SearchMethod::Gls && !autoHarmonics &&
+        (s.harmonics < MinHarmonics || s.harmonics > MaxHarmonics))
         return fail("The number of harmonics must be " + std::to_string(MinHarmonics) + " to " +
-                    std::to_string(MaxHarmonics) + ".");
-    if (s.method == SearchMethod::Gls && n < static_cast<std::size_t>(2 * s.harmonics + 3))
+                    std::to_string(MaxHarmonics) + ", or automatic.");
+    // Automatic harmonics try only as many as the points allow, at least one.
+    if (s.method == SearchMethod::Gls && !autoHarmonics &&
+        n < static_cast<std::size_t>(2 * s.harmonics + 3))
         return fail("GLS with " + std::to_string(s.harmonics) + " harmonics needs at least " +
                     std::to_string(2 * s.harmonics + 3) + " observations, not " +
                     std::to_string(n) + ".");
@@ -156,6 +169,9 @@ struct PeriodSearch::Run {
     SearchProgress progress;
     std::thread coordinator;
     SearchResult result;
+    bool autoHarmonics = false; // GLS with 1 to autoLimit harmonics; settings has 1
+    int autoLimit = 1;
+    bool assessPeaks = true; // red noise, sampling, verdict (not in the runs auto starts)
 
     bool stopping() const {
         return cancelled.load(std::memory_order_relaxed) ||
@@ -236,9 +252,61 @@ struct PeriodSearch::Run {
         } else {
             result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
                                             static_cast<int>(threads));
-            result.status = SearchResult::Status::Done;
+            if (autoHarmonics)
+                chooseHarmonics();
+            if (!stopping()) {
+                if (assessPeaks)
+                    result.verdict = detail::assess(result.peaks, prepared, settings, plan.grid);
+                result.status = SearchResult::Status::Done;
+            } else {
+                result.status = SearchResult::Status::Cancelled;
+                for (Peak& peak : result.peaks)
+                    peak.note = peak.note.empty() ? std::string(kPartialNote)
+                                                  : std::string(kPartialNote) + "; " + peak.note;
+            }
         }
         finished.store(true, std::memory_order_release);
+    }
+
+    // The searches with 2 to autoLimit harmonics after the one with 1 (the
+    // progress counts on through them), the candidates of all ranked by BIC,
+    // and the spectrum of the best one's harmonics in the result.
+    void chooseHarmonics() {
+        std::vector<detail::HarmonicRun> runs(1);
+        runs[0] = {1, std::move(result.spectrum), std::move(result.peaks)};
+        const std::size_t count = plan.grid.count;
+        const std::atomic<bool>* stop = externalCancel ? externalCancel : &cancelled;
+        for (int h = 2; h <= autoLimit && !stopping(); ++h) {
+            SearchSettings one = settings;
+            one.harmonics = h;
+            one.spectralWindow = false;
+            const std::size_t before = count * static_cast<std::size_t>(h - 1);
+            // Its peaks are judged once, after the choice: not in each run.
+            PeriodSearch sub(data, one);
+            sub.run_->externalCancel = stop;
+            sub.run_->assessPeaks = false;
+            sub.run_->progress = [&](std::size_t done, std::size_t) {
+                doneCount.store(before + done, std::memory_order_relaxed);
+                if (progress)
+                    progress(before + done, totalCount);
+            };
+            sub.result();
+            SearchResult r = std::move(sub.run_->result);
+            if (!r.ok())
+                break;
+            runs.push_back({h, std::move(r.spectrum), std::move(r.peaks)});
+        }
+        if (stopping()) {
+            result.spectrum = std::move(runs[0].spectrum);
+            result.peaks = std::move(runs[0].peaks);
+            return;
+        }
+        std::size_t chosen = 0;
+        result.peaks = detail::chooseHarmonics(
+            prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), &chosen);
+        std::vector<double> window = std::move(runs[0].spectrum.window);
+        result.spectrum = std::move(runs[chosen].spectrum);
+        result.spectrum.window = std::move(window);
     }
 
     // The GLS spectrum of the same grid (by the NUFFT, in a second or so), its
@@ -288,6 +356,14 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
     if (settings.method == SearchMethod::Gls)
         settings.refineGls = false;
     run_->plan = planSearch(data, settings);
+    // Automatic harmonics: this run's own grid has one, the others follow it.
+    if (settings.method == SearchMethod::Gls && settings.harmonics == AutoHarmonics) {
+        run_->autoHarmonics = true;
+        run_->autoLimit = detail::autoHarmonicsLimit(run_->plan.points);
+        settings.harmonics = 1;
+    } else if (settings.harmonics == AutoHarmonics) {
+        settings.harmonics = 1;
+    }
     run_->data = std::move(data);
     run_->settings = settings;
     if (!run_->plan.ok) {
@@ -309,6 +385,8 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
     }
     if (!settings.refineGls)
         r.setUnits(Run::cut(count, r.work->unit()));
+    if (r.autoHarmonics)
+        r.totalCount = count * static_cast<std::size_t>(r.autoLimit);
 }
 
 PeriodSearch::~PeriodSearch() {
@@ -397,18 +475,28 @@ SearchResult runSearch(const SearchData& data, const SearchSettings& settings,
 RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, double frequency,
                        double halfWidth) {
     const Prepared p = detail::prepare(data, settings.useWeights);
-    return detail::refine(p, settings, frequency, halfWidth);
+    return detail::refine(p, oneHarmonicWhenAuto(settings), frequency, halfWidth);
 }
 
 double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency) {
     const Prepared p = detail::prepare(data, settings.useWeights);
-    return detail::statistic(p, settings, frequency);
+    return detail::statistic(p, oneHarmonicWhenAuto(settings), frequency);
 }
 
 double estimateSeconds(const SearchData& data, const SearchSettings& settings) {
     const SearchPlan plan = planSearch(data, settings);
     if (!plan.ok)
         return 0;
+    if (settings.method == SearchMethod::Gls && settings.harmonics == AutoHarmonics) {
+        // One search for each number of harmonics.
+        double sum = 0;
+        SearchSettings one = settings;
+        for (int h = 1; h <= detail::autoHarmonicsLimit(plan.points); ++h) {
+            one.harmonics = h;
+            sum += estimateSeconds(data, one);
+        }
+        return sum;
+    }
     const unsigned threads = settings.threads > 0
                                  ? static_cast<unsigned>(settings.threads)
                                  : std::max(1u, std::thread::hardware_concurrency());
