@@ -5,6 +5,8 @@
 #include "search/RedNoise.h"
 #include "search/SamplingPeaks.h"
 
+#include <algorithm>
+
 namespace varilume::detail {
 
 Verdict assess(std::vector<Peak>& peaks, const Prepared& p, const SearchSettings& s,
@@ -13,8 +15,14 @@ Verdict assess(std::vector<Peak>& peaks, const Prepared& p, const SearchSettings
     for (Peak& peak : peaks)
         if (gls && peak.harmonics == 0)
             peak.harmonics = s.harmonics;
-    const Continuum continuum = setRedNoiseFaps(peaks, p, grid);
-    tagSamplingPeaks(peaks, p, continuum);
+    // One coarse grid of the one-harmonic power serves the continuum and the
+    // parents of images, up to the highest harmonic's parent.
+    int most = 1;
+    for (const Peak& peak : peaks)
+        most = std::max(most, peak.harmonics);
+    const CoarsePower coarse = coarsePower(p, most * grid.fmax() + WindowReach);
+    const Continuum continuum = setRedNoiseFaps(peaks, p, coarse, grid);
+    tagSamplingPeaks(peaks, p, coarse, continuum);
     for (Peak& peak : peaks) {
         const double fap =
             gls ? peak.fap : baluevFap(p, glsPowerAt(p, 1, peak.frequency), grid.fmax(), 1);

@@ -1,6 +1,7 @@
 #include "search/RedNoise.h"
 
 #include "search/Gls.h"
+#include "search/GridWork.h"
 
 #include <algorithm>
 #include <array>
@@ -126,14 +127,60 @@ std::vector<double> continuumFrequencies(double span, double fmax) {
     return f;
 }
 
+std::size_t CoarsePower::index(double f) const {
+    if (grid.count == 0)
+        return 0;
+    const double k = std::round((f - grid.fmin) / grid.step);
+    return static_cast<std::size_t>(std::clamp(k, 0.0, static_cast<double>(grid.count - 1)));
+}
+
+double CoarsePower::near(double f) const {
+    if (values.empty())
+        return 0;
+    const std::size_t k = index(f);
+    double best = values[k];
+    for (std::size_t j : {k - 1, k + 1})
+        if (j < values.size() && std::abs(grid.frequency(j) - f) <= grid.step)
+            best = std::max(best, values[j]);
+    return best;
+}
+
+CoarsePower coarsePower(const Prepared& p, double top) {
+    CoarsePower c;
+    if (!(p.span > 0) || !(top > 0))
+        return c;
+    const double step = 0.5 / p.span;
+    c.grid = {step, step, static_cast<std::size_t>(std::floor(top / step))};
+    c.values.resize(c.grid.count);
+    SearchSettings one;
+    one.harmonics = 1;
+    const auto work = makeGridWork(p, one, c.grid, 1);
+    for (std::size_t k0 = 0; k0 < c.grid.count; k0 += work->unit()) {
+        const std::size_t k1 = std::min(c.grid.count, k0 + work->unit());
+        work->compute(k0, k1, c.values.data() + k0);
+    }
+    return c;
+}
+
 Continuum fitContinuum(const Prepared& p, double fmax, const std::vector<double>& excluded) {
+    return fitContinuum(p, coarsePower(p, fmax + 1 / p.span), fmax, excluded);
+}
+
+Continuum fitContinuum(const Prepared& p, const CoarsePower& coarse, double fmax,
+                       const std::vector<double>& excluded) {
     const double span = p.span;
     std::vector<Sample> s;
-    for (double f : continuumFrequencies(span, fmax)) {
+    std::size_t last = coarse.grid.count;
+    for (double target : continuumFrequencies(span, fmax)) {
+        const std::size_t k = coarse.index(target);
+        if (k == last || k >= coarse.values.size())
+            continue; // two targets on one grid point count once
+        last = k;
+        const double f = coarse.grid.frequency(k);
         const bool nearPeak = std::any_of(excluded.begin(), excluded.end(),
                                           [&](double e) { return std::abs(f - e) < 2 / span; });
         if (!nearPeak)
-            s.push_back({f, glsPowerAt(p, 1, f)});
+            s.push_back({f, coarse.values[k]});
     }
     if (s.empty())
         return {};
@@ -188,10 +235,11 @@ double redNoiseFap(const Prepared& p, const Continuum& c, double f, int harmonic
     return std::clamp(-std::expm1(n * logOneMinus), 0.0, 1.0);
 }
 
-Continuum setRedNoiseFaps(std::vector<Peak>& peaks, const Prepared& p, const FrequencyGrid& grid) {
+Continuum setRedNoiseFaps(std::vector<Peak>& peaks, const Prepared& p, const CoarsePower& coarse,
+                          const FrequencyGrid& grid) {
     // No frequencies left out: under red noise the best peaks are the low
     // frequencies the continuum must describe; a real signal's points are clipped.
-    const Continuum c = fitContinuum(p, grid.fmax(), {});
+    const Continuum c = fitContinuum(p, coarse, grid.fmax(), {});
     const double independent = (grid.fmax() - grid.fmin) * p.span;
     for (Peak& peak : peaks)
         peak.fapRed = redNoiseFap(p, c, peak.frequency, peak.harmonics, independent);

@@ -6,7 +6,9 @@
 //
 //  - the one-harmonic GLS power P(f) at a coarse set of frequencies from
 //    1/span (below the searched range too) to the top of the search, spaced
-//    by 2 % or 1/span, whichever is wider, away from the peaks;
+//    by 2 % or 1/span, whichever is wider, each moved to the nearest multiple
+//    of 0.5/span (the coarse grid all of them come from, by the same sums as
+//    the search: a whole grid costs less than a few hundred direct sums);
 //  - a damped random walk's spectrum plus a white level,
 //        S(f) = c (r / (1 + (f/f0)^2) + 1),
 //    fitted by Whittle's likelihood (each P(f)/S(f) an exponential variable of
@@ -41,11 +43,26 @@ struct Continuum {
 inline constexpr double ClipRatio = 10;
 inline constexpr int ClipRounds = 3;
 
-/// The frequencies the continuum is fitted on, from 1/span to fmax.
+/// The one-harmonic GLS power on the grid 0.5/span, 1/span, ... up to top.
+struct CoarsePower {
+    FrequencyGrid grid;
+    std::vector<double> values;
+    /// The grid index nearest to f (clamped to the grid).
+    std::size_t index(double f) const;
+    /// The largest value within half a resolution (0.5/span) of f.
+    double near(double f) const;
+};
+CoarsePower coarsePower(const Prepared& p, double top);
+
+/// The frequencies the continuum is fitted on, from 1/span to fmax, before
+/// they are moved to the coarse grid.
 std::vector<double> continuumFrequencies(double span, double fmax);
 
-/// Fits the continuum on continuumFrequencies(p.span, fmax) less those within
-/// 2/span of any of the excluded frequencies.
+/// Fits the continuum on continuumFrequencies(p.span, fmax) on the coarse
+/// grid, less those within 2/span of any of the excluded frequencies.
+Continuum fitContinuum(const Prepared& p, const CoarsePower& coarse, double fmax,
+                       const std::vector<double>& excluded);
+/// The same with a coarse grid of its own up to fmax.
 Continuum fitContinuum(const Prepared& p, double fmax, const std::vector<double>& excluded);
 
 /// The red-noise false-alarm probability of a peak at f with these harmonics,
@@ -56,7 +73,9 @@ double redNoiseFap(const Prepared& p, const Continuum& c, double frequency, int 
 /// P(f) / S(f): the one-harmonic power over the continuum; 0 without one.
 double continuumRatio(const Prepared& p, const Continuum& c, double frequency);
 
-/// fapRed of every peak (harmonics from each, 1 where 0); returns the continuum.
-Continuum setRedNoiseFaps(std::vector<Peak>& peaks, const Prepared& p, const FrequencyGrid& grid);
+/// fapRed of every peak (harmonics from each, 1 where 0), the continuum
+/// fitted on the coarse power; returns the continuum.
+Continuum setRedNoiseFaps(std::vector<Peak>& peaks, const Prepared& p, const CoarsePower& coarse,
+                          const FrequencyGrid& grid);
 
 } // namespace varilume::detail

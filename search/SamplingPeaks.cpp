@@ -11,14 +11,15 @@ namespace {
 
 constexpr double SiderealDay = 1.0027379093; // cycles per solar day
 constexpr double SiderealYear = 365.25636;   // days
-constexpr int ScanSteps = 10;                // points each side in a resolution scan
 
-// The largest value of fn over [f - 1/span, f + 1/span] and where it is.
-template <typename Fn> WindowPeak scanTop(const Prepared& p, double f, Fn fn) {
+// The largest value of fn over [f - width/span, f + width/span], in steps
+// points each side, and where it is.
+template <typename Fn>
+WindowPeak scanTop(const Prepared& p, double f, double width, int steps, Fn fn) {
     WindowPeak best{f, fn(f)};
-    const double half = 1 / p.span;
-    for (int k = -ScanSteps; k <= ScanSteps; ++k) {
-        const double x = f + half * k / ScanSteps;
+    const double half = width / p.span;
+    for (int k = -steps; k <= steps; ++k) {
+        const double x = f + half * k / steps;
         if (k == 0 || x <= 0)
             continue;
         const double v = fn(x);
@@ -38,7 +39,7 @@ std::vector<WindowPeak> strongWindowPeaks(const Prepared& p) {
     if (p.span > 2 * SiderealYear)
         candidates.push_back(1 / SiderealYear);
     for (double c : candidates) {
-        const WindowPeak top = scanTop(p, c, [&](double x) { return windowAt(p, x); });
+        const WindowPeak top = scanTop(p, c, 1, 4, [&](double x) { return windowAt(p, x); });
         const bool seen = std::any_of(out.begin(), out.end(), [&](const WindowPeak& w) {
             return std::abs(w.frequency - top.frequency) < 1 / p.span;
         });
@@ -49,13 +50,23 @@ std::vector<WindowPeak> strongWindowPeaks(const Prepared& p) {
 }
 
 double localPower(const Prepared& p, double f) {
-    return scanTop(p, f, [&](double x) { return glsPowerAt(p, 1, x); }).height;
+    // The image lies where the parent does, shifted by the window peak, both
+    // known far better than a resolution: half of one either side suffices,
+    // and each point costs a sum over every observation.
+    return scanTop(p, f, 0.5, 2, [&](double x) { return glsPowerAt(p, 1, x); }).height;
 }
 
-bool samplingImage(const Prepared& p, const std::vector<WindowPeak>& window, double f) {
+bool samplingImage(const Prepared& p, const CoarsePower& coarse,
+                   const std::vector<WindowPeak>& window, double f) {
     const double own = glsPowerAt(p, 1, f);
     if (!(own > 0))
         return false;
+    // Between grid points a top may be up to half as high again as the grid
+    // says (a resolution's sinc at a quarter of one): only then is it summed.
+    const auto parentPower = [&](double x) {
+        const double grid = coarse.near(x);
+        return grid > own || 1.7 * grid < own ? grid : localPower(p, x);
+    };
     for (const WindowPeak& w : window)
         for (double parent : {f + w.frequency, std::abs(f - w.frequency)}) {
             // Below half a resolution the parent would be the mean, which the
@@ -63,21 +74,22 @@ bool samplingImage(const Prepared& p, const std::vector<WindowPeak>& window, dou
             // power); nor can a peak be its own parent (f near half a window peak).
             if (parent < 0.5 / p.span || std::abs(parent - f) < 2 / p.span)
                 continue;
-            const double power = localPower(p, parent);
+            const double power = parentPower(parent);
             if (power > own && w.height * power >= 0.5 * own)
                 return true;
         }
     return false;
 }
 
-void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const Continuum& c) {
+void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarsePower& coarse,
+                      const Continuum& c) {
     const std::vector<WindowPeak> window = strongWindowPeaks(p);
     if (window.empty())
         return;
     for (Peak& peak : peaks) {
         if (!peak.note.empty())
             continue;
-        bool image = samplingImage(p, window, peak.frequency);
+        bool image = samplingImage(p, coarse, window, peak.frequency);
         // A harmonic on a window peak (the second of 0.5 c/d on 1 c/d) can make
         // a fit of several harmonics look strong: an image if it carries the fit.
         const int h = std::clamp(peak.harmonics, 1, MaxHarmonics);
@@ -87,7 +99,8 @@ void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const Continu
             for (int k = 1; k <= h; ++k)
                 total += ratio[k] = continuumRatio(p, c, k * peak.frequency);
             for (int k = 2; k <= h && !image; ++k)
-                image = ratio[k] >= 0.5 * total && samplingImage(p, window, k * peak.frequency);
+                image =
+                    ratio[k] >= 0.5 * total && samplingImage(p, coarse, window, k * peak.frequency);
         }
         if (image)
             peak.note = "sampling";

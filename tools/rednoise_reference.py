@@ -5,7 +5,8 @@ normal equations of the straight least-squares fit, the continuum fitted by a
 dense grid and golden-section coordinate descent instead of Nelder-Mead.
 
 The model (also in search/RedNoise.h): the GLS power P(f) at frequencies from
-1/span up to fmax, spaced by 2 % or 1/span whichever is wider, leaving out
+1/span up to fmax, spaced by 2 % or 1/span whichever is wider, each moved to
+the nearest multiple of 0.5/span, leaving out
 those within 2/span of the excluded frequency; S(f) = c (r / (1 + (f/f0)^2) + 1)
 fitted by Whittle's likelihood (sum ln S + P/S least, c in closed form); points
 with P/S > 10 dropped and the fit redone, up to three times. A peak with H
@@ -90,7 +91,13 @@ fr = 1 / span
 while fr <= fmax:
     freqs.append(fr)
     fr = max(fr * 1.02, fr + 1 / span)
-sample = [(fr, power(fr)) for fr in freqs if abs(fr - excluded) >= 2 / span]
+# Each moved to the nearest multiple of 0.5/span, a point once.
+snapped = []
+for fr in freqs:
+    g = round(fr * 2 * span) / (2 * span)
+    if not snapped or g != snapped[-1]:
+        snapped.append(g)
+sample = [(fr, power(fr)) for fr in snapped if abs(fr - excluded) >= 2 / span]
 
 
 def neg_log_like(s, a, b):
