@@ -272,8 +272,18 @@ struct PeriodSearch::Run {
     // progress counts on through them), the candidates of all ranked by BIC,
     // and the spectrum of the best one's harmonics in the result.
     void chooseHarmonics() {
+        std::vector<double> window = std::move(result.spectrum.window);
         std::vector<detail::HarmonicRun> runs(1);
         runs[0] = {1, std::move(result.spectrum), std::move(result.peaks)};
+        // Only the spectrum of the run with the best candidate so far is kept:
+        // at the grid's cap each is 160 MB.
+        std::size_t kept = 0;
+        const auto bestBic = [&](const detail::HarmonicRun& run) {
+            double best = std::numeric_limits<double>::infinity();
+            for (const Peak& peak : run.peaks)
+                best = std::min(best, detail::harmonicBic(prepared, run.harmonics, peak.power));
+            return best;
+        };
         const std::size_t count = plan.grid.count;
         const std::atomic<bool>* stop = externalCancel ? externalCancel : &cancelled;
         for (int h = 2; h <= autoLimit && !stopping(); ++h) {
@@ -295,17 +305,23 @@ struct PeriodSearch::Run {
             if (!r.ok())
                 break;
             runs.push_back({h, std::move(r.spectrum), std::move(r.peaks)});
+            if (bestBic(runs.back()) < bestBic(runs[kept])) {
+                runs[kept].spectrum.values = {};
+                kept = runs.size() - 1;
+            } else {
+                runs.back().spectrum.values = {};
+            }
         }
-        if (stopping()) {
+        if (stopping() && kept == 0) {
             result.spectrum = std::move(runs[0].spectrum);
+            result.spectrum.window = std::move(window);
             result.peaks = std::move(runs[0].peaks);
             return;
         }
-        std::size_t chosen = 0;
+        // The best candidate comes from the run kept (ties go to fewer harmonics in both).
         result.peaks = detail::chooseHarmonics(
-            prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), &chosen);
-        std::vector<double> window = std::move(runs[0].spectrum.window);
-        result.spectrum = std::move(runs[chosen].spectrum);
+            prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), nullptr);
+        result.spectrum = std::move(runs[kept].spectrum);
         result.spectrum.window = std::move(window);
     }
 
