@@ -142,6 +142,7 @@ BatchOutcome runBatchSearch(const BatchOptions& options) {
                 QStringLiteral("Cannot write %1: %2").arg(options.spectrumFile, out.errorString()));
     }
     outcome.out = peakListCsv(result.peaks);
+    outcome.err += QStringLiteral("Varilume: %1: %2\n").arg(path, verdictCsv(result.verdict));
     return outcome;
 }
 

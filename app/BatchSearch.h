@@ -22,14 +22,20 @@ namespace varilume {
 /// The command's options.
 struct BatchOptions {
     QString file;
-    SearchSettings settings;
+    // Harmonics chosen by the data unless --harmonics names a number.
+    SearchSettings settings = [] {
+        SearchSettings s;
+        s.harmonics = AutoHarmonics;
+        return s;
+    }();
     QString plotFile;      // empty: no plot
     QString spectrumFile;  // empty: no spectrum CSV
     ColumnChoices columns; // a table's columns where recognition cannot settle them
 };
 
-/// What the command writes: the CSV for standard output, or one line for
-/// standard error, and the exit status (0 done, 2 bad input).
+/// What the command writes: the CSV for standard output and the verdict as
+/// one line for standard error, or the one line that says why not, and the
+/// exit status (0 done, 2 bad input).
 struct BatchOutcome {
     int exitCode = 0;
     QString out;

@@ -84,12 +84,17 @@ const OptionRow kOptions[] = {
          o.spectrumFile = v;
          return QString();
      }},
-    {"harmonics", "H", Mode::Window, bit(Mode::Search), "GLS harmonics, 1 to 4 (default 1).",
+    {"harmonics", "auto|H", Mode::Window, bit(Mode::Search),
+     "GLS harmonics, 1 to 4, or auto (the default): each period with those its BIC prefers.",
      [](BatchOptions& o, const QString& v) {
          double x = 0;
          using namespace searchlimits;
+         if (v == QStringLiteral("auto")) {
+             o.settings.harmonics = AutoHarmonics;
+             return QString();
+         }
          if (!readNumber(v, x) || x != std::floor(x) || x < MinHarmonics || x > MaxHarmonics)
-             return QStringLiteral("--harmonics must be %1 to %2, not \"%3\".")
+             return QStringLiteral("--harmonics must be auto or %1 to %2, not \"%3\".")
                  .arg(MinHarmonics)
                  .arg(MaxHarmonics)
                  .arg(v);

@@ -32,6 +32,11 @@ char* putNumber(char* at, char* end, double v) {
 
 } // namespace
 
+QString verdictCsv(Verdict verdict) {
+    const std::string_view text = verdictText(verdict);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString fapText(double fap) {
     if (fap < 0)
         return QString();
@@ -54,13 +59,16 @@ QString csvNumber(double value) {
 
 QString peakListCsv(const std::vector<Peak>& peaks) {
     const auto number = [](double v, int digits) { return QString::number(v, 'g', digits); };
-    QString csv = QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n");
+    QString csv = QStringLiteral(
+        "rank,period,frequency,power,fap,sigma_period,note,harmonics,fap_red,verdict\n");
     for (const Peak& p : peaks) {
-        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
+        csv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,")
                    .arg(p.rank)
                    .arg(number(p.period, 10), number(p.frequency, 10), number(p.power, 8),
                         fapCsv(p.fap), p.sigmaPeriod >= 0 ? number(p.sigmaPeriod, 3) : QString(),
-                        csvText(p.note));
+                        csvText(p.note), p.harmonics > 0 ? QString::number(p.harmonics) : QString(),
+                        fapCsv(p.fapRed));
+        csv += verdictCsv(p.verdict) + u'\n';
     }
     return csv;
 }

@@ -9,10 +9,14 @@
 namespace varilume {
 
 /// The peak list as CSV, for the batch command's standard output and the search
-/// window's Copy and Save: a header "rank,period,frequency,power,fap,sigma_period,note"
-/// and one line per peak, best first; a missing FAP or sigma is an empty field
-/// (the FAP written by fapCsv).
+/// window's Copy and Save: a header
+/// "rank,period,frequency,power,fap,sigma_period,note,harmonics,fap_red,verdict"
+/// and one line per peak, best first; a missing FAP, sigma or harmonics
+/// (methods other than GLS) is an empty field (the FAPs written by fapCsv).
 QString peakListCsv(const std::vector<Peak>& peaks);
+
+/// A verdict as the CSV and the window write it: "periodic", "red noise", "not significant".
+QString verdictCsv(Verdict verdict);
 
 /// The spectrum as CSV: "frequency,period,<statistic>[,window]", one line per
 /// trial frequency computed.

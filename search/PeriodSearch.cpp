@@ -1,5 +1,7 @@
 #include "search/PeriodSearch.h"
 
+#include "search/Assess.h"
+#include "search/AutoHarmonics.h"
 #include "search/Gls.h"
 #include "search/GridWork.h"
 #include "search/Peaks.h"
@@ -32,6 +34,13 @@ std::string number(double v) {
 
 bool finite(double v) {
     return std::isfinite(v);
+}
+
+// Automatic harmonics at one frequency: the one-harmonic statistic.
+SearchSettings oneHarmonicWhenAuto(SearchSettings s) {
+    if (s.harmonics == AutoHarmonics)
+        s.harmonics = 1;
+    return s;
 }
 
 } // namespace
@@ -85,10 +94,14 @@ SearchPlan planSearch(const SearchData& data, const SearchSettings& s) {
     if (*mlo == *mhi)
         return fail("All magnitudes are equal (" + number(*mlo) +
                     "): there is no variation to search.");
-    if (s.method == SearchMethod::Gls && (s.harmonics < MinHarmonics || s.harmonics > MaxHarmonics))
+    const bool autoHarmonics = s.harmonics == AutoHarmonics;
+    if (s.method == SearchMethod::Gls && !autoHarmonics &&
+        (s.harmonics < MinHarmonics || s.harmonics > MaxHarmonics))
         return fail("The number of harmonics must be " + std::to_string(MinHarmonics) + " to " +
-                    std::to_string(MaxHarmonics) + ".");
-    if (s.method == SearchMethod::Gls && n < static_cast<std::size_t>(2 * s.harmonics + 3))
+                    std::to_string(MaxHarmonics) + ", or automatic.");
+    // Automatic harmonics try only as many as the points allow, at least one.
+    if (s.method == SearchMethod::Gls && !autoHarmonics &&
+        n < static_cast<std::size_t>(2 * s.harmonics + 3))
         return fail("GLS with " + std::to_string(s.harmonics) + " harmonics needs at least " +
                     std::to_string(2 * s.harmonics + 3) + " observations, not " +
                     std::to_string(n) + ".");
@@ -158,6 +171,9 @@ struct PeriodSearch::Run {
     SearchProgress progress;
     std::thread coordinator;
     SearchResult result;
+    bool autoHarmonics = false; // GLS with 1 to autoLimit harmonics; settings has 1
+    int autoLimit = 1;
+    bool assessPeaks = true; // red noise, sampling, verdict (not in the runs auto starts)
 
     bool stopping() const {
         return cancelled.load(std::memory_order_relaxed) ||
@@ -179,6 +195,8 @@ struct PeriodSearch::Run {
         totalCount = 0;
         for (const Range& r : units)
             totalCount += r.second - r.first;
+        if (autoHarmonics) // the runs with more harmonics follow on the same grid
+            totalCount *= static_cast<std::size_t>(autoLimit);
         unitsReady.store(true, std::memory_order_release);
     }
 
@@ -206,6 +224,10 @@ struct PeriodSearch::Run {
     // Everything a run needs that takes memory or time, on the run's own
     // thread: at eleven million frequencies the spectra alone are 88 MB each,
     // and a window's thread must not wait while they are allocated.
+    int harmonicsOfValues() const {
+        return settings.method == SearchMethod::Gls ? settings.harmonics : 0;
+    }
+
     void setUp() {
         prepared = detail::prepare(data, plan.weighted);
         const std::size_t count = plan.grid.count;
@@ -242,6 +264,7 @@ struct PeriodSearch::Run {
         work.reset();
         windowWork.reset();
         result.spectrum.method = settings.method;
+        result.spectrum.harmonics = harmonicsOfValues();
         result.spectrum.grid = plan.grid;
         {
             // Moved, not copied: at the cap a copy is another 160 MB.
@@ -262,9 +285,77 @@ struct PeriodSearch::Run {
         } else {
             result.peaks = detail::peakList(prepared, settings, result.spectrum, plan.span,
                                             static_cast<int>(threads));
-            result.status = SearchResult::Status::Done;
+            if (autoHarmonics)
+                chooseHarmonics();
+            if (!stopping()) {
+                if (assessPeaks)
+                    result.verdict = detail::assess(result.peaks, prepared, settings, plan.grid);
+                result.status = SearchResult::Status::Done;
+            } else {
+                result.status = SearchResult::Status::Cancelled;
+                for (Peak& peak : result.peaks)
+                    peak.note = peak.note.empty() ? std::string(kPartialNote)
+                                                  : std::string(kPartialNote) + "; " + peak.note;
+            }
         }
         finished.store(true, std::memory_order_release);
+    }
+
+    // The searches with 2 to autoLimit harmonics after the one with 1 (the
+    // progress counts on through them), the candidates of all ranked by BIC,
+    // and the spectrum of the best one's harmonics in the result.
+    void chooseHarmonics() {
+        std::vector<double> window = std::move(result.spectrum.window);
+        std::vector<detail::HarmonicRun> runs(1);
+        runs[0] = {1, std::move(result.spectrum), std::move(result.peaks)};
+        // Only the spectrum of the run with the best candidate so far is kept:
+        // at the grid's cap each is 160 MB.
+        std::size_t kept = 0;
+        const auto bestBic = [&](const detail::HarmonicRun& run) {
+            double best = std::numeric_limits<double>::infinity();
+            for (const Peak& peak : run.peaks)
+                best = std::min(best, detail::harmonicBic(prepared, run.harmonics, peak.power));
+            return best;
+        };
+        const std::size_t count = plan.grid.count;
+        const std::atomic<bool>* stop = externalCancel ? externalCancel : &cancelled;
+        for (int h = 2; h <= autoLimit && !stopping(); ++h) {
+            SearchSettings one = settings;
+            one.harmonics = h;
+            one.spectralWindow = false;
+            const std::size_t before = count * static_cast<std::size_t>(h - 1);
+            // Its peaks are judged once, after the choice: not in each run.
+            PeriodSearch sub(data, one);
+            sub.run_->externalCancel = stop;
+            sub.run_->assessPeaks = false;
+            sub.run_->progress = [&](std::size_t done, std::size_t) {
+                doneCount.store(before + done, std::memory_order_relaxed);
+                if (progress)
+                    progress(before + done, totalCount);
+            };
+            sub.result();
+            SearchResult r = std::move(sub.run_->result);
+            if (!r.ok())
+                break;
+            runs.push_back({h, std::move(r.spectrum), std::move(r.peaks)});
+            if (bestBic(runs.back()) < bestBic(runs[kept])) {
+                runs[kept].spectrum.values = {};
+                kept = runs.size() - 1;
+            } else {
+                runs.back().spectrum.values = {};
+            }
+        }
+        if (stopping() && kept == 0) {
+            result.spectrum = std::move(runs[0].spectrum);
+            result.spectrum.window = std::move(window);
+            result.peaks = std::move(runs[0].peaks);
+            return;
+        }
+        // The best candidate comes from the run kept (ties go to fewer harmonics in both).
+        result.peaks = detail::chooseHarmonics(
+            prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), nullptr);
+        result.spectrum = std::move(runs[kept].spectrum);
+        result.spectrum.window = std::move(window);
     }
 
     // The GLS spectrum of the same grid (by the NUFFT, in a second or so), its
@@ -314,6 +405,14 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
     if (settings.method == SearchMethod::Gls)
         settings.refineGls = false;
     run_->plan = planSearch(data, settings);
+    // Automatic harmonics: this run's own grid has one, the others follow it.
+    if (settings.method == SearchMethod::Gls && settings.harmonics == AutoHarmonics) {
+        run_->autoHarmonics = true;
+        run_->autoLimit = detail::autoHarmonicsLimit(run_->plan.points);
+        settings.harmonics = 1;
+    } else if (settings.harmonics == AutoHarmonics) {
+        settings.harmonics = 1;
+    }
     run_->data = std::move(data);
     run_->settings = settings;
     if (!run_->plan.ok) {
@@ -362,6 +461,7 @@ std::size_t PeriodSearch::total() const {
 Spectrum PeriodSearch::partial() const {
     Spectrum s;
     s.method = run_->settings.method;
+    s.harmonics = run_->harmonicsOfValues();
     s.grid = run_->plan.grid;
     s.values.assign(run_->plan.grid.count, std::numeric_limits<double>::quiet_NaN());
     partial(s);
@@ -371,9 +471,11 @@ Spectrum PeriodSearch::partial() const {
 void PeriodSearch::partial(Spectrum& s,
                            std::vector<std::pair<std::size_t, std::size_t>>* copied) const {
     const bool fresh = s.method != run_->settings.method ||
+                       s.harmonics != run_->harmonicsOfValues() ||
                        s.values.size() != run_->plan.grid.count ||
                        s.grid.fmin != run_->plan.grid.fmin || s.grid.step != run_->plan.grid.step;
     s.method = run_->settings.method;
+    s.harmonics = run_->harmonicsOfValues();
     s.grid = run_->plan.grid;
     s.window.clear();
     if (copied)
@@ -438,18 +540,28 @@ SearchResult runSearch(const SearchData& data, const SearchSettings& settings,
 RefinedPeak refinePeak(const SearchData& data, const SearchSettings& settings, double frequency,
                        double halfWidth) {
     const Prepared p = detail::prepare(data, settings.useWeights);
-    return detail::refine(p, settings, frequency, halfWidth);
+    return detail::refine(p, oneHarmonicWhenAuto(settings), frequency, halfWidth);
 }
 
 double statisticAt(const SearchData& data, const SearchSettings& settings, double frequency) {
     const Prepared p = detail::prepare(data, settings.useWeights);
-    return detail::statistic(p, settings, frequency);
+    return detail::statistic(p, oneHarmonicWhenAuto(settings), frequency);
 }
 
 double estimateSeconds(const SearchData& data, const SearchSettings& settings) {
     const SearchPlan plan = planSearch(data, settings);
     if (!plan.ok)
         return 0;
+    if (settings.method == SearchMethod::Gls && settings.harmonics == AutoHarmonics) {
+        // One search for each number of harmonics.
+        double sum = 0;
+        SearchSettings one = settings;
+        for (int h = 1; h <= detail::autoHarmonicsLimit(plan.points); ++h) {
+            one.harmonics = h;
+            sum += estimateSeconds(data, one);
+        }
+        return sum;
+    }
     const unsigned threads = settings.threads > 0
                                  ? static_cast<unsigned>(settings.threads)
                                  : std::max(1u, std::thread::hardware_concurrency());

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "search/SearchMethods.h"
+#include "search/Verdict.h"
 
 namespace varilume {
 
@@ -49,7 +50,7 @@ inline bool usableError(double e) {
 
 struct SearchSettings {
     SearchMethod method = SearchMethod::Gls;
-    int harmonics = 1;           // GLS: 1 to 4
+    int harmonics = 1;           // GLS: 1 to 4, or AutoHarmonics: each peak's chosen by BIC
     int pdmBins = 10;            // PDM: bins per cover
     int pdmCovers = 2;           // PDM: shifted bin sets
     bool useWeights = false;     // weight by 1/error^2 (see weightsUsable)
@@ -64,6 +65,10 @@ struct SearchSettings {
     // windows about the best GLS peaks, their harmonics and subharmonics.
     bool refineGls = false;
 };
+
+/// SearchSettings::harmonics for "Auto": GLS with 1 to 4 harmonics, each
+/// candidate period with the number its Bayesian information criterion prefers.
+inline constexpr int AutoHarmonics = 0;
 
 /// The trial frequencies: fmin, fmin + step, ... (count of them), in cycles/day.
 struct FrequencyGrid {
@@ -104,13 +109,17 @@ struct Peak {
     double fap = -1;      // GLS false-alarm probability (Baluev 2008), any harmonics; < 0: none;
                           // 0 where it is below the smallest double
     double sigmaPeriod =
-        -1;           // standard error of the period (Montgomery & O'Donoghue 1999); < 0: none
-    std::string note; // "1/day alias of #1", "harmonic of #2", "sampling", ...
+        -1;             // standard error of the period (Montgomery & O'Donoghue 1999); < 0: none
+    std::string note;   // "1/day alias of #1", "harmonic of #2", "sampling", ...
+    int harmonics = 0;  // GLS: the harmonics of the fit behind power and fap; 0: other methods
+    double fapRed = -1; // false-alarm probability against the red-noise continuum; < 0: none
+    Verdict verdict = Verdict::NotSignificant; // of this peak (verdictOf); set when a run is done
 };
 
 /// The statistic over the grid. Values not computed yet are NaN.
 struct Spectrum {
     SearchMethod method = SearchMethod::Gls;
+    int harmonics = 0; // GLS: the harmonics of the power (automatic: those chosen); else 0
     FrequencyGrid grid;
     std::vector<double> values;
     std::vector<double> window; // spectral window on the same grid (empty unless asked)
@@ -127,6 +136,8 @@ struct SearchResult {
     /// Best first; after a cancel, those of the part searched (NaN elsewhere
     /// in the spectrum), each noted kPartialNote.
     std::vector<Peak> peaks;
+    /// What the best peak says about the star: its verdict (NotSignificant after a cancel).
+    Verdict verdict = Verdict::NotSignificant;
     bool ok() const { return status == Status::Done; }
 };
 

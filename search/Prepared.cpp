@@ -32,6 +32,8 @@ Prepared prepare(const SearchData& data, bool weighted) {
         p.w[k] = 1.0 / (e * e);
         wsum += p.w[k];
     }
+    p.weightSum = wsum;
+    p.weighted = weighted;
     double mean = 0;
     for (std::size_t k = 0; k < n; ++k) {
         p.w[k] /= wsum;

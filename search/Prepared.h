@@ -16,6 +16,8 @@ struct Prepared {
     double t0 = 0;
     double yy = 0; // sum w y^2 (weighted variance)
     double span = 0;
+    double weightSum = 0;  // the weights before scaling: n, or sum 1/error^2
+    bool weighted = false; // by 1/error^2
     std::size_t size() const { return t.size(); }
 };
 

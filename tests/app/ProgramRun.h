@@ -65,4 +65,18 @@ inline Run runProgram(const QStringList& args, const QString& workDir, int timeo
     return r;
 }
 
+/// The verdict a finished search printed as its one line on standard error,
+/// "Varilume: FILE: periodic" (or "red noise", "not significant"); empty when
+/// err is not exactly that line.
+inline QString verdictOnError(const QString& err, const QString& file) {
+    const QString prefix = QStringLiteral("Varilume: ") + file + QStringLiteral(": ");
+    if (!err.startsWith(prefix) || !err.endsWith(u'\n') || err.count(u'\n') != 1)
+        return {};
+    const QString verdict = err.mid(prefix.size()).chopped(1);
+    for (const char* known : {"periodic", "red noise", "not significant"})
+        if (verdict == QLatin1String(known))
+            return verdict;
+    return {};
+}
+
 } // namespace varilume::test

@@ -42,6 +42,9 @@ void TestBatchSearch::csvLayout() {
     a.power = 0.93;
     a.fap = 1.5e-40;
     a.sigmaPeriod = 2.5e-5;
+    a.harmonics = 2;
+    a.fapRed = 1e-5;
+    a.verdict = Verdict::Periodic;
     Peak b = a;
     b.rank = 2;
     b.period = 1.4754;
@@ -49,10 +52,14 @@ void TestBatchSearch::csvLayout() {
     b.fap = -1;
     b.sigmaPeriod = -1;
     b.note = "1/day alias of #1";
+    b.harmonics = 0; // not GLS: empty
+    b.fapRed = -1;
+    b.verdict = Verdict::NotSignificant;
     QCOMPARE(peakListCsv({a, b}),
-             QStringLiteral("rank,period,frequency,power,fap,sigma_period,note\n"
-                            "1,3.118,0.3207184092,0.93,1.5e-40,2.5e-05,\n"
-                            "2,1.4754,0.6777822963,0.93,,,1/day alias of #1\n"));
+             QStringLiteral("rank,period,frequency,power,fap,sigma_period,note,harmonics,"
+                            "fap_red,verdict\n"
+                            "1,3.118,0.3207184092,0.93,1.5e-40,2.5e-05,,2,1e-05,periodic\n"
+                            "2,1.4754,0.6777822963,0.93,,,1/day alias of #1,,,not significant\n"));
 }
 
 void TestBatchSearch::commandLine_data() {
@@ -98,16 +105,22 @@ void TestBatchSearch::commandLine() {
     }
     const QStringList before = listing(work.path()), programBefore = listing(VARILUME_BIN_DIR);
     const Run r = runProgram(QStringList{"--search", file} + options, work.path());
-    QCOMPARE(r.err, warning);
+    // Any warning, then the verdict as one line.
+    QVERIFY2(r.err.startsWith(warning), qPrintable(r.err));
+    const QString verdict = verdictOnError(r.err.mid(warning.size()), file);
+    QVERIFY2(!verdict.isEmpty(), qPrintable(r.err));
     QCOMPARE(r.exitCode, 0);
     const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), rows + 1);
-    QCOMPARE(lines[0], QStringLiteral("rank,period,frequency,power,fap,sigma_period,note"));
+    QCOMPARE(lines[0], QStringLiteral("rank,period,frequency,power,fap,sigma_period,note,"
+                                      "harmonics,fap_red,verdict"));
     for (int i = 1; i < lines.size(); ++i) {
         const QStringList f = lines[i].split(u',');
-        QCOMPARE(f.size(), 7);
+        QCOMPARE(f.size(), 10);
         QCOMPARE(f[0].toInt(), i);
     }
+    // The best row's verdict is the one on standard error.
+    QCOMPARE(lines[1].split(u',')[9], verdict);
     if (period > 0)
         QVERIFY2(std::abs(lines[1].split(u',')[1].toDouble() - period) < 1e-3 * period,
                  qPrintable(r.out));
@@ -236,7 +249,7 @@ void TestBatchSearch::plotFormats() {
     const QString file = work.filePath(QStringLiteral("star.txt"));
     QVERIFY(writeFile(file, twoColumnStar()));
     const Run r = runProgram({"--search", file, "--top", "1", "--plot", name}, work.path());
-    QCOMPARE(r.err, QString());
+    QCOMPARE(verdictOnError(r.err, file), QStringLiteral("periodic"));
     QCOMPARE(r.exitCode, 0);
     const QByteArray bytes = readFile(work.filePath(name)).value_or(QByteArray());
     QVERIFY2(bytes.startsWith(magic), bytes.left(8).toHex().constData());

@@ -48,9 +48,9 @@ void TestCommandLine::badOptions_data() {
     QTest::addRow("unknown method") << QStringList{"--search", "a", "--method", "fft"}
                                     << "--method must be gls, pdm or string, not \"fft\".";
     QTest::addRow("harmonics out of range") << QStringList{"--search", "a", "--harmonics", "5"}
-                                            << "--harmonics must be 1 to 4, not \"5\".";
+                                            << "--harmonics must be auto or 1 to 4, not \"5\".";
     QTest::addRow("harmonics not whole") << QStringList{"--search", "a", "--harmonics", "1.5"}
-                                         << "--harmonics must be 1 to 4, not \"1.5\".";
+                                         << "--harmonics must be auto or 1 to 4, not \"1.5\".";
     QTest::addRow("negative period")
         << QStringList{"--search", "a", "--min-period", "-1"}
         << "--min-period must be a positive number of days, not \"-1\".";
@@ -128,6 +128,11 @@ void TestCommandLine::everySearchOption() {
     QCOMPARE(o.settings.peaks, 3);
     QCOMPARE(o.plotFile, QStringLiteral("p.PDF"));
     QCOMPARE(parseCommandLine({"--search", "x.txt"}).batch.settings.peaks, 10);
+    // Harmonics chosen by the data unless a number is named.
+    QCOMPARE(parseCommandLine({"--search", "x.txt"}).batch.settings.harmonics, AutoHarmonics);
+    QCOMPARE(
+        parseCommandLine({"--search", "x.txt", "--harmonics", "auto"}).batch.settings.harmonics,
+        AutoHarmonics);
 }
 
 void TestCommandLine::modesWithoutWindow_data() {
@@ -137,7 +142,7 @@ void TestCommandLine::modesWithoutWindow_data() {
                             "  Varilume ",
                             "  Varilume --search FILE [options]",
                             "  --method gls|pdm|string",
-                            "  --harmonics H",
+                            "  --harmonics auto|H",
                             "  --min-period D",
                             "  --max-period D",
                             "  --oversample K",

@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -337,6 +338,29 @@ private slots:
                  QStringList{QStringLiteral("The oversampling \"ten\" is not a positive number.")});
     }
 
+    // Guards the defaults and the verdict: harmonics "Auto" until a number is
+    // chosen, and the best peak's verdict above the list once a run is done.
+    void verdictAndAutoHarmonics() {
+        Session t;
+        t.load();
+        FrmSearch& search = t.search();
+        auto* harmonics = t.searchChild<QSpinBox>("spnHarmonics");
+        QCOMPARE(harmonics->value(), AutoHarmonics);
+        QCOMPARE(harmonics->text(), QStringLiteral("Auto"));
+        auto* verdict = t.searchChild<QLabel>("lblVerdict");
+        QCOMPARE(verdict->text(), QString());
+        search.cmdSearch();
+        search.waitForRun();
+        QVERIFY2(search.lastResult().ok(), search.lastResult().reason.c_str());
+        QCOMPARE(verdict->text(), QStringLiteral("Verdict: periodic"));
+        QVERIFY(search.lastResult().peaks.front().harmonics >= 1);
+        harmonics->setValue(2);
+        search.cmdSearch();
+        search.waitForRun();
+        for (const Peak& p : search.lastResult().peaks)
+            QCOMPARE(p.harmonics, 2);
+    }
+
     // Guards Copy and Save: the peak list on the clipboard, both tables in the
     // file, and a file that cannot be written reported with its path.
     void copyAndSave() {
@@ -348,15 +372,16 @@ private slots:
         search.waitForRun();
         search.cmdCopy();
         const QStringList copied = QApplication::clipboard()->text().split(u'\n');
-        QCOMPARE(copied.front(),
-                 QStringLiteral("rank,period,frequency,power,fap,sigma_period,note"));
+        QCOMPARE(copied.front(), QStringLiteral("rank,period,frequency,power,fap,sigma_period,"
+                                                "note,harmonics,fap_red,verdict"));
         QVERIFY(copied[1].startsWith(QStringLiteral("1,3.11")));
 
         const QString path = t.dir.filePath(QStringLiteral("out.csv"));
         t.platform.files.push_back(path);
         search.cmdSave();
         const QByteArray saved = readFile(path).value_or(QByteArray());
-        QVERIFY(saved.startsWith("rank,period,frequency,power,fap,sigma_period,note\n"));
+        QVERIFY(saved.startsWith(
+            "rank,period,frequency,power,fap,sigma_period,note,harmonics,fap_red,verdict\n"));
         QVERIFY(saved.contains("\n\nfrequency,period,power,window\n"));
 
         const QString bad = t.dir.filePath(QStringLiteral("missing/out.csv"));

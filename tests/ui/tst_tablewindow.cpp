@@ -125,6 +125,7 @@ private slots:
         const SearchInput in = searchInput(ctx, t.search().choice());
         QCOMPARE(in.data.times.size(), std::size_t{80});
         SearchSettings settings;
+        settings.harmonics = AutoHarmonics; // the default of both
         settings.peaks = 1;
         const SearchResult window = runSearch(in.data, settings);
         QVERIFY(window.ok());

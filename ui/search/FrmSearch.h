@@ -141,6 +141,7 @@ private:
     QPushButton* cmdCopy_ = nullptr;
     QPushButton* cmdSave_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    QLabel* lblVerdict_ = nullptr;
 };
 
 } // namespace varilume

@@ -52,7 +52,12 @@ QLayout* FrmSearch::createSettingsPanel() {
     optString_ = named(new QRadioButton(QStringLiteral("String length"), method), "optString");
     optGls_->setChecked(true);
     spnHarmonics_ = named(new QSpinBox(method), "spnHarmonics");
-    spnHarmonics_->setRange(searchlimits::MinHarmonics, searchlimits::MaxHarmonics);
+    // Below the fewest harmonics: "Auto", each period with those the data support.
+    spnHarmonics_->setRange(AutoHarmonics, searchlimits::MaxHarmonics);
+    spnHarmonics_->setSpecialValueText(QStringLiteral("Auto"));
+    spnHarmonics_->setValue(AutoHarmonics);
+    spnHarmonics_->setToolTip(
+        QStringLiteral("Auto: 1 to 4 harmonics, each period with those its BIC prefers"));
     spnBins_ = named(new QSpinBox(method), "spnBins");
     spnBins_->setRange(searchlimits::MinPdmBins, searchlimits::MaxPdmBins);
     spnBins_->setValue(10);
@@ -125,11 +130,17 @@ QLayout* FrmSearch::createResultsPanel() {
                        "peak to plot its period"));
     body->addWidget(picSpectrum_, 3);
 
-    grdPeaks_ = named(new QTableWidget(10, 7, this), "grdPeaks");
-    grdPeaks_->setHorizontalHeaderLabels({QStringLiteral("Rank"), QStringLiteral("Period (d)"),
-                                          QStringLiteral("Frequency (c/d)"),
-                                          QStringLiteral("Power"), QStringLiteral("FAP"),
-                                          QStringLiteral("\u03C3P (d)"), QStringLiteral("Note")});
+    // What the best peak says, above the list: "periodic", "red noise", "not significant".
+    lblVerdict_ = named(new QLabel(this), "lblVerdict");
+    lblVerdict_->setToolTip(
+        QStringLiteral("Periodic: significant against white noise and against the red-noise "
+                       "continuum, and no image of the sampling"));
+    body->addWidget(lblVerdict_);
+    grdPeaks_ = named(new QTableWidget(10, 9, this), "grdPeaks");
+    grdPeaks_->setHorizontalHeaderLabels(
+        {QStringLiteral("Rank"), QStringLiteral("Period (d)"), QStringLiteral("Frequency (c/d)"),
+         QStringLiteral("Power"), QStringLiteral("FAP"), QStringLiteral("\u03C3P (d)"),
+         QStringLiteral("H"), QStringLiteral("FAP (red)"), QStringLiteral("Note")});
     grdPeaks_->verticalHeader()->hide();
     grdPeaks_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdPeaks_->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -198,7 +198,7 @@ void FrmSearch::showPeaks() {
         QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     const auto cell = [this](int row, int column, const QString& text) {
         auto* item = new QTableWidgetItem(text);
-        if (column < 6)
+        if (column < 8)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grdPeaks_->setItem(row, column, item);
     };
@@ -211,8 +211,13 @@ void FrmSearch::showPeaks() {
         cell(row, 3, QString::number(p.power, 'g', 6));
         cell(row, 4, fapText(p.fap));
         cell(row, 5, p.sigmaPeriod >= 0 ? QString::number(p.sigmaPeriod, 'g', 3) : QString());
-        cell(row, 6, QString::fromStdString(p.note));
+        cell(row, 6, p.harmonics > 0 ? QString::number(p.harmonics) : QString());
+        cell(row, 7, fapText(p.fapRed));
+        cell(row, 8, QString::fromStdString(p.note));
     }
+    lblVerdict_->setText(last_.ok() && !last_.peaks.empty()
+                             ? QStringLiteral("Verdict: ") + verdictCsv(last_.verdict)
+                             : QString());
     grdPeaks_->resizeColumnsToContents();
     const bool any = !last_.peaks.empty();
     cmdCopy_->setEnabled(any);

@@ -31,9 +31,11 @@ void SpectrumWidget::setSpectrum(Spectrum spectrum, std::vector<Peak> peaks) {
 }
 
 void SpectrumWidget::finishSpectrum(const Spectrum& final, std::vector<Peak> peaks) {
+    // Automatic harmonics may end on another harmonics' spectrum than the one grown.
     const bool sameGrid =
-        final.method == spectrum_.method && final.grid.fmin == spectrum_.grid.fmin &&
-        final.grid.step == spectrum_.grid.step && final.values.size() == spectrum_.values.size();
+        final.method == spectrum_.method && final.harmonics == spectrum_.harmonics &&
+        final.grid.fmin == spectrum_.grid.fmin && final.grid.step == spectrum_.grid.step &&
+        final.values.size() == spectrum_.values.size();
     if (!sameGrid) {
         setSpectrum(final, std::move(peaks));
         return;

@@ -1,0 +1,110 @@
+#include "search/SamplingPeaks.h"
+
+#include "search/Gls.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace varilume::detail {
+
+namespace {
+
+constexpr double SiderealDay = 1.0027379093; // cycles per solar day
+constexpr double SiderealYear = 365.25636;   // days
+
+// The largest value of fn over [f - width/span, f + width/span], in steps
+// points each side, and where it is.
+template <typename Fn>
+WindowPeak scanTop(const Prepared& p, double f, double width, int steps, Fn fn) {
+    WindowPeak best{f, fn(f)};
+    const double half = width / p.span;
+    for (int k = -steps; k <= steps; ++k) {
+        const double x = f + half * k / steps;
+        if (k == 0 || x <= 0)
+            continue;
+        const double v = fn(x);
+        if (v > best.height)
+            best = {x, v};
+    }
+    return best;
+}
+
+} // namespace
+
+std::vector<WindowPeak> strongWindowPeaks(const Prepared& p) {
+    std::vector<WindowPeak> out;
+    if (!(p.span > 0))
+        return out;
+    std::vector<double> candidates{1.0, SiderealDay, 2.0, 2 * SiderealDay};
+    if (p.span > 2 * SiderealYear)
+        candidates.push_back(1 / SiderealYear);
+    for (double c : candidates) {
+        const WindowPeak top = scanTop(p, c, 1, 4, [&](double x) { return windowAt(p, x); });
+        const bool seen = std::any_of(out.begin(), out.end(), [&](const WindowPeak& w) {
+            return std::abs(w.frequency - top.frequency) < 1 / p.span;
+        });
+        if (top.height >= StrongWindow && !seen)
+            out.push_back(top);
+    }
+    return out;
+}
+
+double localPower(const Prepared& p, double f) {
+    // The image lies where the parent does, shifted by the window peak, both
+    // known far better than a resolution: half of one either side suffices,
+    // and each point costs a sum over every observation.
+    return scanTop(p, f, 0.5, 2, [&](double x) { return glsPowerAt(p, 1, x); }).height;
+}
+
+bool samplingImage(const Prepared& p, const CoarsePower& coarse,
+                   const std::vector<WindowPeak>& window, double f) {
+    const double own = glsPowerAt(p, 1, f);
+    if (!(own > 0))
+        return false;
+    // Between grid points a top may be up to half as high again as the grid
+    // says (a resolution's sinc at a quarter of one): only then is it summed.
+    const auto parentPower = [&](double x) {
+        const double grid = coarse.near(x);
+        return grid > own || 1.7 * grid < own ? grid : localPower(p, x);
+    };
+    for (const WindowPeak& w : window)
+        for (double parent : {f + w.frequency, std::abs(f - w.frequency)}) {
+            // Below half a resolution the parent would be the mean, which the
+            // fit removes (a slow trend, between that and 1/span, is still
+            // power); nor can a peak be its own parent (f near half a window peak).
+            if (parent < 0.5 / p.span || std::abs(parent - f) < 2 / p.span)
+                continue;
+            const double power = parentPower(parent);
+            if (power > own && w.height * power >= 0.5 * own)
+                return true;
+        }
+    return false;
+}
+
+void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarsePower& coarse,
+                      const Continuum& c) {
+    const std::vector<WindowPeak> window = strongWindowPeaks(p);
+    if (window.empty())
+        return;
+    for (Peak& peak : peaks) {
+        if (!peak.note.empty())
+            continue;
+        bool image = samplingImage(p, coarse, window, peak.frequency);
+        // A harmonic on a window peak (the second of 0.5 c/d on 1 c/d) can make
+        // a fit of several harmonics look strong: an image if it carries the fit.
+        const int h = std::clamp(peak.harmonics, 1, MaxHarmonics);
+        if (!image && h > 1 && c.ok) {
+            double ratio[MaxHarmonics + 1] = {};
+            double total = 0;
+            for (int k = 1; k <= h; ++k)
+                total += ratio[k] = continuumRatio(p, c, k * peak.frequency);
+            for (int k = 2; k <= h && !image; ++k)
+                image =
+                    ratio[k] >= 0.5 * total && samplingImage(p, coarse, window, k * peak.frequency);
+        }
+        if (image)
+            peak.note = "sampling";
+    }
+}
+
+} // namespace varilume::detail
