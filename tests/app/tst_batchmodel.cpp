@@ -66,6 +66,13 @@ void TestBatchModel::layouts_data() {
         << QStringList{"cycle", "*", "*", "*", "*", "*", "*", "*", "*"} << 4
         << "^linear: P = [0-9.]+ ± [0-9.e-]+ d, E0 = 24[0-9.]+ ± [0-9.e-]+\\nquadratic: dP/dt = "
            "[-0-9.e]+ ± [0-9.e-]+ d/yr\\n$";
+    // fit_twomode.txt: twelve 20-cycle groups of 4.5 days hold five observations or more.
+    QTest::addRow("O-C every 20 cycles")
+        << "fit_twomode.txt"
+        << QStringList{"--oc", "@", "--period", "4.5", "--order", "3", "--cycles", "20"}
+        << (QStringList{"cycle"} + QStringList(12, QStringLiteral("*"))) << 4
+        << "^linear: P = [0-9.]+ ± [0-9.e-]+ d, E0 = 24[0-9.]+ ± [0-9.e-]+\\nquadratic: dP/dt = "
+           "[-0-9.e]+ ± [0-9.e-]+ d/yr\\n$";
 }
 
 // Guards each mode's CSV: header, the rows in order, the number of fields,
@@ -122,6 +129,12 @@ void TestBatchModel::badInput_data() {
                                << "--fit and --oc cannot be used together.";
     QTest::addRow("group zero") << QStringList{"--oc", "@", "--period", "2", "--group", "0"}
                                 << "--group must be a positive number of days, not \"0\".";
+    QTest::addRow("cycles not whole")
+        << QStringList{"--oc", "@", "--period", "2", "--cycles", "2.5"}
+        << "--cycles must be a whole number of cycles, not \"2.5\".";
+    QTest::addRow("cycles and days together")
+        << QStringList{"--oc", "@", "--period", "2", "--cycles", "5", "--group", "10"}
+        << "--group and --cycles cannot be used together.";
     QTest::addRow("missing file") << QStringList{"--fit", "nosuch.txt", "--period", "2"}
                                   << "nosuch.txt: no such file.";
     QTest::addRow("too few observations for the order")
