@@ -3,6 +3,7 @@
 #include "export/PhaseFigure.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImageWriter>
 #include <algorithm>
 #include <cmath>
@@ -52,8 +53,17 @@ void drawOcPicture(Canvas& canvas, const OcResult& r) {
     }
     const double padX = (c1 - c0) * 0.05, padY = (y1 - y0) * 0.08;
     const double xl = c0 - padX, xr = c1 + padX, yb = y0 - padY, yt = y1 + padY;
-    // Room for the labels: a share of the picture left of and under the frame.
-    constexpr double kLeft = 0.13, kBottom = 0.12, kRight = 0.03, kTop = 0.05;
+    // Room for the labels left of and under the frame, and for the axis
+    // title above it: a few lines of the canvas's font, however small the picture.
+    const QFontMetricsF metrics(canvas.font());
+    const double line = metrics.height() * canvas.dpi() / 96;
+    const double widthPx = std::max(canvas.widthPx(), 1), heightPx = std::max(canvas.heightPx(), 1);
+    const double kLeft = std::min(0.4, (metrics.horizontalAdvance(QStringLiteral("-0.0000")) *
+                                            canvas.dpi() / 96 +
+                                        12) /
+                                           widthPx),
+                 kBottom = std::min(0.4, 2.6 * line / heightPx),
+                 kTop = std::min(0.3, 1.6 * line / heightPx), kRight = std::min(0.2, 16 / widthPx);
     const double w = (xr - xl) / (1 - kLeft - kRight), h = (yt - yb) / (1 - kTop - kBottom);
     canvas.setCoords(xl - kLeft * w, yt + kTop * h, xr + kRight * w, yb - kBottom * h);
 
@@ -81,7 +91,8 @@ void drawOcPicture(Canvas& canvas, const OcResult& r) {
     canvas.setCurrentXY((xl + xr) / 2 - canvas.textWidth(xTitle) / 2,
                         yb - tickY - 1.2 * canvas.textHeight(xTitle));
     canvas.print(xTitle);
-    canvas.setCurrentXY(canvas.scaleLeft() + canvas.pixelWidth() * 4, yt + kTop * h * 0.8);
+    canvas.setCurrentXY(canvas.scaleLeft() + canvas.pixelWidth() * 4,
+                        yt + canvas.textHeight(QStringLiteral("O")) * 1.3);
     canvas.print(QStringLiteral("O\u2013C (d)"));
 
     if (0 >= yb && 0 <= yt)

@@ -84,6 +84,7 @@ void FrmOMinusC::createControls() {
     picOC_ = pic;
     picOC_->setObjectName(QStringLiteral("picOC"));
     picOC_->setMinimumSize(320, 220);
+    picOC_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     top->addWidget(picOC_, 1);
     lblLinear_ = new QLabel(this);
     lblLinear_->setObjectName(QStringLiteral("lblLinear"));
