@@ -170,6 +170,36 @@ private slots:
             QCOMPARE(t.modelLines(), 2 * ModelCurveSegments);
     }
 
+    // Guards the saved page: the model line is on it when shown, not when
+    // hidden. The page takes the screen plot (inverted onto white paper), so
+    // the line is there in its colour or in that colour's complement.
+    void savedPageHasModel_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::addRow("shown") << true;
+        QTest::addRow("hidden") << false;
+    }
+    void savedPageHasModel() {
+        QFETCH(bool, shown);
+        Session t;
+        t.loadAndFit();
+        t.fitChild<QCheckBox>("chkShowModel")->setChecked(shown);
+        const QString path = t.path(QStringLiteral("page.png"));
+        t.platform.files.push_back(path);
+        t.w().mnuSaveImage();
+        QVERIFY(t.platform.messages.empty());
+        const QImage page = QImage(path).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!page.isNull());
+        const QColor line = rgbColor(ModelCurveColor);
+        const QRgb colour = line.rgb() & 0xFFFFFF, complement = ~line.rgb() & 0xFFFFFF;
+        int hits = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb p = page.pixel(x, y) & 0xFFFFFF;
+                hits += p == colour || p == complement;
+            }
+        QCOMPARE(hits > 100, shown);
+    }
+
     // Guards prewhitening: the search takes the residuals and finds the second
     // period, the frequencies are fitted together, and Restore gives the
     // search the observations again, the store untouched throughout.
@@ -181,6 +211,8 @@ private slots:
         FrmSearch* search = t.w().searchWindow();
         QVERIFY(search);
         QVERIFY(search->searchingResiduals());
+        QVERIFY(search->windowTitle().contains(QStringLiteral("residuals")));
+        QVERIFY(!search->findChild<QCheckBox*>(QStringLiteral("chkBandV"))->isEnabled());
         search->findChild<QLineEdit*>(QStringLiteral("txtMinPeriod"))->setText("1");
         search->findChild<QLineEdit*>(QStringLiteral("txtMaxPeriod"))->setText("10");
         search->cmdSearch();
@@ -202,6 +234,8 @@ private slots:
         QCOMPARE(t.storeSums(), before);
         t.fitWindow().cmdRestore();
         QVERIFY(!search->searchingResiduals());
+        QVERIFY(!search->windowTitle().contains(QStringLiteral("residuals")));
+        QVERIFY(search->findChild<QCheckBox*>(QStringLiteral("chkBandV"))->isEnabled());
         QCOMPARE(t.fitChild<QTableWidget>("tblFrequencies")->rowCount(), 0);
         QCOMPARE(t.storeSums(), before);
     }

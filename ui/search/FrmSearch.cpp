@@ -129,7 +129,6 @@ void FrmSearch::showRangeSource() {
 void FrmSearch::observationsChanged() {
     residuals_.reset();
     setWindowTitle(QStringLiteral("Varilume - Period Search"));
-    fraBands_->setEnabled(true);
     followStar();
     rebuildBands();
     picSpectrum_->setTrialPeriod(ctx_.state.StarLoaded ? ctx_.state.Period : 0);
@@ -152,7 +151,7 @@ void FrmSearch::searchResiduals(const SearchData& data, const QString& label) {
     picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
     showPeaks();
     setWindowTitle(QStringLiteral("Varilume - Period Search (%1)").arg(label));
-    fraBands_->setEnabled(false);
+    enableBands();
     updatePlan();
 }
 
@@ -165,8 +164,14 @@ void FrmSearch::restoreObservations() {
     picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
     showPeaks();
     setWindowTitle(QStringLiteral("Varilume - Period Search"));
-    fraBands_->setEnabled(true);
+    enableBands();
     updatePlan();
+}
+
+void FrmSearch::enableBands() {
+    // Residuals come with their bands chosen: the model was fitted to them.
+    for (QCheckBox* box : bandBoxes_)
+        box->setEnabled(!residuals_);
 }
 
 void FrmSearch::rebuildBands() {
@@ -258,7 +263,7 @@ void FrmSearch::updatePlan() {
         QStringLiteral("%1 %4\nJD %2 to %3")
             .arg(in.data.times.size())
             .arg(fmt::pattern(ctx_.state.JDFrom, u"0.0"), fmt::pattern(ctx_.state.JDTo, u"0.0"),
-                 residuals_ ? residualsLabel_ : QStringLiteral("observations"));
+                 residuals_ ? QStringLiteral("residuals") : QStringLiteral("observations"));
     if (in.leftOut > 0)
         data += QStringLiteral("\n%1 left out, no uncertainty").arg(in.leftOut);
     lblData_->setText(data);

@@ -88,6 +88,7 @@ private:
     QLayout* createResultsPanel();
     void connectControls();
     void rebuildBands();
+    void enableBands();
     /// A star loaded or unloaded: the last star's results go, and the range is
     /// the one the user set for this star, else the data's own.
     void followStar();
