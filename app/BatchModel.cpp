@@ -1,6 +1,7 @@
 #include "app/BatchModel.h"
 
 #include "export/ModelCsv.h"
+#include "export/PhaseFigure.h"
 #include "search/FourierFit.h"
 #include "search/MultiFrequency.h"
 #include "search/OMinusC.h"
@@ -110,7 +111,7 @@ BatchOutcome runBatchModel(const QStringList& args) {
     QStringList allowed;
     if (mode == QStringLiteral("--fit"))
         allowed = {QStringLiteral("--period"), QStringLiteral("--order"),
-                   QStringLiteral("--free-period")};
+                   QStringLiteral("--free-period"), QStringLiteral("--plot")};
     else if (mode == QStringLiteral("--frequencies"))
         allowed = {QStringLiteral("--count"), QStringLiteral("--min-period"),
                    QStringLiteral("--max-period")};
@@ -130,6 +131,9 @@ BatchOutcome runBatchModel(const QStringList& args) {
     if (mode != QStringLiteral("--frequencies") &&
         (!readPeriod(o, period, error) || !readOrder(o, order, error)))
         return fail(error);
+    if (o.has("--plot") && figureFormatOf(o.value("--plot")) == FigureFormat::None)
+        return fail(QStringLiteral("--plot must name a .png, .bmp or .pdf file, not \"%1\".")
+                        .arg(o.value("--plot")));
     SearchSettings search;
     int count = 0;
     if (mode == QStringLiteral("--frequencies")) {
@@ -192,6 +196,18 @@ BatchOutcome runBatchModel(const QStringList& args) {
         const FourierFit f = fitFourier(star.data, s);
         if (!f.ok)
             return failed(f.reason);
+        if (o.has("--plot")) {
+            // The folded curve with the model over it, phase 0 at the maximum.
+            PhaseFigure figure;
+            figure.star = star.state.StarName;
+            figure.period = f.period.value;
+            figure.epoch = f.epochMax.value;
+            figure.times = star.data.times;
+            figure.mags = star.data.mags;
+            figure.model = fourierCurve(f, 500);
+            if (const QString why = writePhaseFigure(figure, o.value("--plot")); !why.isEmpty())
+                return fail(why);
+        }
         outcome.out = fitCsv(f);
     } else if (mode == QStringLiteral("--frequencies")) {
         const MultiFrequencyFit f = prewhiten(star.data, count, search);

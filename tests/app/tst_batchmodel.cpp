@@ -3,6 +3,7 @@
 #include "search/SearchChecks.h"
 #include "support/Files.h"
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +30,7 @@ private slots:
     void layouts();
     void badInput_data();
     void badInput();
+    void fitPlot();
 };
 
 void TestBatchModel::layouts_data() {
@@ -135,6 +137,9 @@ void TestBatchModel::badInput_data() {
     QTest::addRow("cycles and days together")
         << QStringList{"--oc", "@", "--period", "2", "--cycles", "5", "--group", "10"}
         << "--group and --cycles cannot be used together.";
+    QTest::addRow("plot of no known type")
+        << QStringList{"--fit", "@", "--period", "2", "--plot", "fit.gif"}
+        << "--plot must name a .png, .bmp or .pdf file, not \"fit.gif\".";
     QTest::addRow("missing file") << QStringList{"--fit", "nosuch.txt", "--period", "2"}
                                   << "nosuch.txt: no such file.";
     QTest::addRow("too few observations for the order")
@@ -164,6 +169,26 @@ void TestBatchModel::badInput() {
              qPrintable(r.err));
     QCOMPARE(listing(work.path()), before);
     QCOMPARE(listing(VARILUME_BIN_DIR), programBefore);
+}
+
+// Guards --plot with --fit: the folded curve is written with the model line
+// over it (its colour present), and the CSV still goes to standard output.
+void TestBatchModel::fitPlot() {
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    QVERIFY(writeFile(file, twoColumns("fit_rrab.txt")));
+    const QString plot = work.filePath(QStringLiteral("fit.png"));
+    const Run r = runProgram({"--fit", file, "--period", "0.5668", "--order", "4", "--plot", plot},
+                             work.path());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith(QStringLiteral("parameter,value,sigma\n")));
+    const QImage image = QImage(plot).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!image.isNull());
+    int model = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            model += (image.pixel(x, y) & 0xFFFFFF) == 0xE06000;
+    QVERIFY2(model > 200, qPrintable(QString::number(model)));
 }
 
 QTEST_MAIN(TestBatchModel)
