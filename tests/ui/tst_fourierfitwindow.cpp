@@ -95,12 +95,27 @@ struct Session : test::Session {
 class TestFourierFitWindow : public QObject {
     Q_OBJECT
 private slots:
-    // Guards the shortcut: Ctrl+K in the main window opens the fit window.
+    // Guards the shortcut: Ctrl+K opens the fit window, also from the period
+    // box, whose own Ctrl+K (delete to the end) must not take it.
+    void ctrlKOpensWindow_data() {
+        QTest::addColumn<bool>("inPeriodBox");
+        QTest::addRow("main window") << false;
+        QTest::addRow("period box") << true;
+    }
     void ctrlKOpensWindow() {
+        QFETCH(bool, inPeriodBox);
         Session t;
         t.load();
         QVERIFY(!t.w().fourierWindow());
-        QTest::keyClick(t.app->mainWindow(), Qt::Key_K, Qt::ControlModifier);
+        auto* box = t.child<QLineEdit>("txtPeriod");
+        box->setText(QStringLiteral("3.118"));
+        if (inPeriodBox) {
+            box->setFocus();
+            box->setCursorPosition(0);
+        }
+        QTest::keyClick(inPeriodBox ? static_cast<QWidget*>(box) : t.app->mainWindow(), Qt::Key_K,
+                        Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("3.118"));
         QVERIFY(t.w().fourierWindow());
         QVERIFY(t.w().fourierWindow()->isVisible());
         QCOMPARE(t.w().findChild<QAction*>(QStringLiteral("mnuFourierFit"))->shortcut(),

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
+#include <QScreen>
+#include <algorithm>
 
 namespace varilume {
 
@@ -48,8 +50,17 @@ void FrmPlot::mnuFourierFit() {
         });
     }
     if (!fourier_->isVisible()) {
+        // Beside the main window when there is room, else over its right
+        // part: never off the screen.
         const QRect frame = frameGeometry();
-        fourier_->move(frame.topRight() + QPoint(8, 40));
+        QPoint at = frame.topRight() + QPoint(8, 40);
+        if (const QScreen* screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            const QSize size = fourier_->frameGeometry().size();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - size.width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - size.height())));
+        }
+        fourier_->move(at);
     }
     fourier_->show();
     fourier_->raise();
