@@ -1,5 +1,7 @@
 #include "app/BatchModel.h"
 
+#include "export/ModelCsv.h"
+#include "export/PhaseFigure.h"
 #include "search/FourierFit.h"
 #include "search/MultiFrequency.h"
 #include "search/OMinusC.h"
@@ -85,76 +87,6 @@ bool readPeriod(const ModelOptions& o, double& period, QString& error) {
     return true;
 }
 
-QString num(double v, int digits = 12) {
-    return std::isfinite(v) ? QString::number(v, 'g', digits) : QString();
-}
-QString sig(const Estimate& e) {
-    return e.sigma >= 0 ? QString::number(e.sigma, 'g', 6) : QString();
-}
-QString row(const QString& name, const Estimate& e, int digits = 12) {
-    return name + u',' + num(e.value, digits) + u',' + sig(e) + u'\n';
-}
-
-QString fitCsv(const FourierFit& f) {
-    QString out = QStringLiteral("parameter,value,sigma\n");
-    out += row(QStringLiteral("period"), f.period);
-    out += QStringLiteral("epoch_max,%1,%2\n")
-               .arg(QString::number(f.epochMax.value, 'f', 6), sig(f.epochMax));
-    out += row(QStringLiteral("mean"), f.mean);
-    out += row(QStringLiteral("amplitude_pp"), f.amplitude);
-    for (int k = 0; k < f.order; ++k)
-        out += row(QStringLiteral("A%1").arg(k + 1), f.amplitudes[static_cast<std::size_t>(k)]);
-    for (int k = 0; k < f.order; ++k)
-        out += row(QStringLiteral("phi%1").arg(k + 1), f.phases[static_cast<std::size_t>(k)]);
-    out += row(QStringLiteral("R21"), f.r21);
-    out += row(QStringLiteral("R31"), f.r31);
-    out += row(QStringLiteral("phi21"), f.phi21);
-    out += row(QStringLiteral("phi31"), f.phi31);
-    out += row(QStringLiteral("rms"), f.rms);
-    out += QStringLiteral("order,%1,\n").arg(f.order);
-    return out;
-}
-
-QString frequenciesCsv(const MultiFrequencyFit& f) {
-    QString out = QStringLiteral("n,frequency,period,amplitude,phase,sigma_frequency,snr,note\n");
-    for (std::size_t j = 0; j < f.terms.size(); ++j) {
-        const FrequencyTerm& t = f.terms[j];
-        out += QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8\n")
-                   .arg(j + 1)
-                   .arg(num(t.frequency.value), num(t.period.value), num(t.amplitude.value, 6),
-                        num(t.phase.value, 6), sig(t.frequency), num(t.snr, 4),
-                        QString::fromStdString(t.note));
-    }
-    return out;
-}
-
-QString ocCsv(const OcResult& r) {
-    QString out = QStringLiteral("cycle,time_max,o_c,sigma\n");
-    for (const OcPoint& o : r.points)
-        out += QStringLiteral("%1,%2,%3,%4\n")
-                   .arg(o.cycle)
-                   .arg(QString::number(o.time, 'f', 6), num(o.oc, 8), num(o.sigma, 6));
-    return out;
-}
-
-QString ephemerisLines(const OcResult& r) {
-    QString out;
-    const Ephemeris& l = r.linear;
-    if (l.ok)
-        out += QStringLiteral("linear: P = %1 ± %2 d, E0 = %3 ± %4\n")
-                   .arg(num(l.period.value, 10), num(l.period.sigma, 3),
-                        QString::number(l.epoch.value, 'f', 5), num(l.epoch.sigma, 3));
-    else
-        out += QStringLiteral("linear: %1\n").arg(QString::fromStdString(l.reason));
-    const Ephemeris& q = r.quadratic;
-    if (q.ok)
-        out += QStringLiteral("quadratic: dP/dt = %1 ± %2 d/yr\n")
-                   .arg(num(q.dPdt.value, 4), num(q.dPdt.sigma, 3));
-    else
-        out += QStringLiteral("quadratic: %1\n").arg(QString::fromStdString(q.reason));
-    return out;
-}
-
 } // namespace
 
 bool isBatchModel(const QStringList& args) {
@@ -179,13 +111,13 @@ BatchOutcome runBatchModel(const QStringList& args) {
     QStringList allowed;
     if (mode == QStringLiteral("--fit"))
         allowed = {QStringLiteral("--period"), QStringLiteral("--order"),
-                   QStringLiteral("--free-period")};
+                   QStringLiteral("--free-period"), QStringLiteral("--plot")};
     else if (mode == QStringLiteral("--frequencies"))
         allowed = {QStringLiteral("--count"), QStringLiteral("--min-period"),
                    QStringLiteral("--max-period")};
     else
         allowed = {QStringLiteral("--period"), QStringLiteral("--epoch"), QStringLiteral("--group"),
-                   QStringLiteral("--order")};
+                   QStringLiteral("--cycles"), QStringLiteral("--order")};
     const ModelOptions o = parse(args, allowed);
     if (!o.error.isEmpty())
         return fail(o.error);
@@ -199,6 +131,9 @@ BatchOutcome runBatchModel(const QStringList& args) {
     if (mode != QStringLiteral("--frequencies") &&
         (!readPeriod(o, period, error) || !readOrder(o, order, error)))
         return fail(error);
+    if (o.has("--plot") && figureFormatOf(o.value("--plot")) == FigureFormat::None)
+        return fail(QStringLiteral("--plot must name a .png, .bmp or .pdf file, not \"%1\".")
+                        .arg(o.value("--plot")));
     SearchSettings search;
     int count = 0;
     if (mode == QStringLiteral("--frequencies")) {
@@ -228,6 +163,15 @@ BatchOutcome runBatchModel(const QStringList& args) {
                 return fail(QStringLiteral("--epoch must be a full JD, not \"%1\".")
                                 .arg(o.value("--epoch")));
         }
+        if (o.has("--group") && o.has("--cycles"))
+            return fail(QStringLiteral("--group and --cycles cannot be used together."));
+        if (o.has("--cycles")) {
+            oc.grouping = OcGrouping::Cycles;
+            if (!readPositive(o.value("--cycles"), oc.groupSize) ||
+                oc.groupSize != std::floor(oc.groupSize))
+                return fail(QStringLiteral("--cycles must be a whole number of cycles, not \"%1\".")
+                                .arg(o.value("--cycles")));
+        }
         if (o.has("--group")) {
             oc.grouping = OcGrouping::Days;
             if (!readPositive(o.value("--group"), oc.groupSize))
@@ -252,6 +196,18 @@ BatchOutcome runBatchModel(const QStringList& args) {
         const FourierFit f = fitFourier(star.data, s);
         if (!f.ok)
             return failed(f.reason);
+        if (o.has("--plot")) {
+            // The folded curve with the model over it, phase 0 at the maximum.
+            PhaseFigure figure;
+            figure.star = star.state.StarName;
+            figure.period = f.period.value;
+            figure.epoch = f.epochMax.value;
+            figure.times = star.data.times;
+            figure.mags = star.data.mags;
+            figure.model = fourierCurve(f, 500);
+            if (const QString why = writePhaseFigure(figure, o.value("--plot")); !why.isEmpty())
+                return fail(why);
+        }
         outcome.out = fitCsv(f);
     } else if (mode == QStringLiteral("--frequencies")) {
         const MultiFrequencyFit f = prewhiten(star.data, count, search);

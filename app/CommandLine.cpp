@@ -333,14 +333,17 @@ QString usageText() {
     }
     text += QStringLiteral(
         "\nModelling the light curve (CSV on standard output):\n"
-        "  Varilume --fit FILE --period P [--order K|auto] [--free-period]\n"
+        "  Varilume --fit FILE --period P [--order K|auto] [--free-period] [--plot FILE]\n"
         "      Fourier fit at the period: mean, amplitude, epoch of maximum, A_k, phi_k, R21, "
         "R31,\n"
-        "      phi21, phi31, rms, each with its standard error.\n"
+        "      phi21, phi31, rms, each with its standard error; --plot draws the fold\n"
+        "      with the model over it.\n"
         "  Varilume --frequencies FILE --count N [--min-period D] [--max-period D]\n"
         "      N frequencies by prewhitening, fitted together.\n"
-        "  Varilume --oc FILE --period P [--epoch E] [--group D] [--order K|auto]\n"
-        "      Times of maximum per season (or every D days), O-C and the ephemeris fits.\n");
+        "  Varilume --oc FILE --period P [--epoch E] [--group D | --cycles N]\n"
+        "           [--order K|auto]\n"
+        "      Times of maximum per season (or every D days, or every N cycles), O-C and\n"
+        "      the ephemeris fits.\n");
     return text + QStringLiteral("\nExit status: 0 done; 2 bad arguments or input (one line on "
                                  "standard error).\n");
 }

@@ -83,6 +83,15 @@ void drawPhaseFigure(QPainter& p, const PhaseFigure& fig) {
         for (double cycle : {0.0, 1.0})
             p.drawEllipse(QPointF(x(phase + cycle), y(fig.mags[i])), r, r);
     }
+    if (!fig.model.empty()) {
+        const std::size_t n = fig.model.size();
+        QPolygonF line;
+        for (std::size_t i = 0; i <= 2 * n; ++i)
+            line << QPointF(x(double(i) / double(n)), y(fig.model[i % n]));
+        p.setPen(QPen(QColor(224, 96, 0), 3.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(line);
+    }
     p.restore();
 
     QPen pen(Qt::black, 1.6);

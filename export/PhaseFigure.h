@@ -17,6 +17,9 @@ struct PhaseFigure {
     double epoch = 0;  // JD of phase 0
     std::vector<double> times;
     std::vector<double> mags;
+    // A fitted model: magnitudes at phases 0, 1/n, ... of one cycle from
+    // epoch, drawn as a line over both cycles (empty: none).
+    std::vector<double> model;
 };
 
 /// The figure's size in the painter's logical units; drawPhaseFigure fills

@@ -6,6 +6,8 @@
 #include "platform/QuietPlatform.h"
 #include "ui/bins/FrmBins.h"
 #include "ui/dialogs/FrmConfig.h"
+#include "ui/model/FrmFourierFit.h"
+#include "ui/model/FrmOMinusC.h"
 #include "ui/preview/FrmPreview.h"
 #include "ui/search/FrmSearch.h"
 
@@ -175,6 +177,20 @@ int main(int argc, char** argv) {
     search.waitForRun();
     camera.take(search, QStringLiteral("period-search"));
     search.hide();
+
+    // The Fourier fit at the sample's period, its model over the plot, and
+    // the O–C diagram of its seasons.
+    main.mnuFourierFit();
+    FrmFourierFit& fit = *main.fourierWindow();
+    fit.resize(560, 640);
+    fit.cmdFit();
+    camera.take(fit, QStringLiteral("fourier-fit"));
+    fit.cmdOMinusC();
+    if (fit.ocWindow()) {
+        camera.take(*fit.ocWindow(), QStringLiteral("o-minus-c"));
+        fit.ocWindow()->hide();
+    }
+    fit.hide();
 
     Context ctx{app.state(), app.store(), platform};
     FrmConfig config(ctx);

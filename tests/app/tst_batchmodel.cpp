@@ -3,6 +3,7 @@
 #include "search/SearchChecks.h"
 #include "support/Files.h"
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +30,7 @@ private slots:
     void layouts();
     void badInput_data();
     void badInput();
+    void fitPlot();
 };
 
 void TestBatchModel::layouts_data() {
@@ -64,6 +66,13 @@ void TestBatchModel::layouts_data() {
         << "fit_twomode.txt"
         << QStringList{"--oc", "@", "--period", "4.5", "--epoch", "2459500.1", "--group", "100"}
         << QStringList{"cycle", "*", "*", "*", "*", "*", "*", "*", "*"} << 4
+        << "^linear: P = [0-9.]+ ± [0-9.e-]+ d, E0 = 24[0-9.]+ ± [0-9.e-]+\\nquadratic: dP/dt = "
+           "[-0-9.e]+ ± [0-9.e-]+ d/yr\\n$";
+    // fit_twomode.txt: twelve 20-cycle groups of 4.5 days hold five observations or more.
+    QTest::addRow("O-C every 20 cycles")
+        << "fit_twomode.txt"
+        << QStringList{"--oc", "@", "--period", "4.5", "--order", "3", "--cycles", "20"}
+        << (QStringList{"cycle"} + QStringList(12, QStringLiteral("*"))) << 4
         << "^linear: P = [0-9.]+ ± [0-9.e-]+ d, E0 = 24[0-9.]+ ± [0-9.e-]+\\nquadratic: dP/dt = "
            "[-0-9.e]+ ± [0-9.e-]+ d/yr\\n$";
 }
@@ -122,6 +131,15 @@ void TestBatchModel::badInput_data() {
                                << "--fit and --oc cannot be used together.";
     QTest::addRow("group zero") << QStringList{"--oc", "@", "--period", "2", "--group", "0"}
                                 << "--group must be a positive number of days, not \"0\".";
+    QTest::addRow("cycles not whole")
+        << QStringList{"--oc", "@", "--period", "2", "--cycles", "2.5"}
+        << "--cycles must be a whole number of cycles, not \"2.5\".";
+    QTest::addRow("cycles and days together")
+        << QStringList{"--oc", "@", "--period", "2", "--cycles", "5", "--group", "10"}
+        << "--group and --cycles cannot be used together.";
+    QTest::addRow("plot of no known type")
+        << QStringList{"--fit", "@", "--period", "2", "--plot", "fit.gif"}
+        << "--plot must name a .png, .bmp or .pdf file, not \"fit.gif\".";
     QTest::addRow("missing file") << QStringList{"--fit", "nosuch.txt", "--period", "2"}
                                   << "nosuch.txt: no such file.";
     QTest::addRow("too few observations for the order")
@@ -151,6 +169,26 @@ void TestBatchModel::badInput() {
              qPrintable(r.err));
     QCOMPARE(listing(work.path()), before);
     QCOMPARE(listing(VARILUME_BIN_DIR), programBefore);
+}
+
+// Guards --plot with --fit: the folded curve is written with the model line
+// over it (its colour present), and the CSV still goes to standard output.
+void TestBatchModel::fitPlot() {
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("star.txt"));
+    QVERIFY(writeFile(file, twoColumns("fit_rrab.txt")));
+    const QString plot = work.filePath(QStringLiteral("fit.png"));
+    const Run r = runProgram({"--fit", file, "--period", "0.5668", "--order", "4", "--plot", plot},
+                             work.path());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith(QStringLiteral("parameter,value,sigma\n")));
+    const QImage image = QImage(plot).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!image.isNull());
+    int model = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            model += (image.pixel(x, y) & 0xFFFFFF) == 0xE06000;
+    QVERIFY2(model > 200, qPrintable(QString::number(model)));
 }
 
 QTEST_MAIN(TestBatchModel)

@@ -32,6 +32,7 @@ namespace varilume {
 struct PageContent;
 struct TableMapping;
 
+class FrmFourierFit;
 class FrmSearch;
 struct PeriodStep;
 
@@ -129,6 +130,9 @@ public:
     /// "Period Search..." (Ctrl+F): opens the search window beside this one.
     void mnuSearch();
     FrmSearch* searchWindow() const { return search_; }
+    /// "Fourier Fit..." (Ctrl+K): the model window for the plotted observations.
+    void mnuFourierFit();
+    FrmFourierFit* fourierWindow() const { return fourier_; }
     /// Rebuilds the "Bands" and "Period History" submenus from the data.
     void fillBandsMenu();
     void fillHistoryMenu();
@@ -211,6 +215,11 @@ private:
     void placeFixedControls();
     void updateMinimumSize();
     void createPeriodMenus(QMenu* tools);
+    void createModelMenus(QMenu* tools);
+    /// The fitted model over the plot just drawn, when one is shown.
+    void drawModel();
+    /// A peak chosen in the search of the residuals.
+    void fourierResidualPeak(double period);
     /// Plots the period in force after a move through the history.
     void plotMoved(bool moved);
     void showIncrement();
@@ -277,6 +286,8 @@ private:
     QAction* mnuPeriodBack_ = nullptr;
     QAction* mnuPeriodForward_ = nullptr;
     FrmSearch* search_ = nullptr;
+    FrmFourierFit* fourier_ = nullptr;
+    QAction* mnuShowModel_ = nullptr;
 };
 
 } // namespace varilume

@@ -351,8 +351,10 @@ void FrmPlot::replot(bool rescale) {
     } while (pendingReplot_ && state_.StarLoaded);
     if (busyLook_.pending())
         ShowPlot();
-    if (state_.StarLoaded)
+    if (state_.StarLoaded) {
+        drawModel();
         emit periodPlotted(state_.Period);
+    }
 }
 
 void FrmPlot::cmdIncrDn() {

@@ -37,6 +37,7 @@ void FrmPlot::createPeriodMenus(QMenu* tools) {
     search->setObjectName(QStringLiteral("mnuSearch"));
     search->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
     connect(search, &QAction::triggered, this, &FrmPlot::mnuSearch);
+    createModelMenus(tools);
     // Ctrl+Z and Ctrl+Shift+Z follow the history whatever changes it.
     period_->setOnChange([this] { updatePeriodActions(); });
     fillHistoryMenu();
@@ -50,7 +51,12 @@ void FrmPlot::mnuSearch() {
                 [this](float period) { search_->setTrialPeriod(period); });
         connect(this, &FrmPlot::observationsChanged, search_, &FrmSearch::observationsChanged);
         connect(search_, &FrmSearch::periodChosen, this, [this](double period) {
-            plotPeriod(static_cast<float>(period), PeriodSource::Search);
+            // A peak of the residuals is the next frequency of the model; the
+            // plot keeps the period the model was fitted at.
+            if (search_->searchingResiduals() && fourier_)
+                fourierResidualPeak(period);
+            else
+                plotPeriod(static_cast<float>(period), PeriodSource::Search);
         });
     }
     search_->showBeside(*this);

@@ -127,12 +127,51 @@ void FrmSearch::showRangeSource() {
 }
 
 void FrmSearch::observationsChanged() {
+    residuals_.reset();
+    setWindowTitle(QStringLiteral("Varilume - Period Search"));
     followStar();
     rebuildBands();
     picSpectrum_->setTrialPeriod(ctx_.state.StarLoaded ? ctx_.state.Period : 0);
     if (!ctx_.state.StarLoaded)
         userBands_.clear(); // the next star's classes start from the defaults
     planTimer_.start();
+}
+
+SearchInput FrmSearch::input() const {
+    if (residuals_)
+        return SearchInput{*residuals_, 0};
+    return searchInput(ctx_, choice());
+}
+
+void FrmSearch::searchResiduals(const SearchData& data, const QString& label) {
+    dropRun();
+    residuals_ = data;
+    residualsLabel_ = label;
+    last_ = SearchResult{};
+    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
+    showPeaks();
+    setWindowTitle(QStringLiteral("Varilume - Period Search (%1)").arg(label));
+    enableBands();
+    updatePlan();
+}
+
+void FrmSearch::restoreObservations() {
+    if (!residuals_)
+        return;
+    dropRun();
+    residuals_.reset();
+    last_ = SearchResult{};
+    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
+    showPeaks();
+    setWindowTitle(QStringLiteral("Varilume - Period Search"));
+    enableBands();
+    updatePlan();
+}
+
+void FrmSearch::enableBands() {
+    // Residuals come with their bands chosen: the model was fitted to them.
+    for (QCheckBox* box : bandBoxes_)
+        box->setEnabled(!residuals_);
 }
 
 void FrmSearch::rebuildBands() {
@@ -217,13 +256,14 @@ void FrmSearch::updatePlan() {
         return;
     }
     cmdSearch_->setEnabled(true);
-    const SearchInput in = searchInput(ctx_, choice());
+    const SearchInput in = input();
     // Short lines of their own: a wrapped label can be given too little height
     // by its layout and run under the check box below it.
     QString data =
-        QStringLiteral("%1 observations\nJD %2 to %3")
+        QStringLiteral("%1 %4\nJD %2 to %3")
             .arg(in.data.times.size())
-            .arg(fmt::pattern(ctx_.state.JDFrom, u"0.0"), fmt::pattern(ctx_.state.JDTo, u"0.0"));
+            .arg(fmt::pattern(ctx_.state.JDFrom, u"0.0"), fmt::pattern(ctx_.state.JDTo, u"0.0"),
+                 residuals_ ? QStringLiteral("residuals") : QStringLiteral("observations"));
     if (in.leftOut > 0)
         data += QStringLiteral("\n%1 left out, no uncertainty").arg(in.leftOut);
     lblData_->setText(data);

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
@@ -51,6 +52,12 @@ public:
     /// The observations changed: a star loaded or unloaded, a band hidden or
     /// shown, a new JD window.
     void observationsChanged();
+    /// Searches these data (the residuals of a model, held by whoever made
+    /// them) instead of the plotted observations, until restoreObservations()
+    /// or the observations change; label says what they are.
+    void searchResiduals(const SearchData& data, const QString& label);
+    void restoreObservations();
+    bool searchingResiduals() const { return residuals_.has_value(); }
 
     /// What the next search would take in, from the controls.
     SearchChoice choice() const;
@@ -74,11 +81,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// What a search takes in: the residuals when set, else the plotted observations.
+    SearchInput input() const;
     void createControls();
     QLayout* createSettingsPanel();
     QLayout* createResultsPanel();
     void connectControls();
     void rebuildBands();
+    void enableBands();
     /// A star loaded or unloaded: the last star's results go, and the range is
     /// the one the user set for this star, else the data's own.
     void followStar();
@@ -96,6 +106,8 @@ private:
     void setStatus(const QString& text);
 
     Context& ctx_;
+    std::optional<SearchData> residuals_;
+    QString residualsLabel_;
     std::unique_ptr<PeriodSearch> run_;
     // Cancelled runs wait here until their threads have ended, so that
     // starting a new search never blocks the window on an old one.

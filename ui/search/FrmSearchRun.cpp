@@ -34,7 +34,7 @@ void FrmSearch::cmdSearch() {
     auto s = settings(false);
     if (!s)
         return;
-    SearchInput in = searchInput(ctx_, choice());
+    SearchInput in = input();
     if (s->method != SearchMethod::Gls && !offerRefine(in.data, *s))
         return;
     auto search = std::make_unique<PeriodSearch>(std::move(in.data), *s);
