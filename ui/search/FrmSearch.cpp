@@ -148,7 +148,7 @@ void FrmSearch::searchResiduals(const SearchData& data, const QString& label) {
     residuals_ = data;
     residualsLabel_ = label;
     last_ = SearchResult{};
-    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
+    picSpectrum_->clearValues();
     showPeaks();
     setWindowTitle(QStringLiteral("Varilume - Period Search (%1)").arg(label));
     enableBands();
@@ -161,7 +161,7 @@ void FrmSearch::restoreObservations() {
     dropRun();
     residuals_.reset();
     last_ = SearchResult{};
-    picSpectrum_->updateSpectrum([](Spectrum& s) { s.values.clear(); });
+    picSpectrum_->clearValues();
     showPeaks();
     setWindowTitle(QStringLiteral("Varilume - Period Search"));
     enableBands();

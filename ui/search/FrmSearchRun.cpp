@@ -47,10 +47,7 @@ void FrmSearch::cmdSearch() {
     dropRun();
     run_ = std::move(search);
     // The next poll fills the picture afresh from the new run.
-    picSpectrum_->updateSpectrum([](Spectrum& s, std::vector<IndexRange>& changed) {
-        s.values.clear();
-        changed.clear();
-    });
+    picSpectrum_->clearValues();
     leftOut_ = in.leftOut;
     last_ = SearchResult{};
     showPeaks();

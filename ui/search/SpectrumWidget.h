@@ -27,6 +27,13 @@ public:
     /// only what had not arrived yet is copied and summarised.
     void finishSpectrum(const Spectrum& final, std::vector<Peak> peaks);
     void clearSpectrum();
+    /// Drops the values and peaks shown (a new run, other data), keeping the view.
+    void clearValues() {
+        updateSpectrum([](Spectrum& s, std::vector<IndexRange>& changed) {
+            s.values.clear();
+            changed.clear();
+        });
+    }
     const Spectrum& spectrum() const { return spectrum_; }
     void setAxis(SpectrumAxis axis);
     void setShowWindow(bool show);
