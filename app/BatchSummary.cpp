@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -244,7 +245,13 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
     for (std::size_t i = 0; i < total && !writeFailed; ++i) {
         const QString& file = files[static_cast<qsizetype>(i)];
         BatchStar star;
-        if (const QString why = star.load(file, options.columns); !why.isEmpty()) {
+        QString why;
+        try {
+            why = star.load(file, options.columns);
+        } catch (const std::exception& e) {
+            why = QString::fromLocal8Bit(e.what());
+        }
+        if (!why.isEmpty()) {
             const std::lock_guard l(lock);
             finished.emplace(
                 i, std::pair{summaryCsvLine(failedRow(file, withoutPath(file, why))), false});
