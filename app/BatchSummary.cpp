@@ -1,7 +1,9 @@
 #include "app/BatchSummary.h"
 
+#include "app/ShutdownSignals.h"
 #include "export/SearchCsv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,6 +11,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -132,7 +136,7 @@ QStringList readFileList(const QString& listPath, QString* error) {
 }
 
 BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress& progress,
-                             unsigned workers) {
+                             unsigned workers, const std::function<bool()>& stopRequested) {
     BatchOutcome outcome;
     auto fail = [&](const QString& why) {
         outcome.exitCode = 2;
@@ -178,6 +182,9 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
     std::size_t done = 0;
     // Read a little ahead of the workers, not the whole list: a list may name millions.
     const std::size_t capacity = 2 * std::size_t{workers};
+    std::atomic<bool> cancel{false};
+    bool stopped = false;
+    const auto stopNow = [&] { return stopRequested && stopRequested(); };
 
     const auto work = [&] {
         for (;;) {
@@ -193,7 +200,8 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
             changed.notify_all();
             SummaryRow row;
             try {
-                row = summaryRow(job.file, job.data, settings, runSearch(job.data, settings));
+                row = summaryRow(job.file, job.data, settings,
+                                 runSearch(job.data, settings, &cancel));
             } catch (const std::exception& e) {
                 row = failedRow(job.file, QString::fromLocal8Bit(e.what()));
             }
@@ -242,7 +250,7 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
         }
     };
 
-    for (std::size_t i = 0; i < total && !writeFailed; ++i) {
+    for (std::size_t i = 0; i < total && !writeFailed && !(stopped = stopNow()); ++i) {
         const QString& file = files[static_cast<qsizetype>(i)];
         BatchStar star;
         QString why;
@@ -261,7 +269,14 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
                     star.rejected > 0 ? QStringLiteral("%1 lines left out").arg(star.rejected)
                                       : QString()};
             std::unique_lock l(lock);
-            changed.wait(l, [&] { return queue.size() < capacity; });
+            while (!stopped && !changed.wait_for(l, std::chrono::milliseconds(250),
+                                                 [&] { return queue.size() < capacity; })) {
+                l.unlock();
+                stopped = stopNow();
+                l.lock();
+            }
+            if (stopped)
+                break;
             queue.push_back(std::move(job));
         }
         changed.notify_all();
@@ -270,20 +285,24 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
     {
         const std::lock_guard l(lock);
         closed = true;
-        if (writeFailed)
+        if (writeFailed || stopped)
             queue.clear();
     }
+    cancel = stopped;
     changed.notify_all();
-    while (!writeFailed && written < total) {
+    while (!writeFailed && !stopped && written < total) {
         {
             std::unique_lock l(lock);
             changed.wait_for(l, std::chrono::milliseconds(250),
                              [&] { return finished.contains(written); });
         }
         flush();
+        cancel = stopped = stopNow();
     }
     for (std::thread& t : pool)
         t.join();
+    if (stopped)
+        return fail(QStringLiteral("Stopped; %1 was not written.").arg(options.summaryFile));
     if (writeFailed || !out.commit())
         return fail(
             QStringLiteral("Cannot write %1: %2").arg(options.summaryFile, out.errorString()));
@@ -302,10 +321,21 @@ BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress&
 
 int batchSummaryMain(const BatchOptions& options, int argc, char** argv) {
     return runHeadless(argc, argv, [&](const QStringList&) {
-        return runBatchSummary(options, [](std::size_t done, std::size_t total) {
-            std::fprintf(stderr, "%zu/%zu stars\n", done, total);
-            std::fflush(stderr);
-        });
+        // SIGTERM or Ctrl+C on a long run: the searches stop and the partial
+        // summary goes away with its temporary file.
+        bool stop = false;
+        const ShutdownSignals shutdown([&stop] { stop = true; });
+        return runBatchSummary(
+            options,
+            [](std::size_t done, std::size_t total) {
+                std::fprintf(stderr, "%zu/%zu stars\n", done, total);
+                std::fflush(stderr);
+            },
+            0,
+            [&stop] {
+                QCoreApplication::processEvents();
+                return stop;
+            });
     });
 }
 

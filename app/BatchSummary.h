@@ -66,9 +66,10 @@ QStringList readFileList(const QString& listPath, QString* error);
 using SummaryProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 /// Runs the summary. Needs a QGuiApplication (the importers draw). `workers`
-/// 0: one per core.
+/// 0: one per core. stopRequested, polled on the main thread between stars and
+/// a few times a second, ends the run early with no summary (exit 2).
 BatchOutcome runBatchSummary(const BatchOptions& options, const SummaryProgress& progress = {},
-                             unsigned workers = 0);
+                             unsigned workers = 0, const std::function<bool()>& stopRequested = {});
 
 /// main() for the summary: makes its own headless application; progress on standard error.
 int batchSummaryMain(const BatchOptions& options, int argc, char** argv);

@@ -67,8 +67,8 @@ const OptionRow kOptions[] = {
      }},
     {"summary", "OUT.csv", Mode::Window, bit(Mode::Search),
      "Many stars: search every file given (FILE FILE... or --files) in parallel and write one "
-     "row per star to OUT.csv: file,points,span_days,period,frequency,power,harmonics,fap,"
-     "fap_red,verdict,note,error. A file that fails gets its reason in its row.",
+     "row per star to OUT.csv (file, points, span_days, period, frequency, power, harmonics, "
+     "fap, fap_red, verdict, note, error). A file that fails gets its reason in its row.",
      [](BatchOptions& o, const QString& v) {
          o.summaryFile = v;
          return QString();
@@ -373,7 +373,7 @@ QString usageText() {
         "  Varilume --oc FILE --period P [--epoch E] [--group D] [--order K|auto]\n"
         "      Times of maximum per season (or every D days), O-C and the ephemeris fits.\n");
     return text + QStringLiteral("\nExit status: 0 done; 2 bad arguments or input (one line on "
-                                 "standard error); 3 with --summary, some stars failed (their "
+                                 "standard error);\n3 with --summary: some stars failed (their "
                                  "rows say why).\n");
 }
 

@@ -5,10 +5,12 @@
 #include "support/Files.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <csignal>
 #include <numbers>
 
 using namespace varilume;
@@ -93,6 +95,8 @@ private slots:
     void badRunLeavesNothing();
     void csvFieldsQuoted_data();
     void csvFieldsQuoted();
+    void signalLeavesNothing_data();
+    void signalLeavesNothing();
 };
 
 void TestBatchSummary::rowsInInputOrder_data() {
@@ -283,6 +287,50 @@ void TestBatchSummary::csvFieldsQuoted() {
     const QString written = summaryCsvLine(failedRow(file, error));
     QCOMPARE(written, line);
     QCOMPARE(csvFields(written.chopped(1)).size(), 12);
+}
+
+void TestBatchSummary::signalLeavesNothing_data() {
+    QTest::addColumn<bool>("interrupt"); // SIGINT (Ctrl+C); otherwise SIGTERM
+    QTest::addRow("SIGTERM") << false;
+    QTest::addRow("SIGINT") << true;
+}
+
+// Guards a long run stopped by a signal while the summary is being written:
+// exit 2, a line saying so, and no summary, partial or temporary, left behind.
+void TestBatchSummary::signalLeavesNothing() {
+    QFETCH(bool, interrupt);
+    QTemporaryDir work;
+    QStringList args{"--search"};
+    for (int i = 0; i < 16; ++i) {
+        const QString path = work.filePath(QStringLiteral("star%1.txt").arg(i));
+        QVERIFY(writeFile(path, starOf(2.3 + 0.1 * i, 3000)));
+        args << path;
+    }
+    args << QStringList{"--summary",    work.filePath(QStringLiteral("summary.csv")),
+                        "--method",     "pdm",
+                        "--min-period", "0.2",
+                        "--max-period", "20"};
+    const QStringList before = listing(work.path());
+    QProcess p;
+    p.start(program, args);
+    QVERIFY(p.waitForStarted());
+    // The first progress line shows the run under way (the summary being
+    // written goes to a file without a name until complete, where the system has them).
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains(" stars\n"), 20000);
+    if (interrupt)
+        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    else
+        p.terminate();
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 2);
+    err += p.readAllStandardError();
+    QVERIFY2(
+        QString::fromUtf8(err).endsWith(QStringLiteral("Varilume: Stopped; %1 was not written.\n")
+                                            .arg(work.filePath(QStringLiteral("summary.csv")))),
+        err.constData());
+    QCOMPARE(listing(work.path()), before);
 }
 
 QTEST_GUILESS_MAIN(TestBatchSummary)
