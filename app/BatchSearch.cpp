@@ -79,6 +79,7 @@ QString BatchStar::load(const QString& path, const ColumnChoices& columns) {
             return QStringLiteral("%1: %2").arg(
                 path, result.text.isEmpty() ? QStringLiteral("no observations could be read.")
                                             : result.text);
+        rejected = result.rejected;
         if (result.rejected > 0)
             warning =
                 QStringLiteral("Varilume: %1: %2 lines could not be read and were left out.\n")

@@ -7,6 +7,7 @@
 // No window, no settings file, no store file.
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -31,6 +32,11 @@ struct BatchOptions {
     QString plotFile;      // empty: no plot
     QString spectrumFile;  // empty: no spectrum CSV
     ColumnChoices columns; // a table's columns where recognition cannot settle them
+    // Many stars (app/BatchSummary.h): the files after FILE, a list of files
+    // (one path a line) and the summary CSV; empty summaryFile: one star as above.
+    QStringList moreFiles;
+    QString listFile;
+    QString summaryFile;
 };
 
 /// What the command writes: the CSV for standard output and the verdict as
@@ -54,7 +60,8 @@ struct BatchStar {
     Context ctx{state, store, platform};
     OffscreenPlotView view;
     SearchData data;
-    QString warning; // a line for standard error when lines were left out
+    QString warning;  // a line for standard error when lines were left out
+    int rejected = 0; // lines that could not be read
 
     /// Reads the file, a table's columns as recognised or as columns names
     /// them: an empty string, or the reason it could not.

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/BatchSummary.h"
 #include "export/PhaseFigure.h"
 #include "search/SearchMethods.h"
 
@@ -55,6 +56,21 @@ const OptionRow kOptions[] = {
      "list goes to standard output as CSV.",
      [](BatchOptions& o, const QString& v) {
          o.file = v;
+         return QString();
+     }},
+    {"files", "LIST", Mode::Search, AnyBatch,
+     "Search every file LIST names (one path a line; blank lines and lines starting with # "
+     "skipped; relative paths from the list's folder), with --summary.",
+     [](BatchOptions& o, const QString& v) {
+         o.listFile = v;
+         return QString();
+     }},
+    {"summary", "OUT.csv", Mode::Window, bit(Mode::Search),
+     "Many stars: search every file given (FILE FILE... or --files) in parallel and write one "
+     "row per star to OUT.csv (file, points, span_days, period, frequency, power, harmonics, "
+     "fap, fap_red, verdict, note, error). A file that fails gets its reason in its row.",
+     [](BatchOptions& o, const QString& v) {
+         o.summaryFile = v;
          return QString();
      }},
     {"method", "gls|pdm|string", Mode::Window, bit(Mode::Search),
@@ -193,6 +209,10 @@ const ModeRow kModes[] = {
     {Mode::Search, "--search FILE [options]",
      "Batch period search: no window, no settings, nothing left behind but the plot asked for.",
      "Period search"},
+    {Mode::Search, "--search FILE FILE... --summary OUT.csv [options]",
+     "Many stars in parallel over every core, one summary row per star; --files LIST names "
+     "them in a file.",
+     nullptr},
     {Mode::Help, "--help | --version", "Prints this usage or the version.", "Help"},
 };
 
@@ -217,9 +237,12 @@ QString dashed(const QString& name) {
 // The options that start the modes given as bits: "--search" (or "--a or --b").
 QString modeOptions(unsigned modes) {
     QStringList names;
+    unsigned named = 0; // a mode started by several options is named by its first
     for (const OptionRow& row : kOptions)
-        if (row.selects != Mode::Window && (modes & bit(row.selects)))
+        if (row.selects != Mode::Window && (modes & bit(row.selects) & ~named)) {
             names << dashed(namesOf(row).front());
+            named |= bit(row.selects);
+        }
     return names.join(QStringLiteral(" or "));
 }
 
@@ -277,9 +300,11 @@ CommandLine parseCommandLine(const QStringList& args) {
     }
     if (c.mode == Mode::Help || c.mode == Mode::Version)
         return c;
-    if (!parser.positionalArguments().isEmpty())
-        return fail(seeHelp(QStringLiteral("Unexpected argument \"%1\".")
-                                .arg(parser.positionalArguments().front())));
+    // Files after --search FILE are more stars for --summary.
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty() && c.mode != Mode::Search)
+        return fail(seeHelp(QStringLiteral("Unexpected argument \"%1\".").arg(positional.front())));
+    c.batch.moreFiles = positional;
     for (std::size_t i = 0; i < options.size(); ++i) {
         const OptionRow& row = kOptions[i];
         if (!parser.isSet(options[i]))
@@ -292,8 +317,19 @@ CommandLine parseCommandLine(const QStringList& args) {
         if (!why.isEmpty())
             return fail(why);
     }
-    if (c.mode == Mode::Search && c.batch.file.isEmpty())
+    if (c.mode == Mode::Search && c.batch.file.isEmpty() && c.batch.listFile.isEmpty())
         return fail(QStringLiteral("--search needs a file."));
+    if (c.mode == Mode::Search && c.batch.summaryFile.isEmpty()) {
+        if (!c.batch.listFile.isEmpty())
+            return fail(seeHelp(QStringLiteral("--files needs --summary OUT.csv.")));
+        if (!c.batch.moreFiles.isEmpty())
+            return fail(seeHelp(QStringLiteral("Several files need --summary OUT.csv.")));
+    }
+    if (!c.batch.summaryFile.isEmpty()) {
+        if (!c.batch.plotFile.isEmpty() || !c.batch.spectrumFile.isEmpty())
+            return fail(
+                seeHelp(QStringLiteral("--plot and --spectrum are for one star, not --summary.")));
+    }
     return c;
 }
 
@@ -345,7 +381,8 @@ QString usageText() {
         "      Times of maximum per season (or every D days, or every N cycles), O-C and\n"
         "      the ephemeris fits.\n");
     return text + QStringLiteral("\nExit status: 0 done; 2 bad arguments or input (one line on "
-                                 "standard error).\n");
+                                 "standard error);\n3 with --summary: some stars failed (their "
+                                 "rows say why).\n");
 }
 
 QString versionText() {
@@ -370,6 +407,8 @@ int runWithoutWindow(const CommandLine& command, int argc, char** argv) {
         print(stdout, versionText());
         return 0;
     case Mode::Search:
+        if (!command.batch.summaryFile.isEmpty())
+            return batchSummaryMain(command.batch, argc, argv);
         return batchSearchMain(command.batch, argc, argv);
     case Mode::Window:
         break;

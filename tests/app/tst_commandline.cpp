@@ -67,8 +67,12 @@ void TestCommandLine::badOptions_data() {
                                     << "Unknown option --fast. See Varilume --help.";
     QTest::addRow("unknown option alone")
         << QStringList{"--fast"} << "Unknown option --fast. See Varilume --help.";
-    QTest::addRow("stray argument")
-        << QStringList{"--search", "a", "b"} << "Unexpected argument \"b\". See Varilume --help.";
+    QTest::addRow("several files without --summary")
+        << QStringList{"--search", "a", "b"}
+        << "Several files need --summary OUT.csv. See Varilume --help.";
+    QTest::addRow("list without --summary")
+        << QStringList{"--files", "list.txt"}
+        << "--files needs --summary OUT.csv. See Varilume --help.";
     QTest::addRow("plot as SVG") << QStringList{"--search", "a", "--plot", "fold.svg"}
                                  << "--plot must name a .png, .bmp or .pdf file, not \"fold.svg\".";
     QTest::addRow("plot without an extension")
@@ -102,6 +106,10 @@ void TestCommandLine::goodOptions_data() {
     QTest::addRow("search") << QStringList{"--search", "x.txt"} << Mode::Search;
     QTest::addRow("search, one dash") << QStringList{"-search", "x.txt"} << Mode::Search;
     QTest::addRow("search, value after =") << QStringList{"--search=x.txt"} << Mode::Search;
+    QTest::addRow("several files with a summary")
+        << QStringList{"--search", "a.txt", "b.txt", "--summary", "s.csv"} << Mode::Search;
+    QTest::addRow("a list with a summary")
+        << QStringList{"--files", "l.txt", "--summary", "s.csv"} << Mode::Search;
 }
 
 // Guards the choice of mode, with the options each takes.
@@ -133,6 +141,13 @@ void TestCommandLine::everySearchOption() {
     QCOMPARE(
         parseCommandLine({"--search", "x.txt", "--harmonics", "auto"}).batch.settings.harmonics,
         AutoHarmonics);
+    const CommandLine many = parseCommandLine(
+        {"--search", "a.txt", "b.txt", "c.txt", "--summary", "s.csv", "--files", "l.txt"});
+    QCOMPARE(many.error, QString());
+    QCOMPARE(many.batch.file, QStringLiteral("a.txt"));
+    QCOMPARE(many.batch.moreFiles, (QStringList{"b.txt", "c.txt"}));
+    QCOMPARE(many.batch.listFile, QStringLiteral("l.txt"));
+    QCOMPARE(many.batch.summaryFile, QStringLiteral("s.csv"));
 }
 
 void TestCommandLine::modesWithoutWindow_data() {
@@ -148,6 +163,9 @@ void TestCommandLine::modesWithoutWindow_data() {
                             "  --oversample K",
                             "  --top N",
                             "  --plot OUT",
+                            "  --files LIST",
+                            "  --summary OUT.csv",
+                            "  Varilume --search FILE FILE... --summary OUT.csv [options]",
                             "  --help, -h, -?",
                             "  --version, -v"};
     QTest::addRow("--help") << QStringList{"--help"} << usage;
