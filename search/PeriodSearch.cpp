@@ -160,6 +160,7 @@ struct PeriodSearch::Run {
     // Held while the finished values move into the result, and by partial().
     mutable std::mutex valuesLock;
     bool valuesMoved = false;
+    bool background = false;   // started by start(): a window polls it
     std::vector<double> shown; // NaN on the grid, for the poller to take
     std::atomic<bool> shownReady{false};
     std::size_t totalCount = 0;
@@ -238,7 +239,7 @@ struct PeriodSearch::Run {
             windowUnits = cut(count, windowWork->unit());
             window.assign(count, std::numeric_limits<double>::quiet_NaN());
         }
-        {
+        if (background) {
             // The poller's copy, handed over by its first partial().
             std::lock_guard lock(valuesLock);
             shown.assign(count, std::numeric_limits<double>::quiet_NaN());
@@ -437,6 +438,7 @@ const SearchPlan& PeriodSearch::plan() const {
 void PeriodSearch::start() {
     if (!run_->plan.ok || run_->coordinator.joinable() || run_->finished.load())
         return;
+    run_->background = true;
     run_->coordinator = std::thread([run = run_.get()] { run->execute(); });
 }
 

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace varilume::detail {
 
@@ -145,7 +148,7 @@ double CoarsePower::near(double f) const {
     return best;
 }
 
-CoarsePower coarsePower(const Prepared& p, double top) {
+CoarsePower coarsePower(const Prepared& p, double top, int threads) {
     CoarsePower c;
     if (!(p.span > 0) || !(top > 0))
         return c;
@@ -154,10 +157,20 @@ CoarsePower coarsePower(const Prepared& p, double top) {
     c.values.resize(c.grid.count);
     SearchSettings one;
     one.harmonics = 1;
-    const auto work = makeGridWork(p, one, c.grid, 1);
-    for (std::size_t k0 = 0; k0 < c.grid.count; k0 += work->unit()) {
-        const std::size_t k1 = std::min(c.grid.count, k0 + work->unit());
-        work->compute(k0, k1, c.values.data() + k0);
+    const unsigned used = threads > 0 ? static_cast<unsigned>(threads)
+                                      : std::max(1u, std::thread::hardware_concurrency());
+    const auto work = makeGridWork(p, one, c.grid, used);
+    // Two million frequencies for a century of data: shared like the search's own grid.
+    std::atomic<std::size_t> next{0};
+    const auto share = [&] {
+        for (std::size_t k0; (k0 = next.fetch_add(work->unit())) < c.grid.count;)
+            work->compute(k0, std::min(c.grid.count, k0 + work->unit()), c.values.data() + k0);
+    };
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned t = 1; t < used; ++t)
+            pool.emplace_back(share);
+        share();
     }
     return c;
 }

@@ -52,7 +52,8 @@ struct CoarsePower {
     /// The largest value within half a resolution (0.5/span) of f.
     double near(double f) const;
 };
-CoarsePower coarsePower(const Prepared& p, double top);
+/// threads: how many share the grid's units of work (0: every core).
+CoarsePower coarsePower(const Prepared& p, double top, int threads = 1);
 
 /// The frequencies the continuum is fitted on, from 1/span to fmax, before
 /// they are moved to the coarse grid.
