@@ -2,11 +2,11 @@
 
 #include "search/FitPoints.h"
 #include "search/LeastSquares.h"
+#include "search/Threads.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <thread>
 #include <vector>
 
 namespace varilume {
@@ -317,25 +317,17 @@ FourierFit fitFourier(const SearchData& data, const FourierSettings& settings) {
     fit.residuals.resize(n);
     // The model at every observation costs as much as a factorisation at a
     // million of them: shared over the threads like the rows were.
-    const std::size_t parts = std::clamp<std::size_t>(
-        n / ResidualsPerThread, 1,
-        settings.threads > 0 ? static_cast<std::size_t>(settings.threads)
-                             : std::max(1u, std::thread::hardware_concurrency()));
+    const std::size_t parts =
+        std::clamp<std::size_t>(n / ResidualsPerThread, 1, detail::threadsFor(settings.threads));
     std::vector<double> partWrr(parts, 0.0);
-    const auto residuals = [&](std::size_t part) {
+    detail::onThreads(parts, [&](std::size_t part) {
         double sum = 0;
         for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i) {
             fit.residuals[i] = pts.y[i] - modelFromMiddle(fit, pts.x[i]);
             sum += pts.sw[i] * pts.sw[i] * fit.residuals[i] * fit.residuals[i];
         }
         partWrr[part] = sum;
-    };
-    {
-        std::vector<std::jthread> pool;
-        for (std::size_t part = 1; part < parts; ++part)
-            pool.emplace_back(residuals, part);
-        residuals(0);
-    }
+    });
     double wrr = 0;
     for (double part : partWrr)
         wrr += part;

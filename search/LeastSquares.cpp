@@ -1,4 +1,5 @@
 #include "search/LeastSquares.h"
+#include "search/Threads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,24 +171,18 @@ LinearSolution QrAccumulator::solve(std::size_t q) const {
 }
 
 QrAccumulator accumulateRows(std::size_t n, std::size_t p, const RowFiller& fill, int threads) {
-    std::size_t parts = threads > 0 ? static_cast<std::size_t>(threads)
-                                    : std::max(1u, std::thread::hardware_concurrency());
-    parts = std::max<std::size_t>(1, std::min(parts, n / RowsPerThread));
-    auto work = [&](std::size_t from, std::size_t to, QrAccumulator& acc) {
+    const std::size_t parts = std::max<std::size_t>(
+        1, std::min<std::size_t>(detail::threadsFor(threads), n / RowsPerThread));
+    std::vector<QrAccumulator> acc(parts, QrAccumulator(p));
+    detail::onThreads(parts, [&](std::size_t part) {
         std::vector<double> a(BlockRows * p), y(BlockRows);
-        for (std::size_t first = from; first < to; first += BlockRows) {
+        const std::size_t to = n * (part + 1) / parts;
+        for (std::size_t first = n * part / parts; first < to; first += BlockRows) {
             const std::size_t count = std::min(BlockRows, to - first);
             fill(first, count, a.data(), y.data());
-            acc.addRows(a.data(), y.data(), count);
+            acc[part].addRows(a.data(), y.data(), count);
         }
-    };
-    std::vector<QrAccumulator> acc(parts, QrAccumulator(p));
-    std::vector<std::thread> pool;
-    for (std::size_t k = 1; k < parts; ++k)
-        pool.emplace_back(work, n * k / parts, n * (k + 1) / parts, std::ref(acc[k]));
-    work(0, n / parts, acc[0]);
-    for (std::thread& t : pool)
-        t.join();
+    });
     for (std::size_t k = 1; k < parts; ++k)
         acc[0].merge(acc[k]);
     return std::move(acc[0]);

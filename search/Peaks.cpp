@@ -4,6 +4,7 @@
 #include "search/Kernels.h"
 #include "search/Pdm.h"
 #include "search/StringLength.h"
+#include "search/Threads.h"
 
 #include <algorithm>
 #include <atomic>
@@ -277,12 +278,9 @@ std::vector<Peak> peakList(const Prepared& p, const SearchSettings& s, const Spe
                 periodError(p, s.method == SearchMethod::Gls ? s.harmonics : 1, r.frequency);
         }
     };
-    {
-        std::vector<std::jthread> pool;
-        for (int t = 1; t < std::min<int>(threads, static_cast<int>(picked.size())); ++t)
-            pool.emplace_back(work);
-        work();
-    }
+    onThreads(
+        std::clamp<std::size_t>(picked.size(), 1, static_cast<std::size_t>(std::max(threads, 1))),
+        [&](std::size_t) { work(); });
     const bool higher = higherIsBetter(s.method);
     std::stable_sort(peaks.begin(), peaks.end(), [&](const Peak& a, const Peak& b) {
         return better(higher, a.power, b.power);

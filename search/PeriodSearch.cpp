@@ -6,6 +6,7 @@
 #include "search/GridWork.h"
 #include "search/Peaks.h"
 #include "search/Prepared.h"
+#include "search/Threads.h"
 
 #include <algorithm>
 #include <chrono>
@@ -421,8 +422,7 @@ PeriodSearch::PeriodSearch(SearchData data, SearchSettings settings)
         run_->result.reason = run_->plan.reason;
         return;
     }
-    run_->threads = settings.threads > 0 ? static_cast<unsigned>(settings.threads)
-                                         : std::max(1u, std::thread::hardware_concurrency());
+    run_->threads = detail::threadsFor(settings.threads);
 }
 
 PeriodSearch::~PeriodSearch() {
@@ -564,9 +564,7 @@ double estimateSeconds(const SearchData& data, const SearchSettings& settings) {
         }
         return sum;
     }
-    const unsigned threads = settings.threads > 0
-                                 ? static_cast<unsigned>(settings.threads)
-                                 : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = detail::threadsFor(settings.threads);
     const Prepared p = detail::prepare(data, plan.weighted);
     const auto work = detail::makeGridWork(p, settings, plan.grid, threads);
     std::vector<double> out(std::min(work->unit(), plan.grid.count));

@@ -2,6 +2,7 @@
 
 #include "search/Gls.h"
 #include "search/GridWork.h"
+#include "search/Threads.h"
 
 #include <algorithm>
 #include <array>
@@ -157,21 +158,14 @@ CoarsePower coarsePower(const Prepared& p, double top, int threads) {
     c.values.resize(c.grid.count);
     SearchSettings one;
     one.harmonics = 1;
-    const unsigned used = threads > 0 ? static_cast<unsigned>(threads)
-                                      : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned used = threadsFor(threads);
     const auto work = makeGridWork(p, one, c.grid, used);
     // Two million frequencies for a century of data: shared like the search's own grid.
     std::atomic<std::size_t> next{0};
-    const auto share = [&] {
+    onThreads(used, [&](std::size_t) {
         for (std::size_t k0; (k0 = next.fetch_add(work->unit())) < c.grid.count;)
             work->compute(k0, std::min(c.grid.count, k0 + work->unit()), c.values.data() + k0);
-    };
-    {
-        std::vector<std::jthread> pool;
-        for (unsigned t = 1; t < used; ++t)
-            pool.emplace_back(share);
-        share();
-    }
+    });
     return c;
 }
 

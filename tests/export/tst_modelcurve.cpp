@@ -20,12 +20,7 @@ constexpr double kPeriod = 0.5668;
 constexpr double kMidJD = 2460400.5;
 
 FourierFit rrabFit() {
-    SearchData d;
-    for (const auto& r : readRows("fit_rrab.txt")) {
-        d.times.push_back(r[0]);
-        d.mags.push_back(r[1]);
-        d.errors.push_back(r[2]);
-    }
+    const SearchData d = readStar("fit_rrab.txt");
     FourierSettings s;
     s.frequency = 1 / kPeriod;
     s.order = 4;

@@ -34,14 +34,19 @@ inline std::vector<std::vector<double>> readRows(const char* name) {
     return rows;
 }
 
-inline SearchData referenceStar() {
+/// A star from a data file of time, magnitude and uncertainty rows.
+inline SearchData readStar(const char* name) {
     SearchData d;
-    for (const auto& r : readRows("gls_points.txt")) {
+    for (const auto& r : readRows(name)) {
         d.times.push_back(r[0]);
         d.mags.push_back(r[1]);
         d.errors.push_back(r[2]);
     }
     return d;
+}
+
+inline SearchData referenceStar() {
+    return readStar("gls_points.txt");
 }
 
 inline double relative(double a, double b) {

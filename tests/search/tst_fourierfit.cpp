@@ -13,13 +13,7 @@ using namespace varilume::searchchecks;
 namespace {
 
 SearchData rrab() {
-    SearchData d;
-    for (const auto& r : readRows("fit_rrab.txt")) {
-        d.times.push_back(r[0]);
-        d.mags.push_back(r[1]);
-        d.errors.push_back(r[2]);
-    }
-    return d;
+    return readStar("fit_rrab.txt");
 }
 
 constexpr double Period = 0.5668;

@@ -12,13 +12,7 @@ using namespace varilume::searchchecks;
 namespace {
 
 SearchData twoMode() {
-    SearchData d;
-    for (const auto& r : readRows("fit_twomode.txt")) {
-        d.times.push_back(r[0]);
-        d.mags.push_back(r[1]);
-        d.errors.push_back(r[2]);
-    }
-    return d;
+    return readStar("fit_twomode.txt");
 }
 
 constexpr double Fundamental = 4.5, Overtone = 0.746 * Fundamental;
