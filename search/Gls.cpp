@@ -2,6 +2,7 @@
 
 #include "search/Kernels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -27,62 +28,69 @@ namespace {
 template <int H>
 requires(H >= 1 && H <= MaxHarmonics) double glsFromSumsOf(const double* c, const double* s,
                                                            const double* yc, const double* ys,
-                                                           double yy, double* coef) {
+                                                           double yy, double* coef,
+                                                           double* levels = nullptr) {
     constexpr int n = 2 * H;
-    double a[2 * MaxHarmonics][2 * MaxHarmonics];
-    double b[2 * MaxHarmonics];
+    // The lower triangle of the covariances of cos x, sin x, cos 2x, sin 2x, ...
+    double a[n][n];
+    double b[n];
     for (int h = 1; h <= H; ++h) {
-        for (int g = 1; g <= H; ++g) {
-            const int ch = 2 * (h - 1), sh = ch + 1, cg = 2 * (g - 1), sg = cg + 1;
+        const int ch = 2 * (h - 1), sh = ch + 1;
+        for (int g = 1; g <= h; ++g) {
+            const int cg = 2 * (g - 1), sg = cg + 1;
             a[ch][cg] = 0.5 * (cosSum(c, h - g) + cosSum(c, h + g)) - c[h] * c[g];
             a[sh][sg] = 0.5 * (cosSum(c, h - g) - cosSum(c, h + g)) - s[h] * s[g];
-            a[ch][sg] = 0.5 * (sinSum(s, g + h) + sinSum(s, g - h)) - c[h] * s[g];
-            a[sg][ch] = a[ch][sg];
+            a[sh][cg] = 0.5 * (sinSum(s, h + g) + sinSum(s, h - g)) - s[h] * c[g];
+            if (g < h)
+                a[ch][sg] = 0.5 * (sinSum(s, g + h) + sinSum(s, g - h)) - c[h] * s[g];
         }
-        b[2 * (h - 1)] = yc[h];
-        b[2 * (h - 1) + 1] = ys[h];
+        b[ch] = yc[h];
+        b[sh] = ys[h];
     }
-    // Cholesky; a direction the sampling cannot tell apart is left out of the
-    // fit instead of blowing it up: one whose own variance, after the mean and
-    // the directions before it, is under MinPivot (the weights sum to one; a
-    // basis function spread over all phases has 0.5). Near such frequencies (the
+    // LDL^T (no square roots: a long grid makes millions of these); a
+    // direction the sampling cannot tell apart is left out of the fit instead
+    // of blowing it up: one whose own variance, after the mean and the
+    // directions before it, is under MinPivot (the weights sum to one; a basis
+    // function spread over all phases has 0.5). Near such frequencies (the
     // daily alias of night-bound data, say) a kept direction would multiply the
     // rounding of the sums by 1/pivot, and the power would depend on how they
-    // were summed.
-    double l[2 * MaxHarmonics][2 * MaxHarmonics] = {};
-    double u[2 * MaxHarmonics];
-    double inverse[2 * MaxHarmonics];
-    bool used[2 * MaxHarmonics];
+    // were summed. w[i][j] is l[i][j] d[j].
+    double l[n][n] = {}; // zero above the diagonal, never read; GCC cannot tell
+    double w[n][n];
+    double inverse[n]; // 1 / d, or 0 for a direction left out
     for (int j = 0; j < n; ++j) {
         double d = a[j][j];
         for (int k = 0; k < j; ++k)
-            d -= l[j][k] * l[j][k];
-        used[j] = d > std::max(1e-12 * a[j][j], MinPivot);
-        l[j][j] = used[j] ? std::sqrt(d) : 0;
-        // One division a column: a multiply is a fraction of its cost, and
-        // the rounding it adds is far below what the power is quoted to.
-        inverse[j] = used[j] ? 1 / l[j][j] : 0;
+            d -= l[j][k] * w[j][k];
+        const bool used = d > std::max(1e-12 * a[j][j], MinPivot);
+        inverse[j] = used ? 1 / d : 0;
         for (int i = j + 1; i < n; ++i) {
             double v = a[i][j];
             for (int k = 0; k < j; ++k)
-                v -= l[i][k] * l[j][k];
-            l[i][j] = used[j] ? v * inverse[j] : 0;
+                v -= l[i][k] * w[j][k];
+            w[i][j] = used ? v : 0;
+            l[i][j] = v * inverse[j];
         }
     }
+    double z[n];
     double explained = 0;
     for (int i = 0; i < n; ++i) {
         double v = b[i];
         for (int k = 0; k < i; ++k)
-            v -= l[i][k] * u[k];
-        u[i] = used[i] ? v * inverse[i] : 0;
-        explained += u[i] * u[i];
+            v -= l[i][k] * z[k];
+        z[i] = v;
+        explained += v * v * inverse[i];
+        // The leading 2h rows are the fit with h harmonics, exactly: the
+        // directions come in the order cos x, sin x, cos 2x, sin 2x, ...
+        if (levels && i % 2 == 1)
+            levels[i / 2] = std::min(1.0, explained / yy);
     }
     if (coef) {
         for (int i = n - 1; i >= 0; --i) {
-            double v = u[i];
+            double v = z[i] * inverse[i];
             for (int k = i + 1; k < n; ++k)
                 v -= l[k][i] * coef[k];
-            coef[i] = used[i] ? v / l[i][i] : 0;
+            coef[i] = v;
         }
     }
     return std::min(1.0, explained / yy);
@@ -105,6 +113,30 @@ double glsFromSums(int H, const double* c, const double* s, const double* yc, co
         return glsFromSumsOf<4>(c, s, yc, ys, yy, coef);
     default:
         return 0; // no such fit
+    }
+}
+
+void glsLevelsFromSums(int H, const double* c, const double* s, const double* yc, const double* ys,
+                       double yy, double* powers) {
+    if (!(yy > 0)) {
+        std::fill(powers, powers + std::max(H, 0), 0.0);
+        return;
+    }
+    switch (H) {
+    case 1:
+        glsFromSumsOf<1>(c, s, yc, ys, yy, nullptr, powers);
+        break;
+    case 2:
+        glsFromSumsOf<2>(c, s, yc, ys, yy, nullptr, powers);
+        break;
+    case 3:
+        glsFromSumsOf<3>(c, s, yc, ys, yy, nullptr, powers);
+        break;
+    case 4:
+        glsFromSumsOf<4>(c, s, yc, ys, yy, nullptr, powers);
+        break;
+    default:
+        break;
     }
 }
 

@@ -33,6 +33,11 @@ HarmonicFit glsFit(const Prepared& p, int harmonics, double frequency);
 double glsFromSums(int harmonics, const double* c, const double* s, const double* yc,
                    const double* ys, double yy, double* coef = nullptr);
 
+/// The powers with 1, 2, ..., H harmonics from the same sums, in one solve:
+/// powers[h - 1] is what glsFromSums(h, ...) gives.
+void glsLevelsFromSums(int harmonics, const double* c, const double* s, const double* yc,
+                       const double* ys, double yy, double* powers);
+
 /// |sum w exp(2 pi i f t)|^2 at one frequency.
 double windowAt(const Prepared& p, double frequency);
 

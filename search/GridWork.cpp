@@ -27,6 +27,15 @@ public:
         : p_(p), need_(need), kernel_(makeTrigKernel(p, need, grid, path, threads)) {}
     std::size_t unit() const override { return kernel_->unit(); }
     bool usesFft() const override { return kernel_->usesFft(); }
+    void computeLevels(std::size_t k0, std::size_t k1, double* const* outs) const override {
+        const int H = std::clamp(need_.harmonics, 1, MaxHarmonics);
+        kernel_->sums(k0, k1, [&](std::size_t k, const TrigSums& t) {
+            double powers[MaxHarmonics];
+            glsLevelsFromSums(H, t.c, t.s, t.yc, t.ys, p_.yy, powers);
+            for (int h = 0; h < H; ++h)
+                outs[h][k - k0] = powers[h];
+        });
+    }
     void compute(std::size_t k0, std::size_t k1, double* out) const override {
         const int H = std::clamp(need_.harmonics, 1, MaxHarmonics);
         if (need_.window)
@@ -103,6 +112,12 @@ std::unique_ptr<GridWork> makeGridWork(const Prepared& p, const SearchSettings& 
     if (m.grid)
         return std::make_unique<DirectWork>(p, s, grid, m.grid);
     return std::make_unique<SumsWork>(p, SumsNeed{s.harmonics, false}, grid, s.sums, threads);
+}
+
+std::unique_ptr<GridWork> makeLevelsWork(const Prepared& p, const SearchSettings& s,
+                                         const FrequencyGrid& grid, unsigned threads, int levels) {
+    return std::make_unique<SumsWork>(p, SumsNeed{std::clamp(levels, 1, MaxHarmonics), false}, grid,
+                                      s.sums, threads);
 }
 
 std::unique_ptr<GridWork> makeWindowWork(const Prepared& p, const SearchSettings& s,

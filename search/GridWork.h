@@ -21,6 +21,11 @@ public:
     /// Values at grid.frequency(k) for k in [k0, k1) into out[k - k0]; k1 - k0 <= unit().
     /// Safe to call from several threads at once.
     virtual void compute(std::size_t k0, std::size_t k1, double* out) const = 0;
+    /// GLS with 1, 2, ... harmonics from one set of sums (the work of
+    /// makeLevelsWork): outs[h - 1][k - k0]. Other work fills outs[0] alone.
+    virtual void computeLevels(std::size_t k0, std::size_t k1, double* const* outs) const {
+        compute(k0, k1, outs[0]);
+    }
     /// True when the sums come from the non-uniform FFT.
     virtual bool usesFft() const { return false; }
 };
@@ -29,6 +34,11 @@ public:
 /// is how many will call compute() at once.
 std::unique_ptr<GridWork> makeGridWork(const Prepared& p, const SearchSettings& s,
                                        const FrequencyGrid& grid, unsigned threads);
+
+/// GLS with 1 to `levels` harmonics at once, for computeLevels(): the sums of
+/// the most harmonics hold those of the fewer.
+std::unique_ptr<GridWork> makeLevelsWork(const Prepared& p, const SearchSettings& s,
+                                         const FrequencyGrid& grid, unsigned threads, int levels);
 
 /// The spectral window |sum w exp(2 pi i f t)|^2 over the grid.
 std::unique_ptr<GridWork> makeWindowWork(const Prepared& p, const SearchSettings& s,

@@ -153,6 +153,7 @@ struct PeriodSearch::Run {
     std::unique_ptr<detail::GridWork> work;
     std::unique_ptr<detail::GridWork> windowWork;
     std::vector<double> values;
+    std::vector<std::vector<double>> moreLevels; // auto: the powers with 2 to autoLimit harmonics
     std::vector<double> window;
     std::vector<Range> units;       // of values; fixed once unitsReady
     std::vector<Range> windowUnits; // of the window
@@ -197,8 +198,6 @@ struct PeriodSearch::Run {
         totalCount = 0;
         for (const Range& r : units)
             totalCount += r.second - r.first;
-        if (autoHarmonics) // the runs with more harmonics follow on the same grid
-            totalCount *= static_cast<std::size_t>(autoLimit);
         unitsReady.store(true, std::memory_order_release);
     }
 
@@ -215,7 +214,14 @@ struct PeriodSearch::Run {
                 continue;
             }
             const auto [k0, k1] = units[c];
-            work->compute(k0, k1, values.data() + k0);
+            if (autoHarmonics) {
+                double* outs[detail::MaxHarmonics] = {values.data() + k0};
+                for (std::size_t h = 0; h < moreLevels.size(); ++h)
+                    outs[h + 1] = moreLevels[h].data() + k0;
+                work->computeLevels(k0, k1, outs);
+            } else {
+                work->compute(k0, k1, values.data() + k0);
+            }
             unitDone[c].store(true, std::memory_order_release);
             const std::size_t done = doneCount.fetch_add(k1 - k0) + (k1 - k0);
             if (progress)
@@ -233,7 +239,12 @@ struct PeriodSearch::Run {
     void setUp() {
         prepared = detail::prepare(data, plan.weighted);
         const std::size_t count = plan.grid.count;
-        work = detail::makeGridWork(prepared, settings, plan.grid, threads);
+        if (autoHarmonics) {
+            work = detail::makeLevelsWork(prepared, settings, plan.grid, threads, autoLimit);
+            moreLevels.assign(static_cast<std::size_t>(autoLimit - 1), std::vector<double>(count));
+        } else {
+            work = detail::makeGridWork(prepared, settings, plan.grid, threads);
+        }
         values.assign(count, std::numeric_limits<double>::quiet_NaN());
         if (settings.spectralWindow) {
             windowWork = detail::makeWindowWork(prepared, settings, plan.grid, threads);
@@ -303,15 +314,15 @@ struct PeriodSearch::Run {
         finished.store(true, std::memory_order_release);
     }
 
-    // The searches with 2 to autoLimit harmonics after the one with 1 (the
-    // progress counts on through them), the candidates of all ranked by BIC,
-    // and the spectrum of the best one's harmonics in the result.
+    // The spectra with 2 to autoLimit harmonics came from the same sums as the
+    // one with 1: their candidates and its are ranked together by BIC, and the
+    // spectrum of the best one's harmonics goes into the result.
     void chooseHarmonics() {
         std::vector<double> window = std::move(result.spectrum.window);
         std::vector<detail::HarmonicRun> runs(1);
         runs[0] = {1, std::move(result.spectrum), std::move(result.peaks)};
         // Only the spectrum of the run with the best candidate so far is kept:
-        // at the grid's cap each is 160 MB.
+        // at the grid's cap each is 88 MB.
         std::size_t kept = 0;
         const auto bestBic = [&](const detail::HarmonicRun& run) {
             double best = std::numeric_limits<double>::infinity();
@@ -319,27 +330,17 @@ struct PeriodSearch::Run {
                 best = std::min(best, detail::harmonicBic(prepared, run.harmonics, peak.power));
             return best;
         };
-        const std::size_t count = plan.grid.count;
-        const std::atomic<bool>* stop = externalCancel ? externalCancel : &cancelled;
         for (int h = 2; h <= autoLimit && !stopping(); ++h) {
             SearchSettings one = settings;
             one.harmonics = h;
-            one.spectralWindow = false;
-            const std::size_t before = count * static_cast<std::size_t>(h - 1);
-            // Its peaks are judged once, after the choice: not in each run.
-            PeriodSearch sub(data, one);
-            sub.run_->externalCancel = stop;
-            sub.run_->assessPeaks = false;
-            sub.run_->progress = [&](std::size_t done, std::size_t) {
-                doneCount.store(before + done, std::memory_order_relaxed);
-                if (progress)
-                    progress(before + done, totalCount);
-            };
-            sub.result();
-            SearchResult r = std::move(sub.run_->result);
-            if (!r.ok())
-                break;
-            runs.push_back({h, std::move(r.spectrum), std::move(r.peaks)});
+            detail::HarmonicRun run{h, {}, {}};
+            run.spectrum.method = SearchMethod::Gls;
+            run.spectrum.harmonics = h;
+            run.spectrum.grid = plan.grid;
+            run.spectrum.values = std::move(moreLevels[static_cast<std::size_t>(h - 2)]);
+            run.peaks =
+                detail::peakList(prepared, one, run.spectrum, plan.span, static_cast<int>(threads));
+            runs.push_back(std::move(run));
             if (bestBic(runs.back()) < bestBic(runs[kept])) {
                 runs[kept].spectrum.values = {};
                 kept = runs.size() - 1;
@@ -347,6 +348,7 @@ struct PeriodSearch::Run {
                 runs.back().spectrum.values = {};
             }
         }
+        moreLevels.clear();
         if (stopping() && kept == 0) {
             result.spectrum = std::move(runs[0].spectrum);
             result.spectrum.window = std::move(window);
@@ -555,14 +557,10 @@ double estimateSeconds(const SearchData& data, const SearchSettings& settings) {
     if (!plan.ok)
         return 0;
     if (settings.method == SearchMethod::Gls && settings.harmonics == AutoHarmonics) {
-        // One search for each number of harmonics.
-        double sum = 0;
-        SearchSettings one = settings;
-        for (int h = 1; h <= detail::autoHarmonicsLimit(plan.points); ++h) {
-            one.harmonics = h;
-            sum += estimateSeconds(data, one);
-        }
-        return sum;
+        // One pass with the most harmonics gives the fewer too.
+        SearchSettings most = settings;
+        most.harmonics = detail::autoHarmonicsLimit(plan.points);
+        return estimateSeconds(data, most);
     }
     const unsigned threads = detail::threadsFor(settings.threads);
     const Prepared p = detail::prepare(data, plan.weighted);
