@@ -101,7 +101,8 @@ const OptionRow kOptions[] = {
          return QString();
      }},
     {"harmonics", "auto|H", Mode::Window, bit(Mode::Search),
-     "GLS harmonics, 1 to 4, or auto (the default): each period with those its BIC prefers.",
+     "GLS harmonics, 1 to 4, or auto (the default): each period with those that give it the lowest "
+     "FAP.",
      [](BatchOptions& o, const QString& v) {
          double x = 0;
          using namespace searchlimits;

@@ -13,32 +13,28 @@ int autoHarmonicsLimit(std::size_t points) {
     return std::clamp((n - 3) / 2, 1, MaxHarmonics);
 }
 
-double harmonicBic(const Prepared& p, int harmonics, double z) {
-    const double n = static_cast<double>(p.size());
-    const double k = 2.0 * harmonics + 1;
-    // A perfect fit would give -inf: the smallest residual a double can tell.
-    const double rest = std::max(1 - z, 1e-300);
-    if (p.weighted)
-        return p.weightSum * p.yy * rest + k * std::log(n);
-    return n * std::log(p.yy * rest) + k * std::log(n);
+double candidateLogFap(const Prepared& p, int harmonics, double z, double fmax) {
+    return baluevLogFap(p, z, fmax, harmonics);
 }
 
 std::vector<Peak> chooseHarmonics(const Prepared& p, const std::vector<HarmonicRun>& runs,
                                   std::size_t wanted, std::size_t* chosen) {
     struct Candidate {
         Peak peak;
-        double bic;
+        double logFap;
         std::size_t run;
     };
     std::vector<Candidate> all;
     for (std::size_t r = 0; r < runs.size(); ++r)
         for (Peak peak : runs[r].peaks) {
             peak.harmonics = runs[r].harmonics;
-            all.push_back({peak, harmonicBic(p, peak.harmonics, peak.power), r});
+            all.push_back(
+                {peak, candidateLogFap(p, peak.harmonics, peak.power, runs[r].spectrum.grid.fmax()),
+                 r});
         }
     // Fewer harmonics first among equals: the simpler model wins a tie.
     std::stable_sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) {
-        return a.bic < b.bic || (a.bic == b.bic && a.peak.harmonics < b.peak.harmonics);
+        return a.logFap < b.logFap || (a.logFap == b.logFap && a.peak.harmonics < b.peak.harmonics);
     });
     std::vector<Peak> out;
     if (chosen)

@@ -315,7 +315,7 @@ struct PeriodSearch::Run {
     }
 
     // The spectra with 2 to autoLimit harmonics came from the same sums as the
-    // one with 1: their candidates and its are ranked together by BIC, and the
+    // one with 1: their candidates and its are ranked together by FAP, and the
     // spectrum of the best one's harmonics goes into the result.
     void chooseHarmonics() {
         std::vector<double> window = std::move(result.spectrum.window);
@@ -324,10 +324,11 @@ struct PeriodSearch::Run {
         // Only the spectrum of the run with the best candidate so far is kept:
         // at the grid's cap each is 88 MB.
         std::size_t kept = 0;
-        const auto bestBic = [&](const detail::HarmonicRun& run) {
+        const auto bestLogFap = [&](const detail::HarmonicRun& run) {
             double best = std::numeric_limits<double>::infinity();
             for (const Peak& peak : run.peaks)
-                best = std::min(best, detail::harmonicBic(prepared, run.harmonics, peak.power));
+                best = std::min(best, detail::candidateLogFap(prepared, run.harmonics, peak.power,
+                                                              plan.grid.fmax()));
             return best;
         };
         for (int h = 2; h <= autoLimit && !stopping(); ++h) {
@@ -341,7 +342,7 @@ struct PeriodSearch::Run {
             run.peaks =
                 detail::peakList(prepared, one, run.spectrum, plan.span, static_cast<int>(threads));
             runs.push_back(std::move(run));
-            if (bestBic(runs.back()) < bestBic(runs[kept])) {
+            if (bestLogFap(runs.back()) < bestLogFap(runs[kept])) {
                 runs[kept].spectrum.values = {};
                 kept = runs.size() - 1;
             } else {

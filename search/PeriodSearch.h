@@ -50,7 +50,7 @@ inline bool usableError(double e) {
 
 struct SearchSettings {
     SearchMethod method = SearchMethod::Gls;
-    int harmonics = 1;           // GLS: 1 to 4, or AutoHarmonics: each peak's chosen by BIC
+    int harmonics = 1;           // GLS: 1 to 4, or AutoHarmonics: each peak's chosen by its FAP
     int pdmBins = 10;            // PDM: bins per cover
     int pdmCovers = 2;           // PDM: shifted bin sets
     bool useWeights = false;     // weight by 1/error^2 (see weightsUsable)

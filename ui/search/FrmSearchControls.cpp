@@ -56,8 +56,8 @@ QLayout* FrmSearch::createSettingsPanel() {
     spnHarmonics_->setRange(AutoHarmonics, searchlimits::MaxHarmonics);
     spnHarmonics_->setSpecialValueText(QStringLiteral("Auto"));
     spnHarmonics_->setValue(AutoHarmonics);
-    spnHarmonics_->setToolTip(
-        QStringLiteral("Auto: 1 to 4 harmonics, each period with those its BIC prefers"));
+    spnHarmonics_->setToolTip(QStringLiteral(
+        "Auto: 1 to 4 harmonics, each period with those that make it least likely to be noise"));
     spnBins_ = named(new QSpinBox(method), "spnBins");
     spnBins_->setRange(searchlimits::MinPdmBins, searchlimits::MaxPdmBins);
     spnBins_->setValue(10);
