@@ -20,7 +20,8 @@ Verdict assess(std::vector<Peak>& peaks, const Prepared& p, const SearchSettings
     int most = 1;
     for (const Peak& peak : peaks)
         most = std::max(most, peak.harmonics);
-    const CoarsePower coarse = coarsePower(p, most * grid.fmax() + WindowReach, s.threads);
+    const CoarsePower coarse =
+        coarsePower(p, most * grid.fmax() + WindowReach, s.threads, s.measureFft);
     const Continuum continuum = setRedNoiseFaps(peaks, p, coarse, grid);
     tagSamplingPeaks(peaks, p, coarse, continuum);
     for (Peak& peak : peaks) {

@@ -22,9 +22,10 @@ using AtFn = double (*)(const Prepared&, const SearchSettings&, double);
 // GLS and the window: powers from the trig sums of a kernel.
 class SumsWork final : public GridWork {
 public:
-    SumsWork(const Prepared& p, SumsNeed need, const FrequencyGrid& grid, SumsPath path,
+    SumsWork(const Prepared& p, SumsNeed need, const FrequencyGrid& grid, const SearchSettings& s,
              unsigned threads)
-        : p_(p), need_(need), kernel_(makeTrigKernel(p, need, grid, path, threads)) {}
+        : p_(p), need_(need),
+          kernel_(makeTrigKernel(p, need, grid, s.sums, threads, s.measureFft)) {}
     std::size_t unit() const override { return kernel_->unit(); }
     bool usesFft() const override { return kernel_->usesFft(); }
     void computeLevels(std::size_t k0, std::size_t k1, double* const* outs) const override {
@@ -111,18 +112,18 @@ std::unique_ptr<GridWork> makeGridWork(const Prepared& p, const SearchSettings& 
     const MethodKernels& m = kernelsOf(s.method);
     if (m.grid)
         return std::make_unique<DirectWork>(p, s, grid, m.grid);
-    return std::make_unique<SumsWork>(p, SumsNeed{s.harmonics, false}, grid, s.sums, threads);
+    return std::make_unique<SumsWork>(p, SumsNeed{s.harmonics, false}, grid, s, threads);
 }
 
 std::unique_ptr<GridWork> makeLevelsWork(const Prepared& p, const SearchSettings& s,
                                          const FrequencyGrid& grid, unsigned threads, int levels) {
     return std::make_unique<SumsWork>(p, SumsNeed{std::clamp(levels, 1, MaxHarmonics), false}, grid,
-                                      s.sums, threads);
+                                      s, threads);
 }
 
 std::unique_ptr<GridWork> makeWindowWork(const Prepared& p, const SearchSettings& s,
                                          const FrequencyGrid& grid, unsigned threads) {
-    return std::make_unique<SumsWork>(p, SumsNeed{1, true}, grid, s.sums, threads);
+    return std::make_unique<SumsWork>(p, SumsNeed{1, true}, grid, s, threads);
 }
 
 double statistic(const Prepared& p, const SearchSettings& s, double f) {

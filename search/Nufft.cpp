@@ -79,7 +79,7 @@ void Nufft1::GridDelete::operator()(Complex* p) const {
     ::operator delete[](p, std::align_val_t{Alignment});
 }
 
-Nufft1::Nufft1(std::size_t modes, int sets)
+Nufft1::Nufft1(std::size_t modes, int sets, bool measured)
     : modes_(std::max<std::size_t>(modes, 1)),
       grid_(niceSize(std::max<std::size_t>(2 * modes_, 4 * Width))), sets_(std::max(sets, 1)),
       beta_(BetaPerWidth * Width) {
@@ -116,7 +116,9 @@ Nufft1::Nufft1(std::size_t modes, int sets)
     AlignedGrid probe = alignedGrid(grid_ + 2 * Pad);
     auto* data = reinterpret_cast<fftw_complex*>(probe.get() + Pad);
     std::lock_guard lock(plannerLock());
-    plan_ = fftw_plan_dft_1d(static_cast<int>(grid_), data, data, FFTW_BACKWARD, FFTW_ESTIMATE);
+    // A length measured once is planned from FFTW's wisdom after: at once.
+    plan_ = fftw_plan_dft_1d(static_cast<int>(grid_), data, data, FFTW_BACKWARD,
+                             measured ? FFTW_MEASURE : FFTW_ESTIMATE);
 }
 
 Nufft1::~Nufft1() {

@@ -22,8 +22,9 @@ using Complex = std::complex<double>;
 class Nufft1 {
 public:
     /// A plan for this many modes; sets is how many strength sets share the
-    /// positions of one transform (each gets its own FFT).
-    Nufft1(std::size_t modes, int sets);
+    /// positions of one transform (each gets its own FFT). measured: the FFT
+    /// planned by timing (see SearchSettings::measureFft).
+    Nufft1(std::size_t modes, int sets, bool measured = false);
     ~Nufft1();
     Nufft1(const Nufft1&) = delete;
     Nufft1& operator=(const Nufft1&) = delete;

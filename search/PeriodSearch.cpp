@@ -241,7 +241,9 @@ struct PeriodSearch::Run {
         const std::size_t count = plan.grid.count;
         if (autoHarmonics) {
             work = detail::makeLevelsWork(prepared, settings, plan.grid, threads, autoLimit);
-            moreLevels.assign(static_cast<std::size_t>(autoLimit - 1), std::vector<double>(count));
+            moreLevels.resize(static_cast<std::size_t>(autoLimit - 1));
+            for (std::vector<double>& level : moreLevels)
+                level.resize(count);
         } else {
             work = detail::makeGridWork(prepared, settings, plan.grid, threads);
         }

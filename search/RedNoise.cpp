@@ -149,7 +149,7 @@ double CoarsePower::near(double f) const {
     return best;
 }
 
-CoarsePower coarsePower(const Prepared& p, double top, int threads) {
+CoarsePower coarsePower(const Prepared& p, double top, int threads, bool measureFft) {
     CoarsePower c;
     if (!(p.span > 0) || !(top > 0))
         return c;
@@ -158,6 +158,7 @@ CoarsePower coarsePower(const Prepared& p, double top, int threads) {
     c.values.resize(c.grid.count);
     SearchSettings one;
     one.harmonics = 1;
+    one.measureFft = measureFft;
     const unsigned used = threadsFor(threads);
     const auto work = makeGridWork(p, one, c.grid, used);
     // Two million frequencies for a century of data: shared like the search's own grid.

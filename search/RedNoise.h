@@ -52,8 +52,9 @@ struct CoarsePower {
     /// The largest value within half a resolution (0.5/span) of f.
     double near(double f) const;
 };
-/// threads: how many share the grid's units of work (0: every core).
-CoarsePower coarsePower(const Prepared& p, double top, int threads = 1);
+/// threads: how many share the grid's units of work (0: every core);
+/// measureFft as SearchSettings::measureFft.
+CoarsePower coarsePower(const Prepared& p, double top, int threads = 1, bool measureFft = false);
 
 /// The frequencies the continuum is fitted on, from 1/span to fmax, before
 /// they are moved to the coarse grid.

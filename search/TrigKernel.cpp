@@ -54,8 +54,9 @@ private:
 // segment its own transform about its own centre fc.
 class NufftKernel final : public TrigKernel {
 public:
-    NufftKernel(const Prepared& p, SumsNeed need, const FrequencyGrid& grid, std::size_t segment)
-        : p_(p), need_(need), grid_(grid), plan_(segment, need.window ? 1 : 2) {
+    NufftKernel(const Prepared& p, SumsNeed need, const FrequencyGrid& grid, std::size_t segment,
+                bool measured)
+        : p_(p), need_(need), grid_(grid), plan_(segment, need.window ? 1 : 2, measured) {
         const std::size_t n = p.size();
         const int mMax = transforms(need);
         positions_.resize(static_cast<std::size_t>(mMax) * n);
@@ -220,7 +221,7 @@ std::size_t nufftSegment(SumsNeed need, std::size_t points, std::size_t gridCoun
 
 std::unique_ptr<TrigKernel> makeTrigKernel(const Prepared& p, SumsNeed need,
                                            const FrequencyGrid& grid, SumsPath path,
-                                           unsigned threads) {
+                                           unsigned threads, bool measureFft) {
     need.harmonics = std::clamp(need.harmonics, 1, MaxSumHarmonics);
     const std::size_t segment = nufftSegment(need, p.size(), grid.count, threads);
     if (path == SumsPath::Auto)
@@ -229,7 +230,7 @@ std::unique_ptr<TrigKernel> makeTrigKernel(const Prepared& p, SumsNeed need,
                 ? SumsPath::Nufft
                 : SumsPath::Direct;
     if (path == SumsPath::Nufft)
-        return std::make_unique<NufftKernel>(p, need, grid, segment);
+        return std::make_unique<NufftKernel>(p, need, grid, segment, measureFft);
     return std::make_unique<DirectKernel>(p, need, grid);
 }
 

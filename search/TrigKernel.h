@@ -35,10 +35,11 @@ struct SumsNeed {
 };
 
 /// The kernel for this grid: by cost (N M against M log M) when path is Auto.
-/// p and grid must outlive it; threads is how many will call sums() at once.
+/// p and grid must outlive it; threads is how many will call sums() at once;
+/// measureFft as SearchSettings::measureFft.
 std::unique_ptr<TrigKernel> makeTrigKernel(const Prepared& p, SumsNeed need,
                                            const FrequencyGrid& grid, SumsPath path,
-                                           unsigned threads);
+                                           unsigned threads, bool measureFft = false);
 
 /// Frequencies per unit of work of the NUFFT kernel for this need and this many
 /// observations (a segment, each its own transform): long enough that spreading
