@@ -202,6 +202,7 @@ struct Found {
     int harmonics = 0;
     double power = 0;
     bool periodic = false;
+    double fap = 1, fapRed = 1;
 };
 
 std::vector<Found> searchAll(const std::vector<SimStar>& stars) {
@@ -215,7 +216,8 @@ std::vector<Found> searchAll(const std::vector<SimStar>& stars) {
                 const SearchResult r = runSearch(stars[i].data, settings);
                 if (r.ok() && !r.peaks.empty())
                     found[i] = {r.peaks.front().period, r.peaks.front().harmonics,
-                                r.peaks.front().power, calledPeriodic(r)};
+                                r.peaks.front().power,  calledPeriodic(r),
+                                r.peaks.front().fap,    r.peaks.front().fapRed};
             }
         });
     for (std::thread& t : pool)
@@ -232,6 +234,11 @@ void listMissed(const std::vector<SimStar>& stars, const std::vector<Found>& fou
                         "%.4f)  SNR %.1f, %.1f by depth\n",
                         kClassNames[s.kind], kSamplingNames[s.sampling], s.period, f.period,
                         f.harmonics, f.power, s.period / f.period, s.snrRms, s.snrDepth);
+        if (s.period == 0 && f.periodic)
+            std::printf("false detection %-13s %-9s found %.6f (H %d, power %.3f, FAP %.2g, "
+                        "FAP red %.2g)\n",
+                        kClassNames[s.kind], kSamplingNames[s.sampling], f.period, f.harmonics,
+                        f.power, f.fap, f.fapRed);
     }
 }
 
