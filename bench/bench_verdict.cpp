@@ -203,6 +203,7 @@ struct Found {
     double power = 0;
     bool periodic = false;
     double fap = 1, fapRed = 1;
+    std::string note;
 };
 
 std::vector<Found> searchAll(const std::vector<SimStar>& stars) {
@@ -214,10 +215,11 @@ std::vector<Found> searchAll(const std::vector<SimStar>& stars) {
         pool.emplace_back([&] {
             for (std::size_t i; (i = next++) < stars.size();) {
                 const SearchResult r = runSearch(stars[i].data, settings);
-                if (r.ok() && !r.peaks.empty())
-                    found[i] = {r.peaks.front().period, r.peaks.front().harmonics,
-                                r.peaks.front().power,  calledPeriodic(r),
-                                r.peaks.front().fap,    r.peaks.front().fapRed};
+                if (r.ok() && !r.peaks.empty()) {
+                    const Peak& best = r.peaks.front();
+                    found[i] = {best.period, best.harmonics, best.power, calledPeriodic(r),
+                                best.fap,    best.fapRed,    best.note};
+                }
             }
         });
     for (std::thread& t : pool)
@@ -234,6 +236,10 @@ void listMissed(const std::vector<SimStar>& stars, const std::vector<Found>& fou
                         "%.4f)  SNR %.1f, %.1f by depth\n",
                         kClassNames[s.kind], kSamplingNames[s.sampling], s.period, f.period,
                         f.harmonics, f.power, s.period / f.period, s.snrRms, s.snrDepth);
+        if (s.period > 0 && withinOnePercent(f.period, s.period) && f.note == "sampling")
+            std::printf("true period noted sampling %-10s %-9s P %.6f  found %.6f (H %d)\n",
+                        kClassNames[s.kind], kSamplingNames[s.sampling], s.period, f.period,
+                        f.harmonics);
         if (s.period == 0 && f.periodic)
             std::printf("false detection %-13s %-9s found %.6f (H %d, power %.3f, FAP %.2g, "
                         "FAP red %.2g)\n",

@@ -89,18 +89,25 @@ void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarseP
     for (Peak& peak : peaks) {
         if (!peak.note.empty())
             continue;
-        bool image = samplingImage(p, coarse, window, peak.frequency);
-        // A harmonic on a window peak (the second of 0.5 c/d on 1 c/d) can make
-        // a fit of several harmonics look strong: an image if it carries the fit.
+        // With several harmonics, each carries its share of the fit (its power
+        // over the continuum there): the peak is an image when those shares
+        // that are images (a harmonic on 1 or 2 c/d, say, fed by slow power)
+        // carry half of it. The fundamental of an eclipsing binary found at
+        // its true period can be weak and lie below a noise peak one day
+        // away; alone it must not make the whole fit an image.
         const int h = std::clamp(peak.harmonics, 1, MaxHarmonics);
-        if (!image && h > 1 && c.ok) {
-            double ratio[MaxHarmonics + 1] = {};
-            double total = 0;
-            for (int k = 1; k <= h; ++k)
-                total += ratio[k] = continuumRatio(p, c, k * peak.frequency);
-            for (int k = 2; k <= h && !image; ++k)
-                image =
-                    ratio[k] >= 0.5 * total && samplingImage(p, coarse, window, k * peak.frequency);
+        bool image = false;
+        if (h == 1 || !c.ok) {
+            image = samplingImage(p, coarse, window, peak.frequency);
+        } else {
+            double total = 0, images = 0;
+            for (int k = 1; k <= h; ++k) {
+                const double share = continuumRatio(p, c, k * peak.frequency);
+                total += share;
+                if (samplingImage(p, coarse, window, k * peak.frequency))
+                    images += share;
+            }
+            image = images >= 0.5 * total;
         }
         if (image)
             peak.note = "sampling";

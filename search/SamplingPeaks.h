@@ -6,8 +6,9 @@
 // periods of a red-noise source under a range of 0.015 to 100 d), where no
 // alias note can name it. A peak is noted "sampling" when a parent at
 // f + f_w or |f - f_w| (within half a resolution) has more power than the
-// peak and the window's height
-// there, times the parent's power, explains at least half of the peak's.
+// peak and the window's height there, times the parent's power, explains at
+// least half of the peak's. A peak with several harmonics is noted when the
+// harmonics that are images carry half of its fit.
 
 #include "search/PeriodSearch.h"
 #include "search/Prepared.h"
