@@ -96,48 +96,35 @@ requires(H >= 1 && H <= MaxHarmonics) double glsFromSumsOf(const double* c, cons
     return std::min(1.0, explained / yy);
 }
 
+// The solve for a harmonic count known only at run time; 0 for no such fit.
+double solveSums(int H, const double* c, const double* s, const double* yc, const double* ys,
+                 double yy, double* coef, double* levels) {
+    switch (H) {
+    case 1:
+        return glsFromSumsOf<1>(c, s, yc, ys, yy, coef, levels);
+    case 2:
+        return glsFromSumsOf<2>(c, s, yc, ys, yy, coef, levels);
+    case 3:
+        return glsFromSumsOf<3>(c, s, yc, ys, yy, coef, levels);
+    case 4:
+        return glsFromSumsOf<4>(c, s, yc, ys, yy, coef, levels);
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 double glsFromSums(int H, const double* c, const double* s, const double* yc, const double* ys,
                    double yy, double* coef) {
-    if (!(yy > 0))
-        return 0;
-    switch (H) {
-    case 1:
-        return glsFromSumsOf<1>(c, s, yc, ys, yy, coef);
-    case 2:
-        return glsFromSumsOf<2>(c, s, yc, ys, yy, coef);
-    case 3:
-        return glsFromSumsOf<3>(c, s, yc, ys, yy, coef);
-    case 4:
-        return glsFromSumsOf<4>(c, s, yc, ys, yy, coef);
-    default:
-        return 0; // no such fit
-    }
+    return yy > 0 ? solveSums(H, c, s, yc, ys, yy, coef, nullptr) : 0;
 }
 
 void glsLevelsFromSums(int H, const double* c, const double* s, const double* yc, const double* ys,
                        double yy, double* powers) {
-    if (!(yy > 0)) {
-        std::fill(powers, powers + std::max(H, 0), 0.0);
-        return;
-    }
-    switch (H) {
-    case 1:
-        glsFromSumsOf<1>(c, s, yc, ys, yy, nullptr, powers);
-        break;
-    case 2:
-        glsFromSumsOf<2>(c, s, yc, ys, yy, nullptr, powers);
-        break;
-    case 3:
-        glsFromSumsOf<3>(c, s, yc, ys, yy, nullptr, powers);
-        break;
-    case 4:
-        glsFromSumsOf<4>(c, s, yc, ys, yy, nullptr, powers);
-        break;
-    default:
-        break;
-    }
+    std::fill(powers, powers + std::clamp(H, 0, MaxHarmonics), 0.0);
+    if (yy > 0)
+        solveSums(H, c, s, yc, ys, yy, nullptr, powers);
 }
 
 namespace {
