@@ -176,7 +176,6 @@ struct PeriodSearch::Run {
     SearchResult result;
     bool autoHarmonics = false; // GLS with 1 to autoLimit harmonics; settings has 1
     int autoLimit = 1;
-    bool assessPeaks = true; // red noise, sampling, verdict (not in the runs auto starts)
 
     bool stopping() const {
         return cancelled.load(std::memory_order_relaxed) ||
@@ -303,8 +302,7 @@ struct PeriodSearch::Run {
             if (autoHarmonics)
                 chooseHarmonics();
             if (!stopping()) {
-                if (assessPeaks)
-                    result.verdict = detail::assess(result.peaks, prepared, settings, plan.grid);
+                result.verdict = detail::assess(result.peaks, prepared, settings, plan.grid);
                 result.status = SearchResult::Status::Done;
             } else {
                 result.status = SearchResult::Status::Cancelled;

@@ -83,18 +83,23 @@ void TestNufft::transformMatchesDirectSums_data() {
     QTest::addColumn<int>("points");
     QTest::addColumn<int>("modes");
     QTest::addColumn<double>("spread"); // positions span this many turns
-    QTest::addRow("few points, few modes") << 7 << 10 << 1.0;
-    QTest::addRow("random, odd mode count") << 400 << 999 << 1.0;
-    QTest::addRow("positions well past one turn") << 300 << 512 << 37.5;
-    QTest::addRow("positions bunched in a tenth of a turn") << 500 << 4096 << 0.1;
+    QTest::addColumn<bool>("measured"); // the FFT planned by timing it
+    QTest::addRow("few points, few modes") << 7 << 10 << 1.0 << false;
+    QTest::addRow("random, odd mode count") << 400 << 999 << 1.0 << false;
+    QTest::addRow("positions well past one turn") << 300 << 512 << 37.5 << false;
+    QTest::addRow("positions bunched in a tenth of a turn") << 500 << 4096 << 0.1 << false;
+    QTest::addRow("measured plan") << 400 << 999 << 1.0 << true;
+    QTest::addRow("measured plan, power-of-two grid") << 500 << 4096 << 3.0 << true;
 }
 
-// Guards the transform: spreading, folding the grid ends, the FFT's sign and
-// the deconvolution, against the sums taken directly in long double.
+// Guards the transform (with plans by estimate and by timing): spreading,
+// folding the grid ends, the FFT's sign and the deconvolution, against the
+// sums taken directly in long double.
 void TestNufft::transformMatchesDirectSums() {
     QFETCH(int, points);
     QFETCH(int, modes);
     QFETCH(double, spread);
+    QFETCH(bool, measured);
     std::mt19937_64 rng(static_cast<unsigned>(points * 31 + modes));
     std::uniform_real_distribution<double> u(-1, 1);
     std::vector<double> turns(points);
@@ -106,7 +111,7 @@ void TestNufft::transformMatchesDirectSums() {
         d[j] = {u(rng), 0};
         norm += std::abs(c[j]) + std::abs(d[j]);
     }
-    const detail::Nufft1 plan(static_cast<std::size_t>(modes), 2);
+    const detail::Nufft1 plan(static_cast<std::size_t>(modes), 2, measured);
     auto work = plan.workspace();
     std::vector<detail::Complex> outC(modes), outD(modes);
     const detail::Complex* in[2] = {c.data(), d.data()};
