@@ -57,7 +57,7 @@ double localPower(const Prepared& p, double f) {
 }
 
 bool samplingImage(const Prepared& p, const CoarsePower& coarse,
-                   const std::vector<WindowPeak>& window, double f) {
+                   const std::vector<WindowPeak>& window, double f, const Continuum& c) {
     const double own = glsPowerAt(p, 1, f);
     if (!(own > 0))
         return false;
@@ -74,8 +74,18 @@ bool samplingImage(const Prepared& p, const CoarsePower& coarse,
             // power); nor can a peak be its own parent (f near half a window peak).
             if (parent < 0.5 / p.span || std::abs(parent - f) < 2 / p.span)
                 continue;
+            // A single parent's image has about the window's height h times its
+            // power; a real peak's own image, taken for its parent, h times the
+            // peak's. Near a strong window peak (0.8 at 1 c/d) the two are
+            // almost as high, and noise decides which is higher: the parent
+            // must pass the geometric mean of the two cases. Red power is
+            // another matter: the image gathers a whole band of it, far more
+            // than its highest frequency alone, so where the continuum stands
+            // well above the white level, more power than the peak's suffices.
             const double power = parentPower(parent);
-            if (power > own && w.height * power >= 0.5 * own)
+            const bool red = c.ok && c.at(parent) > RedParent * c.scale;
+            const double needed = red ? own : own / std::sqrt(w.height);
+            if (power > needed && w.height * power >= 0.5 * own)
                 return true;
         }
     return false;
@@ -98,13 +108,13 @@ void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarseP
         const int h = std::clamp(peak.harmonics, 1, MaxHarmonics);
         bool image = false;
         if (h == 1 || !c.ok) {
-            image = samplingImage(p, coarse, window, peak.frequency);
+            image = samplingImage(p, coarse, window, peak.frequency, c);
         } else {
             double total = 0, images = 0;
             for (int k = 1; k <= h; ++k) {
                 const double share = continuumRatio(p, c, k * peak.frequency);
                 total += share;
-                if (samplingImage(p, coarse, window, k * peak.frequency))
+                if (samplingImage(p, coarse, window, k * peak.frequency, c))
                     images += share;
             }
             image = images >= 0.5 * total;

@@ -6,9 +6,11 @@
 // periods of a red-noise source under a range of 0.015 to 100 d), where no
 // alias note can name it. A peak is noted "sampling" when a parent at
 // f + f_w or |f - f_w| (within half a resolution) has more power than the
-// peak and the window's height there, times the parent's power, explains at
-// least half of the peak's. A peak with several harmonics is noted when the
-// harmonics that are images carry half of its fit.
+// peak (a red-noise parent) or than the peak over the square root of the
+// window's height h (any other: a real peak's own image is about h times as
+// high as it), and h times the parent's power explains at least half of the
+// peak's. A peak with several harmonics is noted when the harmonics that are
+// images carry half of its fit.
 
 #include "search/PeriodSearch.h"
 #include "search/Prepared.h"
@@ -38,10 +40,14 @@ double localPower(const Prepared& p, double f);
 /// Above this a window peak or parent lies beyond the coarse power's grid.
 inline constexpr double WindowReach = 2.1; // cycles/day
 
+/// Where the continuum stands this many times above its white level, a
+/// parent is red power (see samplingImage).
+inline constexpr double RedParent = 2;
+
 /// True when the power at f is an image of power elsewhere (see above); the
-/// coarse power reaches f + WindowReach.
+/// coarse power reaches f + WindowReach; c tells red parents from others.
 bool samplingImage(const Prepared& p, const CoarsePower& coarse,
-                   const std::vector<WindowPeak>& window, double f);
+                   const std::vector<WindowPeak>& window, double f, const Continuum& c);
 
 /// Notes "sampling" on the peaks without a note that are images: the peak
 /// itself, or one of its harmonics (up to Peak::harmonics) that carries at
