@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace varilume::detail {
 
@@ -110,14 +112,22 @@ void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarseP
         if (h == 1 || !c.ok) {
             image = samplingImage(p, coarse, window, peak.frequency, c);
         } else {
-            double total = 0, images = 0;
+            // The largest shares first, until the rest cannot change the answer:
+            // each test sums over every observation, many times.
+            std::pair<double, int> shares[MaxHarmonics];
+            double total = 0;
             for (int k = 1; k <= h; ++k) {
-                const double share = continuumRatio(p, c, k * peak.frequency);
-                total += share;
-                if (samplingImage(p, coarse, window, k * peak.frequency, c))
-                    images += share;
+                shares[k - 1] = {continuumRatio(p, c, k * peak.frequency), k};
+                total += shares[k - 1].first;
             }
-            image = images >= 0.5 * total;
+            std::sort(shares, shares + h, std::greater<>());
+            double images = 0, rest = total;
+            for (int i = 0; i < h && images < 0.5 * total && images + rest >= 0.5 * total; ++i) {
+                rest -= shares[i].first;
+                if (samplingImage(p, coarse, window, shares[i].second * peak.frequency, c))
+                    images += shares[i].first;
+            }
+            image = total > 0 && images >= 0.5 * total;
         }
         if (image)
             peak.note = "sampling";
