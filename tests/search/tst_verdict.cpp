@@ -33,12 +33,40 @@ private slots:
     void randomWalksRarelyPeriodic_data();
     void randomWalksRarelyPeriodic();
     void samplingParentOutsideRange();
+    void eclipsesRarelySampling();
 };
 
 namespace {
 
 double sawtooth(double t, double period) {
     return 12 + 0.8 * frac(t / period);
+}
+
+// Two narrow eclipses a cycle, the second half as deep.
+double eclipses(double t, double period) {
+    const double ph = frac(t / period), d0 = std::min(ph, 1 - ph), d1 = std::abs(ph - 0.5);
+    return 13 + 0.1 * std::exp(-0.5 * (d0 / 0.03) * (d0 / 0.03)) +
+           0.05 * std::exp(-0.5 * (d1 / 0.03) * (d1 / 0.03));
+}
+
+// Visits of a few hours around local midnight on random nights over so many
+// years, several points in each.
+template <typename Shape>
+SearchData visits(int count, int perVisit, double years, Shape shape, double noise, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::normal_distribution<double> g(0, 1);
+    SearchData d;
+    for (int v = 0; v < count; ++v) {
+        const double night = std::floor(u(rng) * years * 365.25) + 0.4 + 0.05 * u(rng);
+        for (int k = 0; k < perVisit; ++k) {
+            const double t = night + 0.25 * (k + 0.3 * u(rng)) / perVisit;
+            d.times.push_back(2'455'000 + t);
+            d.mags.push_back(shape(t) + noise * g(rng));
+            d.errors.push_back(noise);
+        }
+    }
+    return d;
 }
 
 // Fast rise, slow decline: an RRab star's shape.
@@ -325,6 +353,40 @@ void TestVerdict::samplingParentOutsideRange() {
     QVERIFY(whole.ok());
     QVERIFY2(std::abs(whole.peaks.front().period - 432) < 5, qPrintable(describe(whole.peaks)));
     QCOMPARE(whole.peaks.front().note, std::string());
+}
+
+// Guards the sampling note on fits of several harmonics: an eclipsing
+// binary's weak fundamental beside its daily alias, about as high, made the
+// true period an "image" of noise one day away, in 18 of these 40 stars. With
+// 100 visits of five points, a period and its daily alias are at times
+// truly hard to tell apart: a few such notes remain (7).
+void TestVerdict::eclipsesRarelySampling() {
+    constexpr int Stars = 40;
+    constexpr int MostNoted = 10;
+    const double period = 1.857;
+    SearchSettings s = autoGls();
+    s.minPeriod = 0.1;
+    s.maxPeriod = 200;
+    int found = 0, noted = 0;
+    QString seen;
+    for (unsigned seed = 1; seed <= Stars; ++seed) {
+        const SearchData star = visits(
+            100, 5, 2, [&](double t) { return eclipses(t, period); }, 0.06, seed);
+        const SearchResult r = runSearch(star, s);
+        QVERIFY2(r.ok(), r.reason.c_str());
+        const Peak& best = r.peaks.front();
+        if (std::abs(best.period - period) > 1e-2 * period &&
+            std::abs(best.period - period / 2) > 1e-2 * period)
+            continue;
+        ++found;
+        if (best.note == "sampling") {
+            ++noted;
+            seen += describe({best});
+        }
+    }
+    QVERIFY2(found >= Stars - 2, qPrintable(QString::number(found)));
+    QVERIFY2(noted <= MostNoted,
+             qPrintable(QStringLiteral("%1 of %2 noted sampling\n").arg(noted).arg(found) + seen));
 }
 
 QTEST_GUILESS_MAIN(TestVerdict)
