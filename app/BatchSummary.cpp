@@ -33,8 +33,8 @@ namespace varilume {
 namespace {
 
 // From this many stars the FFT plans are timed: the first of each length costs
-// up to a few seconds, then every star runs its transforms two to three times
-// as fast.
+// up to a few seconds, then every star runs its transforms up to 2.5 times as
+// fast.
 constexpr std::size_t MeasuredFftStars = 100;
 
 QString field(QString text) {

@@ -61,7 +61,7 @@ struct SearchSettings {
     int threads = 0;             // 0: every core
     bool spectralWindow = false; // also compute the window trace on the grid
     SumsPath sums = SumsPath::Auto;
-    // Plan the FFTs by timing them (FFTW_MEASURE): two to three times as fast
+    // Plan the FFTs by timing them (FFTW_MEASURE): up to 2.5 times as fast
     // as plans by estimate on common processors, but the first plan of each
     // length in a process takes 0.2 to 4 s. Worth it when many stars share
     // the lengths.
