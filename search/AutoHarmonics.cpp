@@ -13,10 +13,6 @@ int autoHarmonicsLimit(std::size_t points) {
     return std::clamp((n - 3) / 2, 1, MaxHarmonics);
 }
 
-double candidateLogFap(const Prepared& p, int harmonics, double z, double fmax) {
-    return baluevLogFap(p, z, fmax, harmonics);
-}
-
 std::vector<Peak> chooseHarmonics(const Prepared& p, const std::vector<HarmonicRun>& runs,
                                   std::size_t wanted, std::size_t* chosen) {
     struct Candidate {
@@ -29,7 +25,7 @@ std::vector<Peak> chooseHarmonics(const Prepared& p, const std::vector<HarmonicR
         for (Peak peak : runs[r].peaks) {
             peak.harmonics = runs[r].harmonics;
             all.push_back(
-                {peak, candidateLogFap(p, peak.harmonics, peak.power, runs[r].spectrum.grid.fmax()),
+                {peak, baluevLogFap(p, peak.power, runs[r].spectrum.grid.fmax(), peak.harmonics),
                  r});
         }
     // Fewer harmonics first among equals: the simpler model wins a tie.

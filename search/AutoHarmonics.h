@@ -21,10 +21,6 @@ namespace varilume::detail {
 /// The most harmonics a fit of n points may have (at least 1): 2H + 3 <= n.
 int autoHarmonicsLimit(std::size_t points);
 
-/// The logarithm of the false-alarm probability that ranks a candidate: of
-/// the power z with these harmonics, searched up to fmax.
-double candidateLogFap(const Prepared& p, int harmonics, double z, double fmax);
-
 /// One search of the set: its harmonics, spectrum and peak list.
 struct HarmonicRun {
     int harmonics = 1;

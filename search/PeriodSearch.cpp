@@ -321,16 +321,6 @@ struct PeriodSearch::Run {
         std::vector<double> window = std::move(result.spectrum.window);
         std::vector<detail::HarmonicRun> runs(1);
         runs[0] = {1, std::move(result.spectrum), std::move(result.peaks)};
-        // Only the spectrum of the run with the best candidate so far is kept:
-        // at the grid's cap each is 88 MB.
-        std::size_t kept = 0;
-        const auto bestLogFap = [&](const detail::HarmonicRun& run) {
-            double best = std::numeric_limits<double>::infinity();
-            for (const Peak& peak : run.peaks)
-                best = std::min(best, detail::candidateLogFap(prepared, run.harmonics, peak.power,
-                                                              plan.grid.fmax()));
-            return best;
-        };
         for (int h = 2; h <= autoLimit && !stopping(); ++h) {
             SearchSettings one = settings;
             one.harmonics = h;
@@ -342,24 +332,16 @@ struct PeriodSearch::Run {
             run.peaks =
                 detail::peakList(prepared, one, run.spectrum, plan.span, static_cast<int>(threads));
             runs.push_back(std::move(run));
-            if (bestLogFap(runs.back()) < bestLogFap(runs[kept])) {
-                runs[kept].spectrum.values = {};
-                kept = runs.size() - 1;
-            } else {
-                runs.back().spectrum.values = {};
-            }
         }
         moreLevels.clear();
-        if (stopping() && kept == 0) {
-            result.spectrum = std::move(runs[0].spectrum);
-            result.spectrum.window = std::move(window);
+        // Cancelled: the one-harmonic spectrum that was shown, and its peaks.
+        std::size_t chosen = 0;
+        if (stopping())
             result.peaks = std::move(runs[0].peaks);
-            return;
-        }
-        // The best candidate comes from the run kept (ties go to fewer harmonics in both).
-        result.peaks = detail::chooseHarmonics(
-            prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), nullptr);
-        result.spectrum = std::move(runs[kept].spectrum);
+        else
+            result.peaks = detail::chooseHarmonics(
+                prepared, runs, static_cast<std::size_t>(std::max(0, settings.peaks)), &chosen);
+        result.spectrum = std::move(runs[chosen].spectrum);
         result.spectrum.window = std::move(window);
     }
 
