@@ -29,7 +29,7 @@ template <int H>
 requires(H >= 1 && H <= MaxHarmonics) double glsFromSumsOf(const double* c, const double* s,
                                                            const double* yc, const double* ys,
                                                            double yy, double* coef,
-                                                           double* levels = nullptr) {
+                                                           double* levels) {
     constexpr int n = 2 * H;
     // The lower triangle of the covariances of cos x, sin x, cos 2x, sin 2x, ...
     double a[n][n];

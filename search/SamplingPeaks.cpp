@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <utility>
 
 namespace varilume::detail {
 
@@ -59,8 +57,8 @@ double localPower(const Prepared& p, double f) {
 }
 
 bool samplingImage(const Prepared& p, const CoarsePower& coarse,
-                   const std::vector<WindowPeak>& window, double f, const Continuum& c) {
-    const double own = glsPowerAt(p, 1, f);
+                   const std::vector<WindowPeak>& window, double f, double own,
+                   const Continuum& c) {
     if (!(own > 0))
         return false;
     // Between grid points a top may be up to half as high again as the grid
@@ -110,22 +108,30 @@ void tagSamplingPeaks(std::vector<Peak>& peaks, const Prepared& p, const CoarseP
         const int h = std::clamp(peak.harmonics, 1, MaxHarmonics);
         bool image = false;
         if (h == 1 || !c.ok) {
-            image = samplingImage(p, coarse, window, peak.frequency, c);
+            image = samplingImage(p, coarse, window, peak.frequency,
+                                  glsPowerAt(p, 1, peak.frequency), c);
         } else {
             // The largest shares first, until the rest cannot change the answer:
             // each test sums over every observation, many times.
-            std::pair<double, int> shares[MaxHarmonics];
+            struct Share {
+                double ratio, power; // over the continuum; the one-harmonic power
+                int k;
+            };
+            Share shares[MaxHarmonics];
             double total = 0;
             for (int k = 1; k <= h; ++k) {
-                shares[k - 1] = {continuumRatio(p, c, k * peak.frequency), k};
-                total += shares[k - 1].first;
+                const double power = glsPowerAt(p, 1, k * peak.frequency);
+                shares[k - 1] = {power / c.at(k * peak.frequency), power, k};
+                total += shares[k - 1].ratio;
             }
-            std::sort(shares, shares + h, std::greater<>());
+            std::sort(shares, shares + h,
+                      [](const Share& a, const Share& b) { return a.ratio > b.ratio; });
             double images = 0, rest = total;
             for (int i = 0; i < h && images < 0.5 * total && images + rest >= 0.5 * total; ++i) {
-                rest -= shares[i].first;
-                if (samplingImage(p, coarse, window, shares[i].second * peak.frequency, c))
-                    images += shares[i].first;
+                rest -= shares[i].ratio;
+                if (samplingImage(p, coarse, window, shares[i].k * peak.frequency, shares[i].power,
+                                  c))
+                    images += shares[i].ratio;
             }
             image = total > 0 && images >= 0.5 * total;
         }

@@ -44,10 +44,11 @@ inline constexpr double WindowReach = 2.1; // cycles/day
 /// parent is red power (see samplingImage).
 inline constexpr double RedParent = 2;
 
-/// True when the power at f is an image of power elsewhere (see above); the
-/// coarse power reaches f + WindowReach; c tells red parents from others.
+/// True when the power at f (own: the one-harmonic power there) is an image of
+/// power elsewhere (see above); the coarse power reaches f + WindowReach; c
+/// tells red parents from others.
 bool samplingImage(const Prepared& p, const CoarsePower& coarse,
-                   const std::vector<WindowPeak>& window, double f, const Continuum& c);
+                   const std::vector<WindowPeak>& window, double f, double own, const Continuum& c);
 
 /// Notes "sampling" on the peaks without a note that are images: the peak
 /// itself, or one of its harmonics (up to Peak::harmonics) that carries at
