@@ -161,7 +161,9 @@ private slots:
         auto* panel = t.child<QLabel>("staPlotPanel1");
         QCOMPARE(panel->toolTip(), "File: " + file);
         QCOMPARE(t.w().statusPanel(1), "File: " + file);
-        QCOMPARE(panel->text() != panel->toolTip(), elided);
+        // The label elides again when the status bar's layout gives it its
+        // width, a posted event that a slow run may not have handled yet.
+        QTRY_COMPARE(panel->text() != panel->toolTip(), elided);
         if (elided) {
             QVERIFY(panel->text().startsWith("File: /"));
             QVERIFY(panel->text().endsWith("del cep.txt"));
